@@ -1,0 +1,149 @@
+#include "core/point_cloud.h"
+
+#include "core/count_text.h"
+#include "platform/errors.h"
+#include "platform/raster_surface.h"
+
+#include <algorithm>
+#include <cmath>
+#include <type_traits>
+
+namespace chaos {
+
+namespace {
+
+// Random values are drawn, and progress is reported, this many dots at a time.
+constexpr std::size_t kChunk = 8192;
+
+// Start points within this distance of the origin move in 32-bit integers;
+// the halfway steps then never leave that range.
+constexpr float kIntegerReach = 1 << 30;
+// Beyond this, halving the distance to an anchor in whole units overflows.
+constexpr float kReach = 2147483648.0f;
+
+// One step halfway from c towards the anchor coordinate a, in whole units:
+// the difference is rounded to the nearest integer (halves to even), halved,
+// and the quotient cut toward zero (7 -> 3, -7 -> -3, 1 -> 0).
+inline std::int32_t halfway(std::int32_t c, std::int32_t a) { return c + (a - c) / 2; }
+inline double halfway(double c, std::int32_t a) {
+    return c + static_cast<double>(std::llrint(a - c) / 2);
+}
+
+// The passes over one block of random values: choose an anchor, step
+// halfway towards it, plot. The anchor is floor(r * count) + 1, kept within
+// the stored anchors whatever r is.
+template <class Coord, class Plot>
+void walk(Coord& cx, Coord& cy, const float* r, std::size_t n, const AnchorStore& anchors, Plot&& plot) {
+    const float count = static_cast<float>(anchors.count());
+    const std::int32_t last = anchors.stored() - 1;
+    const float stored = static_cast<float>(anchors.stored());
+    const std::int16_t* xs = anchors.xs();
+    const std::int16_t* ys = anchors.ys();
+    for (std::size_t i = 0; i < n; ++i) {
+        const float p = r[i] * count;
+        const std::int32_t k = p >= 1.0f ? (p < stored ? static_cast<std::int32_t>(p) : last) : 0;
+        cx = halfway(cx, xs[k]);
+        cy = halfway(cy, ys[k]);
+        plot(cx, cy);
+    }
+}
+
+void requireFinite(float value) {
+    if (!std::isfinite(value))
+        throw ProgramError(ErrorKind::FloatingPoint,
+                           "The drawing area's place or size is not a usable number, so no start "
+                           "point can be chosen.");
+}
+
+class ProgressScope {
+public:
+    ProgressScope(DrawProgress* progress, std::uint64_t total) : progress(progress) {
+        if (progress)
+            progress->started(total);
+    }
+    ~ProgressScope() {
+        if (progress)
+            progress->finished();
+    }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+private:
+    DrawProgress* progress;
+};
+
+} // namespace
+
+void PointCloud::box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) {
+    if (Button == kLeftButton && Shift != kShift)
+        placeAnchor(X, Y);
+    if (Button == kRightButton)
+        drawPointCloud();
+}
+
+void PointCloud::placeAnchor(float x, float y) {
+    anchors.grow();
+    box.Circle(x, y, kMarkerRadius, kMarkerColor);
+    anchors.setLast(x, y);
+}
+
+void PointCloud::drawPointCloud() {
+    random.reseed();
+    const float width = box.Width();
+    const float left = box.Left();
+    const float startX = std::floor(random.next() * width) + left;
+    requireFinite(startX);
+    const float height = box.Height();
+    const float top = box.Top();
+    const float startY = std::floor(random.next() * height) + top;
+    requireFinite(startY);
+
+    const std::uint32_t passes = dotCount(sel.Text());
+    // A store that was never used has no anchor to move to: such a draw
+    // plots nothing.
+    if (passes > 0 && anchors.stored() > 0 && !runPasses(startX, startY, passes))
+        return;  // cancelled: the dots stay, and so do the anchors
+    anchors.reset();
+}
+
+bool PointCloud::runPasses(float startX, float startY, std::uint32_t passes) {
+    if (!(std::fabs(startX) < kReach && std::fabs(startY) < kReach))
+        throw ProgramError(ErrorKind::Overflow,
+                           "The start point lies too far outside the drawing area to draw from.");
+    const bool whole = startX == std::trunc(startX) && startY == std::trunc(startY) &&
+                       std::fabs(startX) <= kIntegerReach && std::fabs(startY) <= kIntegerReach;
+    auto ix = static_cast<std::int32_t>(startX);
+    auto iy = static_cast<std::int32_t>(startY);
+    double dx = startX;
+    double dy = startY;
+
+    ProgressScope scope(progress, passes);
+    PixelTarget* target = box.pixels();
+    float values[kChunk];
+    std::uint64_t done = 0;
+    while (done < passes) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, passes - done));
+        random.fill(values, n);
+        if (target) {
+            const std::uint32_t argb = toArgb(dotColor);
+            auto plot = [target, argb](auto x, auto y) {
+                if constexpr (std::is_integral_v<decltype(x)>)
+                    target->plot(x, y, argb);
+                else
+                    target->plot(static_cast<float>(x), static_cast<float>(y), argb);
+            };
+            whole ? walk(ix, iy, values, n, anchors, plot) : walk(dx, dy, values, n, anchors, plot);
+        } else {
+            auto plot = [this](auto x, auto y) {
+                box.PSet(static_cast<float>(x), static_cast<float>(y), dotColor);
+            };
+            whole ? walk(ix, iy, values, n, anchors, plot) : walk(dx, dy, values, n, anchors, plot);
+        }
+        done += n;
+        if (progress && !progress->keepGoing(done))
+            return false;
+    }
+    return true;
+}
+
+} // namespace chaos

@@ -1,0 +1,31 @@
+#include "platform/fast_random.h"
+
+#include <chrono>
+
+namespace chaos {
+
+namespace {
+std::uint64_t splitmix64(std::uint64_t& x) {
+    std::uint64_t z = (x += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+} // namespace
+
+void FastRandom::seed(std::uint64_t seedValue) {
+    for (auto& word : state)
+        word = splitmix64(seedValue);  // never all zero: splitmix64 is a bijection of distinct inputs
+}
+
+void FastRandom::reseed() {
+    const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    seed(static_cast<std::uint64_t>(now) ^ (++reseeds * 0xD1B54A32D192ED03ull));
+}
+
+void FastRandom::fill(float* out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = toUnit(step());
+}
+
+} // namespace chaos

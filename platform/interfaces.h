@@ -1,0 +1,90 @@
+#pragma once
+
+// The services the program's logic calls. The core includes only these
+// headers and never a toolkit; the window puts real implementations behind
+// them, and the tests put recording fakes.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace chaos {
+
+// A colour laid out 0x00BBGGRR: red in the low byte; the top byte is unused.
+using Color = std::uint32_t;
+
+inline constexpr Color kRed = 0x0000FF;
+
+struct PixelTarget;
+
+// The drawing surface. Positions are twips from the drawing area's top-left,
+// x to the right and y downwards.
+class Surface {
+public:
+    virtual ~Surface() = default;
+    // Outline of a whole, round circle, one pixel wide, not filled.
+    virtual void Circle(float x, float y, float radius, Color color) = 0;
+    // Sets the one pixel that holds (x, y).
+    virtual void PSet(float x, float y, Color color) = 0;
+    // Clears the surface to its background.
+    virtual void Cls() = 0;
+    // The surface's outer rectangle within the window's client area, in twips.
+    virtual float Left() const = 0;
+    virtual float Top() const = 0;
+    virtual float Width() const = 0;
+    virtual float Height() const = 0;
+    // Direct access to the pixels for plotting many dots at once, with the
+    // same result as one PSet per dot; nullptr where every dot must go
+    // through PSet.
+    virtual PixelTarget* pixels() { return nullptr; }
+};
+
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    // Starts a new sequence from a seed that differs from call to call.
+    virtual void reseed() = 0;
+    // The next value r, 0 <= r < 1.
+    virtual float next() = 0;
+    // The next n values, in order; the same as n calls of next().
+    virtual void fill(float* out, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = next();
+    }
+};
+
+// The text a control shows: the count box, the chosen colour item.
+class ControlText {
+public:
+    virtual ~ControlText() = default;
+    virtual std::string Text() const = 0;
+};
+
+enum class MessageKind { Information, Error };
+
+// A modal message with an OK button; returns once the user dismissed it.
+class MessageBox {
+public:
+    virtual ~MessageBox() = default;
+    virtual void show(const std::string& text, MessageKind kind) = 0;
+};
+
+// Ends the program at once with exit status 0; no further event is handled.
+class ProgramEnd {
+public:
+    virtual ~ProgramEnd() = default;
+    virtual void end() = 0;
+};
+
+// Told how a draw advances, so that a long draw can show its progress and be
+// cancelled. keepGoing is called every few thousand dots and is cheap.
+class DrawProgress {
+public:
+    virtual ~DrawProgress() = default;
+    virtual void started(std::uint64_t total) = 0;
+    // False when the user asked to stop the draw where it is.
+    virtual bool keepGoing(std::uint64_t done) = 0;
+    virtual void finished() = 0;
+};
+
+} // namespace chaos

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, whatever the build, the program and its
+# tests need and this machine lacks. Run as root; does nothing when all is there.
+set -euo pipefail
+
+packages=(
+    build-essential cmake
+    qt6-base-dev libgl-dev fonts-dejavu-core
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth xdotool
+    clang libclang-rt-14-dev lcov
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages: ${missing[*]}. Run this as root to install them." >&2
+    exit 1
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"

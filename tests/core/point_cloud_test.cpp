@@ -1,0 +1,385 @@
+#include "core/point_cloud.h"
+
+#include "fakes.h"
+#include "platform/errors.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace chaos {
+namespace {
+
+using testing::FakeSurface;
+using testing::FakeText;
+using testing::ScriptedRandom;
+
+class PointCloudTest : public ::testing::Test {
+protected:
+    AnchorStore anchors;
+    FakeSurface box;
+    ScriptedRandom random;
+    FakeText sel{"10000"};
+    Color dotColor = 0;
+    PointCloud handler{anchors, box, random, sel, dotColor};
+
+    // A surface at the window's origin, so that the start point is
+    // floor(r1 * 1000), floor(r2 * 1000).
+    void placeSurfaceAtOrigin() {
+        box.left = box.top = 0;
+        box.width = box.height = 1000;
+    }
+    void leftPress(float x, float y, std::int16_t shift = 0) { handler.box_MouseDown(kLeftButton, shift, x, y); }
+    void rightPress(std::int16_t shift = 0) { handler.box_MouseDown(kRightButton, shift, 500, 500); }
+
+    ErrorKind errorOf(auto&& call) {
+        try {
+            call();
+        } catch (const ProgramError& error) {
+            return error.kind();
+        }
+        ADD_FAILURE() << "no error was raised";
+        return ErrorKind::ControlCall;
+    }
+};
+
+TEST_F(PointCloudTest, ButtonAndShiftDecideWhatAPressDoes) {
+    struct Case { std::int16_t button, shift; bool places, draws; };
+    const Case table[] = {
+        {kLeftButton, 0, true, false},
+        {kLeftButton, kShift, false, false},
+        {kLeftButton, kCtrl, true, false},
+        {kLeftButton, kAlt, true, false},
+        {kLeftButton, kShift | kCtrl, true, false},
+        {kLeftButton, kShift | kAlt, true, false},
+        {kLeftButton, kShift | kCtrl | kAlt, true, false},
+        {kRightButton, 0, false, true},
+        {kRightButton, kShift, false, true},
+        {kRightButton, kCtrl | kAlt, false, true},
+        {kMiddleButton, 0, false, false},
+        {kMiddleButton, kShift, false, false},
+        {kLeftButton | kRightButton, 0, false, false},
+    };
+    for (const auto& row : table) {
+        AnchorStore store;
+        FakeSurface surface;
+        ScriptedRandom script({0.5f, 0.5f});
+        FakeText count("0");
+        PointCloud cloud(store, surface, script, count, dotColor);
+        cloud.box_MouseDown(row.button, row.shift, 300.0f, 450.0f);
+        SCOPED_TRACE(::testing::Message() << "button " << row.button << " shift " << row.shift);
+        EXPECT_EQ(store.count(), row.places ? 1 : 0);
+        EXPECT_EQ(surface.circles.size(), row.places ? 1u : 0u);
+        EXPECT_EQ(script.reseeds, row.draws ? 1 : 0);
+        EXPECT_EQ(store.stored(), row.places || row.draws ? 1 : 0);
+    }
+}
+
+TEST_F(PointCloudTest, LeftPressMarksTheExactPointAndStoresItRounded) {
+    leftPress(100.7f, 200.5f);
+    ASSERT_EQ(box.circles.size(), 1u);
+    EXPECT_FLOAT_EQ(box.circles[0].x, 100.7f);
+    EXPECT_FLOAT_EQ(box.circles[0].y, 200.5f);
+    EXPECT_EQ(box.circles[0].radius, 75.0f);
+    EXPECT_EQ(box.circles[0].color, 0x0000FFu);
+    EXPECT_EQ(anchors.x(1), 101);
+    EXPECT_EQ(anchors.y(1), 200);
+    EXPECT_TRUE(box.dots.empty());
+}
+
+TEST_F(PointCloudTest, CirclesStayRedWhateverTheDotColour) {
+    dotColor = 0xFF0000;
+    leftPress(10, 10);
+    EXPECT_EQ(box.circles[0].color, kRed);
+}
+
+TEST_F(PointCloudTest, DrawReadsGeometryAndRandomValuesInOrder) {
+    leftPress(400, 300);
+    box.calls.clear();
+    sel.text = "1";
+    random.script = {0.25f, 0.5f, 0.0f};
+    rightPress();
+    const std::vector<std::string> expected = {"Width", "Left", "Height", "Top", "PSet"};
+    EXPECT_EQ(box.calls, expected);
+    EXPECT_EQ(random.reseeds, 1);
+    EXPECT_EQ(random.taken, 3u);
+    EXPECT_EQ(sel.reads, 1);
+    // start x = floor(0.25 * 8295) + 120 = 2193, start y = floor(0.5 * 7215) + 240 = 3847
+    ASSERT_EQ(box.dots.size(), 1u);
+    EXPECT_EQ(box.dots[0].x, 2193.0f + (400 - 2193) / 2);
+    EXPECT_EQ(box.dots[0].y, 3847.0f + (300 - 3847) / 2);
+}
+
+TEST_F(PointCloudTest, FirstDotLandsHalfwayInWholeUnits) {
+    struct Case { float startX, startY; float anchorX, anchorY; float dotX, dotY; };
+    const Case table[] = {
+        {100, 100, 400, 300, 250, 200},
+        {-3, 5, 0, 0, -2, 3},
+        {1, 1, 0, 0, 1, 1},      // one unit away: stays
+        {0, 0, 7, -7, 3, -3},    // quotient cut toward zero
+        {0, 0, 1, -1, 0, 0},
+        {10, 20, 10, 20, 10, 20},
+        {1000, 999, 0, 0, 500, 500},
+    };
+    for (const auto& row : table) {
+        AnchorStore store;
+        FakeSurface surface;
+        surface.left = row.startX;
+        surface.top = row.startY;
+        ScriptedRandom script({0.0f, 0.0f, 0.0f});
+        FakeText count("1");
+        PointCloud cloud(store, surface, script, count, dotColor);
+        cloud.box_MouseDown(kLeftButton, 0, row.anchorX, row.anchorY);
+        cloud.box_MouseDown(kRightButton, 0, 0, 0);
+        ASSERT_EQ(surface.dots.size(), 1u);
+        EXPECT_EQ(surface.dots[0].x, row.dotX) << row.startX << " -> " << row.anchorX;
+        EXPECT_EQ(surface.dots[0].y, row.dotY) << row.startY << " -> " << row.anchorY;
+    }
+}
+
+TEST_F(PointCloudTest, FractionalStartRoundsTheDifferenceHalfToEven) {
+    box.left = 0.5f;  // start x = 0.5: differences 9.5 -> 10, then 4.5 -> 4
+    box.top = 0;
+    box.width = box.height = 1;
+    leftPress(10, 0);
+    sel.text = "2";
+    random.script = {0.0f, 0.0f, 0.0f, 0.0f};
+    rightPress();
+    ASSERT_EQ(box.dots.size(), 2u);
+    EXPECT_EQ(box.dots[0].x, 5.5f);
+    EXPECT_EQ(box.dots[1].x, 7.5f);
+}
+
+TEST_F(PointCloudTest, CountThreeDrawsThreeDotsTowardsTheChosenAnchors) {
+    placeSurfaceAtOrigin();
+    leftPress(0, 0);
+    leftPress(1000, 0);
+    leftPress(0, 1000);
+    sel.text = "3";
+    random.script = {0.1f, 0.2f, 0.5f, 0.9f, 0.0f};  // start (100, 200); anchors 2, 3, 1
+    rightPress();
+    ASSERT_EQ(box.dots.size(), 3u);
+    EXPECT_EQ(box.dots[0].x, 550);
+    EXPECT_EQ(box.dots[0].y, 100);
+    EXPECT_EQ(box.dots[1].x, 275);
+    EXPECT_EQ(box.dots[1].y, 550);
+    EXPECT_EQ(box.dots[2].x, 138);  // 275 + (0 - 275) \ 2 = 275 - 137
+    EXPECT_EQ(box.dots[2].y, 275);
+    EXPECT_EQ(random.taken, 5u);
+    EXPECT_EQ(anchors.count(), 0);
+}
+
+TEST_F(PointCloudTest, AnchorIndexIsFloorOfRTimesCountPlusOne) {
+    struct Case { float r; int anchor; };
+    const float belowOne = std::nextafter(1.0f, 0.0f);
+    const Case table[] = {
+        {0.0f, 1}, {0.3333f, 1}, {0.3334f, 2}, {0.6666f, 2}, {0.6667f, 3}, {belowOne, 3},
+        // values a faulty source might give still choose a stored anchor
+        {1.0f, 3}, {2.5f, 3}, {-0.5f, 1}, {std::numeric_limits<float>::quiet_NaN(), 1},
+        {std::numeric_limits<float>::infinity(), 3},
+    };
+    for (const auto& row : table) {
+        AnchorStore store;
+        FakeSurface surface;
+        surface.left = surface.top = 0;
+        surface.width = surface.height = 1;
+        ScriptedRandom script({0.0f, 0.0f, row.r});
+        FakeText count("1");
+        PointCloud cloud(store, surface, script, count, dotColor);
+        for (float x : {1000.0f, 2000.0f, 3000.0f})
+            cloud.box_MouseDown(kLeftButton, 0, x, 0);
+        cloud.box_MouseDown(kRightButton, 0, 0, 0);
+        ASSERT_EQ(surface.dots.size(), 1u);
+        EXPECT_EQ(surface.dots[0].x, 500.0f * row.anchor) << "r = " << row.r;
+    }
+}
+
+TEST_F(PointCloudTest, LargestRandomValueChoosesTheLastOfTheMostAnchors) {
+    box.left = box.top = 0;
+    box.width = box.height = 1;
+    for (int i = 0; i < AnchorStore::kMaxAnchors; ++i)
+        leftPress(static_cast<float>(i % 1000), static_cast<float>(i / 1000 * 2));
+    sel.text = "1";
+    random.script = {0.0f, 0.0f, std::nextafter(1.0f, 0.0f)};
+    rightPress();
+    ASSERT_EQ(box.dots.size(), 1u);
+    // anchor 32767 is (32766 % 1000, 32766 / 1000 * 2) = (766, 64)
+    EXPECT_EQ(box.dots[0].x, 383);
+    EXPECT_EQ(box.dots[0].y, 32);
+}
+
+TEST_F(PointCloudTest, ZeroOrNegativeCountDrawsNothingAndStillForgetsTheAnchors) {
+    for (const char* text : {"0", "-5", "0.9", "-1e309"}) {
+        AnchorStore store;
+        FakeSurface surface;
+        ScriptedRandom script({0.5f, 0.5f});
+        FakeText count(text);
+        PointCloud cloud(store, surface, script, count, dotColor);
+        cloud.box_MouseDown(kLeftButton, 0, 100, 100);
+        cloud.box_MouseDown(kRightButton, 0, 0, 0);
+        EXPECT_TRUE(surface.dots.empty()) << text;
+        EXPECT_EQ(script.taken, 2u) << text;
+        EXPECT_EQ(store.count(), 0) << text;
+        EXPECT_EQ(store.stored(), 1) << text;
+    }
+}
+
+TEST_F(PointCloudTest, DrawRightAfterADrawHeadsForTheCorner) {
+    placeSurfaceAtOrigin();
+    leftPress(500, 500);
+    sel.text = "0";
+    random.script = {0.1f, 0.1f};
+    rightPress();
+    sel.text = "3";
+    random = ScriptedRandom({0.8f, 0.4f, 0.7f, 0.1f, 0.99f});  // start (800, 400)
+    rightPress();
+    ASSERT_EQ(box.dots.size(), 3u);
+    EXPECT_EQ(box.dots[0].x, 400);
+    EXPECT_EQ(box.dots[0].y, 200);
+    EXPECT_EQ(box.dots[2].x, 100);
+    EXPECT_EQ(box.dots[2].y, 50);
+}
+
+TEST_F(PointCloudTest, DefaultDrawPlotsTenThousandDotsInTheDotColourThenForgets) {
+    leftPress(600, 700);
+    leftPress(7000, 800);
+    leftPress(3000, 6500);
+    dotColor = 0xFFFF00;
+    random.script = {0.3f, 0.6f, 0.1f, 0.5f, 0.9f, 0.35f, 0.7f};
+    random.cycle = true;
+    random.script.resize(10002, 0.45f);
+    rightPress();
+    EXPECT_EQ(box.dots.size(), 10000u);
+    for (const auto& dot : box.dots)
+        ASSERT_EQ(dot.color, 0xFFFF00u);
+    EXPECT_EQ(random.taken, 10002u);
+    EXPECT_EQ(anchors.count(), 0);
+    // every dot after the first few lies within the anchors' bounding box
+    for (std::size_t i = 20; i < box.dots.size(); ++i) {
+        ASSERT_GE(box.dots[i].x, 599);
+        ASSERT_LE(box.dots[i].x, 7000);
+        ASSERT_GE(box.dots[i].y, 699);
+        ASSERT_LE(box.dots[i].y, 6500);
+    }
+}
+
+TEST_F(PointCloudTest, RightPressBeforeAnyAnchorDrawsNothingAndLeavesTheAfterDrawShape) {
+    random.script = {0.5f, 0.5f};
+    rightPress();
+    EXPECT_TRUE(box.dots.empty());
+    EXPECT_EQ(anchors.count(), 0);
+    EXPECT_EQ(anchors.stored(), 1);
+    EXPECT_EQ(anchors.x(1), 0);
+}
+
+TEST_F(PointCloudTest, CountThatIsNotANumberKeepsTheAnchorsAndDrawsNothing) {
+    for (const char* text : {"", "   ", "abc", "12abc", "nan"}) {
+        AnchorStore store;
+        FakeSurface surface;
+        ScriptedRandom script({0.5f, 0.5f});
+        FakeText count(text);
+        PointCloud cloud(store, surface, script, count, dotColor);
+        cloud.box_MouseDown(kLeftButton, 0, 100, 100);
+        cloud.box_MouseDown(kLeftButton, 0, 200, 100);
+        EXPECT_EQ(errorOf([&] { cloud.box_MouseDown(kRightButton, 0, 0, 0); }), ErrorKind::TypeMismatch);
+        EXPECT_TRUE(surface.dots.empty());
+        EXPECT_EQ(store.count(), 2);
+        EXPECT_EQ(store.x(2), 200);
+    }
+}
+
+TEST_F(PointCloudTest, CountAboveTheMaximumKeepsTheAnchorsAndDrawsNothing) {
+    leftPress(100, 100);
+    sel.text = "2147483648";
+    random.script = {0.5f, 0.5f};
+    EXPECT_EQ(errorOf([&] { rightPress(); }), ErrorKind::Overflow);
+    EXPECT_TRUE(box.dots.empty());
+    EXPECT_EQ(anchors.count(), 1);
+}
+
+TEST_F(PointCloudTest, TheMostAnchorsAreKeptWhenOneMoreIsRefused) {
+    for (int i = 0; i < AnchorStore::kMaxAnchors; ++i)
+        leftPress(static_cast<float>(i % 500), 10);
+    box.circles.clear();
+    EXPECT_EQ(errorOf([&] { leftPress(1, 1); }), ErrorKind::Overflow);
+    EXPECT_TRUE(box.circles.empty());  // the refusal comes before the circle
+    EXPECT_EQ(anchors.count(), 32767);
+}
+
+TEST_F(PointCloudTest, FailingCircleKeepsTheGrownStore) {
+    box.failCircle = 2;
+    leftPress(100, 100);
+    EXPECT_EQ(errorOf([&] { leftPress(200, 300); }), ErrorKind::ControlCall);
+    EXPECT_EQ(anchors.count(), 2);
+    EXPECT_EQ(anchors.x(2), 0);
+    EXPECT_EQ(anchors.y(2), 0);
+}
+
+TEST_F(PointCloudTest, UnusableGeometryIsAFloatingPointError) {
+    leftPress(100, 100);
+    box.width = std::numeric_limits<float>::infinity();
+    random.script = {0.5f, 0.5f};
+    EXPECT_EQ(errorOf([&] { rightPress(); }), ErrorKind::FloatingPoint);
+    EXPECT_EQ(anchors.count(), 1);
+}
+
+TEST_F(PointCloudTest, StartTooFarAwayOverflowsOnlyWhenThereAreDots) {
+    leftPress(100, 100);
+    box.left = 3e9f;
+    random.script = {0.5f, 0.5f, 0.5f, 0.5f};
+    sel.text = "5";
+    EXPECT_EQ(errorOf([&] { rightPress(); }), ErrorKind::Overflow);
+    EXPECT_EQ(anchors.count(), 1);
+    sel.text = "0";
+    random.taken = 0;
+    rightPress();
+    EXPECT_EQ(anchors.count(), 0);
+}
+
+class RecordingProgress : public DrawProgress {
+public:
+    std::uint64_t total = 0;
+    std::vector<std::uint64_t> ticks;
+    int finishedCalls = 0;
+    std::size_t cancelAfter = SIZE_MAX;
+    void started(std::uint64_t n) override { total = n; }
+    bool keepGoing(std::uint64_t done) override {
+        ticks.push_back(done);
+        return ticks.size() < cancelAfter;
+    }
+    void finished() override { ++finishedCalls; }
+};
+
+TEST_F(PointCloudTest, ProgressIsToldOfEveryBlockOfDots) {
+    RecordingProgress progress;
+    handler.setProgress(&progress);
+    leftPress(100, 100);
+    sel.text = "20000";
+    random.script.assign(20002, 0.5f);
+    rightPress();
+    EXPECT_EQ(progress.total, 20000u);
+    ASSERT_FALSE(progress.ticks.empty());
+    EXPECT_EQ(progress.ticks.back(), 20000u);
+    EXPECT_EQ(progress.finishedCalls, 1);
+    EXPECT_EQ(box.dots.size(), 20000u);
+}
+
+TEST_F(PointCloudTest, CancelKeepsTheDotsSoFarAndTheAnchors) {
+    RecordingProgress progress;
+    progress.cancelAfter = 1;
+    handler.setProgress(&progress);
+    leftPress(100, 100);
+    leftPress(900, 100);
+    sel.text = "100000";
+    random.script.assign(100002, 0.5f);
+    rightPress();
+    ASSERT_EQ(progress.ticks.size(), 1u);
+    EXPECT_EQ(box.dots.size(), progress.ticks[0]);
+    EXPECT_LT(box.dots.size(), 100000u);
+    EXPECT_EQ(progress.finishedCalls, 1);
+    EXPECT_EQ(anchors.count(), 2);
+}
+
+} // namespace
+} // namespace chaos

@@ -1,0 +1,96 @@
+#include "platform/fast_random.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace chaos {
+namespace {
+
+// xoshiro256+ outputs for the state {1, 2, 3, 4}, worked out from the
+// published reference code.
+TEST(FastRandom, FollowsTheReferenceAlgorithm) {
+    FastRandom r;
+    r.setState(1, 2, 3, 4);
+    const std::array<std::uint64_t, 4> expected = {5, 211106232532999ull, 211106635186183ull,
+                                                   9223759065350669058ull};
+    for (auto value : expected)
+        EXPECT_EQ(r.step(), value);
+}
+
+TEST(FastRandom, ValuesAreMultiplesOfTwoToTheMinus24InTheUnitInterval) {
+    EXPECT_EQ(FastRandom::toUnit(0), 0.0f);
+    EXPECT_EQ(FastRandom::toUnit(~0ull), std::nextafter(1.0f, 0.0f));
+    EXPECT_EQ(FastRandom::toUnit(1ull << 63), 0.5f);
+    FastRandom r(7);
+    for (int i = 0; i < 100000; ++i) {
+        const float v = r.next();
+        ASSERT_GE(v, 0.0f);
+        ASSERT_LT(v, 1.0f);
+        ASSERT_EQ(v * 16777216.0f, std::floor(v * 16777216.0f));
+    }
+}
+
+TEST(FastRandom, SameSeedSameSequenceAndFillMatchesNext) {
+    FastRandom a(42), b(42), c(43);
+    std::vector<float> filled(1000);
+    b.fill(filled.data(), filled.size());
+    int sameAsOtherSeed = 0;
+    for (float v : filled) {
+        EXPECT_EQ(a.next(), v);
+        sameAsOtherSeed += c.next() == v;
+    }
+    EXPECT_LT(sameAsOtherSeed, 5);
+}
+
+TEST(FastRandom, ReseedGivesADifferentSequenceEachTime) {
+    FastRandom r(1);
+    std::vector<std::vector<float>> starts;
+    for (int i = 0; i < 20; ++i) {
+        r.reseed();
+        starts.push_back({r.next(), r.next(), r.next(), r.next()});
+    }
+    for (std::size_t i = 0; i < starts.size(); ++i)
+        for (std::size_t j = i + 1; j < starts.size(); ++j)
+            EXPECT_NE(starts[i], starts[j]) << i << " " << j;
+}
+
+// Chi-square over 64 equal buckets of a million values; with 63 degrees of
+// freedom, 110 is beyond the 99.99th percentile.
+TEST(FastRandom, IsUniformOverTheUnitInterval) {
+    for (std::uint64_t seed : {1ull, 2ull, 12345ull}) {
+        FastRandom r(seed);
+        std::array<int, 64> buckets{};
+        constexpr int kValues = 1'000'000;
+        for (int i = 0; i < kValues; ++i)
+            ++buckets[static_cast<std::size_t>(r.next() * 64)];
+        double chi = 0;
+        const double expected = kValues / 64.0;
+        for (int n : buckets)
+            chi += (n - expected) * (n - expected) / expected;
+        EXPECT_LT(chi, 110.0) << "seed " << seed;
+    }
+}
+
+// Successive pairs fall evenly into an 8 x 8 grid: no strong correlation
+// between one value and the next.
+TEST(FastRandom, SuccessivePairsAreUniform) {
+    FastRandom r(99);
+    std::array<int, 64> cells{};
+    constexpr int kPairs = 500'000;
+    for (int i = 0; i < kPairs; ++i) {
+        const auto a = static_cast<std::size_t>(r.next() * 8);
+        const auto b = static_cast<std::size_t>(r.next() * 8);
+        ++cells[a * 8 + b];
+    }
+    double chi = 0;
+    const double expected = kPairs / 64.0;
+    for (int n : cells)
+        chi += (n - expected) * (n - expected) / expected;
+    EXPECT_LT(chi, 110.0);
+}
+
+} // namespace
+} // namespace chaos

@@ -1,0 +1,125 @@
+#include "platform/raster_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <set>
+#include <utility>
+
+namespace chaos {
+namespace {
+
+RasterSurface makeSurface() { return RasterSurface({120, 240, 8295, 7215}, 551, 479); }
+
+int drawnPixels(const RasterSurface& s) {
+    int n = 0;
+    for (int y = 0; y < s.pixelHeight(); ++y)
+        for (int x = 0; x < s.pixelWidth(); ++x)
+            n += s.pixel(x, y) != RasterSurface::kBackground;
+    return n;
+}
+
+TEST(TwipsToPixel, EachPixelHoldsFifteenTwips) {
+    const std::pair<float, int> table[] = {
+        {0.0f, 0}, {14.9f, 0}, {15.0f, 1}, {29.99f, 1}, {30.0f, 2}, {-0.1f, -1}, {-15.0f, -1},
+        {-15.1f, -2}, {8264.0f, 550}, {1e30f, kNowhere}, {-1e30f, kNowhere},
+        {std::numeric_limits<float>::quiet_NaN(), kNowhere}, {std::numeric_limits<float>::infinity(), kNowhere},
+    };
+    for (const auto& [twips, pixel] : table)
+        EXPECT_EQ(twipsToPixel(twips), pixel) << twips;
+}
+
+TEST(ToArgb, SwapsRedAndBlueIntoAnOpaquePixel) {
+    const std::pair<Color, std::uint32_t> table[] = {
+        {0x0000FF, 0xFFFF0000}, {0xFF0000, 0xFF0000FF}, {0x000000, 0xFF000000},
+        {0xFFFFFF, 0xFFFFFFFF}, {0xFFFF00, 0xFF00FFFF}, {0x00FFFF, 0xFFFFFF00},
+        {0x12345678, 0xFF785634},  // the top byte is ignored
+    };
+    for (const auto& [color, argb] : table)
+        EXPECT_EQ(toArgb(color), argb) << std::hex << color;
+}
+
+TEST(RasterSurface, ReportsItsPlacementAndStartsWhite) {
+    RasterSurface s = makeSurface();
+    EXPECT_EQ(s.Left(), 120);
+    EXPECT_EQ(s.Top(), 240);
+    EXPECT_EQ(s.Width(), 8295);
+    EXPECT_EQ(s.Height(), 7215);
+    EXPECT_EQ(drawnPixels(s), 0);
+}
+
+TEST(RasterSurface, PSetSetsExactlyOnePixelInTheExactColour) {
+    RasterSurface s = makeSurface();
+    s.PSet(30.0f, 45.0f, 0x00FFFF);
+    EXPECT_EQ(s.pixel(2, 3), 0xFFFFFF00u);
+    EXPECT_EQ(drawnPixels(s), 1);
+    PixelTarget& target = *s.pixels();
+    target.plot(std::int32_t{44}, std::int32_t{59}, 0xFF000000u);  // the same pixel, by whole numbers
+    EXPECT_EQ(s.pixel(2, 3), 0xFF000000u);
+    EXPECT_EQ(drawnPixels(s), 1);
+}
+
+TEST(RasterSurface, ClipsEverythingOutsideTheDrawingArea) {
+    RasterSurface s = makeSurface();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::pair<float, float> outside[] = {
+        {-1, 0}, {0, -1}, {551 * 15, 0}, {0, 479 * 15}, {-14, -14}, {1e9f, 5}, {nan, 5}, {5, inf}, {-inf, 5},
+    };
+    for (const auto& [x, y] : outside)
+        s.PSet(x, y, 0);
+    PixelTarget& target = *s.pixels();
+    for (const auto& [x, y] : {std::pair{-1, 0}, {-14, 0}, {0, -14}, {551 * 15, 0}, {0, 479 * 15}})
+        target.plot(std::int32_t(x), std::int32_t(y), 0xFF000000u);
+    EXPECT_EQ(drawnPixels(s), 0);
+    s.PSet(551 * 15 - 1, 479 * 15 - 1, 0);
+    EXPECT_EQ(s.pixel(550, 478), 0xFF000000u);
+}
+
+TEST(RasterSurface, CircleIsAOnePixelOutlineOfRadiusFive) {
+    RasterSurface s = makeSurface();
+    s.Circle(1500.0f, 1500.0f, 75.0f, 0x0000FF);  // centre pixel (100, 100)
+    std::set<std::pair<int, int>> ring;
+    for (int y = 90; y <= 110; ++y)
+        for (int x = 90; x <= 110; ++x)
+            if (s.pixel(x, y) != RasterSurface::kBackground) {
+                EXPECT_EQ(s.pixel(x, y), 0xFFFF0000u);
+                ring.insert({x - 100, y - 100});
+            }
+    EXPECT_EQ(drawnPixels(s), static_cast<int>(ring.size()));
+    for (const auto& [dx, dy] : ring) {
+        const double distance = std::hypot(dx, dy);
+        EXPECT_NEAR(distance, 5.0, 0.72) << dx << "," << dy;
+    }
+    for (const auto& p : {std::pair{5, 0}, {-5, 0}, {0, 5}, {0, -5}, {3, 4}, {-4, -3}})
+        EXPECT_TRUE(ring.count(p)) << p.first << "," << p.second;
+    EXPECT_FALSE(ring.count({0, 0}));  // not filled
+    EXPECT_EQ(ring.size(), 28u);
+}
+
+TEST(RasterSurface, CircleAtTheEdgeIsClippedAndOddCentresDrawNothing) {
+    RasterSurface s = makeSurface();
+    s.Circle(0, 0, 75, 0x0000FF);
+    EXPECT_EQ(s.pixel(5, 0), 0xFFFF0000u);
+    EXPECT_EQ(s.pixel(0, 5), 0xFFFF0000u);
+    const int corner = drawnPixels(s);
+    EXPECT_GT(corner, 0);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    s.Circle(nan, 100, 75, 0);
+    s.Circle(100, 1e30f, 75, 0);
+    s.Circle(100, 100, nan, 0);
+    s.Circle(100, 100, -75, 0);
+    EXPECT_EQ(drawnPixels(s), corner);
+}
+
+TEST(RasterSurface, ClsWipesEverything) {
+    RasterSurface s = makeSurface();
+    s.Circle(3000, 3000, 75, 0x0000FF);
+    s.PSet(10, 10, 0);
+    s.Cls();
+    EXPECT_EQ(drawnPixels(s), 0);
+}
+
+} // namespace
+} // namespace chaos
