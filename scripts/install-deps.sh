@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake
-    qt6-base-dev libgl-dev fonts-dejavu-core
+    qt6-base-dev libgl-dev libx11-dev fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool
     clang libclang-rt-14-dev lcov

@@ -1,1 +1,88 @@
-int main(){}
+// Looks at a real X screen for the real-window test and the screenshot:
+//   screen_probe save FILE X Y W H         saves that part of the screen as PNG
+//   screen_probe check OX OY AX AY BX BY CX CY
+//       with the drawing area's top-left at screen (OX, OY) and three anchors
+//       at drawing-area pixels A, B, C: checks a red circle of radius 5 round
+//       each anchor and black dots filling the triangle ABC and nothing else
+//   screen_probe close WINDOW              asks the window to close, as a
+//       window manager's close button does
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+int closeWindow(unsigned long window) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return 2;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XCloseDisplay(display);
+    return 0;
+}
+
+QImage grab() {
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+long side(QPoint p, QPoint q, QPoint r) {
+    return long(q.x() - p.x()) * (r.y() - p.y()) - long(q.y() - p.y()) * (r.x() - p.x());
+}
+
+int check(QPoint origin, QPoint a, QPoint b, QPoint c) {
+    const QImage screen = grab();
+    int faults = 0;
+    for (QPoint anchor : {a, b, c})
+        for (QPoint offset : {QPoint(5, 0), QPoint(-5, 0), QPoint(0, 5), QPoint(0, -5), QPoint(3, 4), QPoint(-4, -3)}) {
+            const QPoint p = origin + anchor + offset;
+            if (screen.pixel(p) != qRgb(255, 0, 0)) {
+                std::printf("no red circle pixel at (%d, %d) round anchor (%d, %d)\n", p.x(), p.y(), anchor.x(), anchor.y());
+                ++faults;
+            }
+        }
+    const long orientation = side(a, b, c) > 0 ? 1 : -1;
+    int inside = 0, outside = 0;
+    for (int y = 0; y < 479; ++y)
+        for (int x = 0; x < 551; ++x) {
+            if (screen.pixel(origin + QPoint(x, y)) != qRgb(0, 0, 0))
+                continue;
+            const QPoint p(x, y);
+            const long slack = 600;  // about a pixel from each edge
+            const bool in = orientation * side(a, b, p) >= -slack && orientation * side(b, c, p) >= -slack &&
+                            orientation * side(c, a, p) >= -slack;
+            (in ? inside : outside)++;
+        }
+    std::printf("dots inside the triangle: %d, outside: %d\n", inside, outside);
+    if (inside < 3000 || outside > 10)
+        ++faults;
+    return faults == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc == 3 && std::strcmp(argv[1], "close") == 0)
+        return closeWindow(std::strtoul(argv[2], nullptr, 0));
+    QGuiApplication app(argc, argv);
+    auto arg = [&](int i) { return std::atoi(argv[i]); };
+    if (argc == 7 && std::strcmp(argv[1], "save") == 0)
+        return grab().copy(arg(3), arg(4), arg(5), arg(6)).save(argv[2]) ? 0 : 1;
+    if (argc == 10 && std::strcmp(argv[1], "check") == 0)
+        return check({arg(2), arg(3)}, {arg(4), arg(5)}, {arg(6), arg(7)}, {arg(8), arg(9)});
+    std::fprintf(stderr, "usage: screen_probe save FILE X Y W H | check OX OY AX AY BX BY CX CY | close WINDOW\n");
+    return 2;
+}

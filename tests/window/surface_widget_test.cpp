@@ -1,0 +1,108 @@
+#include "platform/qt/surface_widget.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <set>
+
+using chaos::SurfaceWidget;
+
+// Runs at scale 1 and, as a second test, with QT_SCALE_FACTOR=2.
+class SurfaceWidgetTest : public QObject {
+    Q_OBJECT
+
+private:
+    static SurfaceWidget* makeSurface(QWidget* parent) {
+        auto* surface = new SurfaceWidget({120, 240, 8295, 7215}, parent);
+        surface->setGeometry(8, 16, 553, 481);
+        return surface;
+    }
+
+private slots:
+    void drawingAreaIsInsideTheBorder() {
+        QWidget window;
+        SurfaceWidget* surface = makeSurface(&window);
+        QCOMPARE(surface->surface().pixelWidth(), 551);
+        QCOMPARE(surface->surface().pixelHeight(), 479);
+        QCOMPARE(surface->image().size(), QSize(551, 479));
+    }
+
+    void pressesArriveInTwipsWithButtonAndModifiers_data() {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<Qt::KeyboardModifiers>("keys");
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<int>("Button");
+        QTest::addColumn<int>("Shift");
+        QTest::addColumn<float>("X");
+        QTest::addColumn<float>("Y");
+        QTest::newRow("left") << Qt::LeftButton << Qt::KeyboardModifiers() << QPoint(1, 1) << 1 << 0 << 0.f << 0.f;
+        QTest::newRow("right") << Qt::RightButton << Qt::KeyboardModifiers() << QPoint(101, 51) << 2 << 0 << 1500.f << 750.f;
+        QTest::newRow("middle") << Qt::MiddleButton << Qt::KeyboardModifiers() << QPoint(11, 21) << 4 << 0 << 150.f << 300.f;
+        QTest::newRow("shift") << Qt::LeftButton << Qt::KeyboardModifiers(Qt::ShiftModifier) << QPoint(2, 2) << 1 << 1 << 15.f << 15.f;
+        QTest::newRow("ctrl") << Qt::LeftButton << Qt::KeyboardModifiers(Qt::ControlModifier) << QPoint(2, 2) << 1 << 2 << 15.f << 15.f;
+        QTest::newRow("alt") << Qt::LeftButton << Qt::KeyboardModifiers(Qt::AltModifier) << QPoint(2, 2) << 1 << 4 << 15.f << 15.f;
+        QTest::newRow("shift+ctrl+alt") << Qt::RightButton
+                                        << Qt::KeyboardModifiers(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)
+                                        << QPoint(551, 479) << 2 << 7 << 8250.f << 7170.f;
+    }
+    void pressesArriveInTwipsWithButtonAndModifiers() {
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(Qt::KeyboardModifiers, keys);
+        QFETCH(QPoint, at);
+        QWidget window;
+        SurfaceWidget* surface = makeSurface(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy spy(surface, &SurfaceWidget::mouseDown);
+        QTest::mousePress(surface, button, keys, at);
+        QCOMPARE(spy.count(), 1);
+        QTEST(static_cast<int>(spy[0][0].value<std::int16_t>()), "Button");
+        QTEST(static_cast<int>(spy[0][1].value<std::int16_t>()), "Shift");
+        QTEST(spy[0][2].toFloat(), "X");
+        QTEST(spy[0][3].toFloat(), "Y");
+    }
+
+    void otherButtonsAreIgnored() {
+        QWidget window;
+        SurfaceWidget* surface = makeSurface(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy spy(surface, &SurfaceWidget::mouseDown);
+        QTest::mousePress(surface, Qt::BackButton, {}, QPoint(10, 10));
+        QCOMPARE(spy.count(), 0);
+    }
+
+    // On screen, each drawn pixel shows in its exact colour at its place
+    // inside the border, crisp at any scale, and again after being hidden.
+    void screenShowsTheRasterCrisply() {
+        QWidget window;
+        SurfaceWidget* surface = makeSurface(&window);
+        surface->surface().PSet(30, 45, 0x000000);      // pixel (2, 3)
+        surface->surface().Circle(1500, 1500, 75, 0x0000FF);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (int round = 0; round < 2; ++round) {
+            const QPixmap shot = surface->grab();
+            const qreal scale = shot.devicePixelRatio();
+            QCOMPARE(scale, qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qgetenv("QT_SCALE_FACTOR").toDouble() : 1.0);
+            const QImage image = shot.toImage().convertToFormat(QImage::Format_RGB32);
+            auto at = [&](int px, int py) {  // a drawing-area pixel's first device pixel
+                return image.pixel(int((px + SurfaceWidget::kBorder) * scale), int((py + SurfaceWidget::kBorder) * scale));
+            };
+            QCOMPARE(at(2, 3), qRgb(0, 0, 0));
+            QCOMPARE(at(105, 100), qRgb(255, 0, 0));
+            QCOMPARE(at(100, 100), qRgb(255, 255, 255));
+            std::set<QRgb> colours;
+            for (int y = int(2 * scale); y < image.height() - int(2 * scale); ++y)
+                for (int x = int(2 * scale); x < image.width() - int(2 * scale); ++x)
+                    colours.insert(image.pixel(x, y));
+            QCOMPARE(colours, (std::set<QRgb>{qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(255, 255, 255)}));
+            window.hide();
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+        }
+    }
+};
+
+QTEST_MAIN(SurfaceWidgetTest)
+#include "surface_widget_test.moc"

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The real program in a real X server, driven as a user would with xdotool:
+# three anchors and a right-click draw a triangle; Exit thanks and ends with
+# status 0; closing the window ends with status 0.
+set -uo pipefail
+APP=$1
+PROBE=$2
+source "$(dirname "$0")/xsession.sh"
+trap stop_x EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+start_x
+start_app || exit 1
+echo "window appeared ${STARTUP_MS} ms after start"
+
+# Anchors at drawing-area pixels; the surface starts 9, 17 into the window.
+anchors=(60 420 500 420 280 40)
+for i in 0 2 4; do
+    click_at $((anchors[i] + 9)) $((anchors[i + 1] + 17)) 1
+done
+click_at 300 300 3
+sleep 0.5
+"$PROBE" check "$AREA_X" "$AREA_Y" "${anchors[@]}" || fail "the drawing on screen is not the expected triangle"
+
+# Clear Screen, then Exit: the thank-you message, then the end.
+click_at $((592 + 48)) $((248 + 12)) 1
+sleep 0.3
+click_at $((592 + 48)) $((280 + 12)) 1
+box=""
+for _ in $(seq 200); do
+    box=$(xdotool search --onlyvisible --name '^Chaos Game$' 2>/dev/null | head -n1 || true)
+    [ -n "$box" ] && break
+    sleep 0.02
+done
+[ -n "$box" ] || fail "no thank-you message after Exit"
+kill -0 "$APP_PID" 2>/dev/null || fail "the program ended before the message was dismissed"
+xdotool windowfocus --sync "$box" key Return 2>/dev/null || xdotool key Return
+status=""
+for _ in $(seq 200); do
+    if ! kill -0 "$APP_PID" 2>/dev/null; then wait "$APP_PID"; status=$?; break; fi
+    sleep 0.02
+done
+[ "$status" = "0" ] || fail "Exit did not end the program with status 0 (status '${status}')"
+
+# Closing the window, as a window manager's close button does.
+start_app || exit 1
+"$PROBE" close "$WID"
+status=""
+for _ in $(seq 200); do
+    if ! kill -0 "$APP_PID" 2>/dev/null; then wait "$APP_PID"; status=$?; break; fi
+    sleep 0.02
+done
+[ "$status" = "0" ] || fail "closing the window did not end the program with status 0 (status '${status}')"
+APP_PID=""
+
+[ "$failures" -eq 0 ] && echo "real window: all checks passed"
+exit "$failures"

@@ -1,0 +1,54 @@
+# Sourced by the real-window scripts: a private X server and the program in it.
+# Needs: APP (the chaosgame binary).
+
+start_x() {
+    local fd_file
+    fd_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>/dev/null &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        [ -s "$fd_file" ] && break
+        sleep 0.05
+    done
+    export DISPLAY=":$(head -n1 "$fd_file")"
+    rm -f "$fd_file"
+    export QT_QPA_PLATFORM=xcb
+}
+
+# Starts the program and waits for its window; sets APP_PID, WID and
+# STARTUP_MS (from starting the program to its window on screen).
+start_app() {
+    local t0 t1
+    t0=$(date +%s%N)
+    "$APP" >"${APP_LOG:-/dev/null}" 2>&1 &
+    APP_PID=$!
+    WID=""
+    for _ in $(seq 2000); do
+        WID=$(xdotool search --onlyvisible --name '^Form2$' 2>/dev/null | head -n1 || true)
+        [ -n "$WID" ] && break
+        sleep 0.005
+    done
+    t1=$(date +%s%N)
+    STARTUP_MS=$(( (t1 - t0) / 1000000 ))
+    [ -n "$WID" ] || { echo "the window Form2 did not appear"; return 1; }
+    eval "$(xdotool getwindowgeometry --shell "$WID")"  # X, Y, WIDTH, HEIGHT
+    WIN_X=$X
+    WIN_Y=$Y
+    # The drawing area: the surface at (8, 16) in the window, inside a one-pixel border.
+    AREA_X=$((WIN_X + 9))
+    AREA_Y=$((WIN_Y + 17))
+}
+
+# A click at a window pixel: click WX WY BUTTON [KEYS]
+click_at() {
+    xdotool mousemove --sync "$((WIN_X + $1))" "$((WIN_Y + $2))"
+    if [ -n "${4:-}" ]; then xdotool keydown "$4"; fi
+    xdotool click "$3"
+    if [ -n "${4:-}" ]; then xdotool keyup "$4"; fi
+}
+
+stop_x() {
+    [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+    wait 2>/dev/null || true
+}
