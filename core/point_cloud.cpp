@@ -35,13 +35,14 @@ inline double halfway(double c, std::int32_t a) {
 template <class Coord, class Plot>
 void walk(Coord& cx, Coord& cy, const float* r, std::size_t n, const AnchorStore& anchors, Plot&& plot) {
     const float count = static_cast<float>(anchors.count());
-    const std::int32_t last = anchors.stored() - 1;
-    const float stored = static_cast<float>(anchors.stored());
+    const float last = static_cast<float>(anchors.stored() - 1);
     const std::int16_t* xs = anchors.xs();
     const std::int16_t* ys = anchors.ys();
     for (std::size_t i = 0; i < n; ++i) {
-        const float p = r[i] * count;
-        const std::int32_t k = p >= 1.0f ? (p < stored ? static_cast<std::int32_t>(p) : last) : 0;
+        // Clamped without branches (the choice is random, so a branch would
+        // be mispredicted often); a value that is not a number gives 0.
+        const float p = std::min(std::max(0.0f, r[i] * count), last);
+        const auto k = static_cast<std::int32_t>(p);
         cx = halfway(cx, xs[k]);
         cy = halfway(cy, ys[k]);
         plot(cx, cy);
@@ -119,6 +120,12 @@ bool PointCloud::runPasses(float startX, float startY, std::uint32_t passes) {
 
     ProgressScope scope(progress, passes);
     PixelTarget* target = box.pixels();
+    // Each step lands between the current point and an anchor, so once the
+    // current point and every anchor lie on the drawing area, so does every
+    // later point, and the dots need no clipping.
+    bool anchorsOnArea = target != nullptr;
+    for (std::int32_t k = 0; anchorsOnArea && k < anchors.stored(); ++k)
+        anchorsOnArea = target->holds(anchors.xs()[k], anchors.ys()[k]);
     float values[kChunk];
     std::uint64_t done = 0;
     while (done < passes) {
@@ -126,13 +133,22 @@ bool PointCloud::runPasses(float startX, float startY, std::uint32_t passes) {
         random.fill(values, n);
         if (target) {
             const std::uint32_t argb = toArgb(dotColor);
-            auto plot = [target, argb](auto x, auto y) {
+            // Copies, so that the compiler knows the pixel stores leave them alone.
+            auto plot = [pixels = *target, argb](auto x, auto y) mutable {
                 if constexpr (std::is_integral_v<decltype(x)>)
-                    target->plot(x, y, argb);
+                    pixels.plot(x, y, argb);
                 else
-                    target->plot(static_cast<float>(x), static_cast<float>(y), argb);
+                    pixels.plot(static_cast<float>(x), static_cast<float>(y), argb);
             };
-            whole ? walk(ix, iy, values, n, anchors, plot) : walk(dx, dy, values, n, anchors, plot);
+            auto plotInside = [pixels = *target, argb](std::int32_t x, std::int32_t y) mutable {
+                pixels.plotInside(x, y, argb);
+            };
+            if (!whole)
+                walk(dx, dy, values, n, anchors, plot);
+            else if (anchorsOnArea && target->holds(ix, iy))
+                walk(ix, iy, values, n, anchors, plotInside);
+            else
+                walk(ix, iy, values, n, anchors, plot);
         } else {
             auto plot = [this](auto x, auto y) {
                 box.PSet(static_cast<float>(x), static_cast<float>(y), dotColor);

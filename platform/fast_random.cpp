@@ -16,6 +16,7 @@ std::uint64_t splitmix64(std::uint64_t& x) {
 void FastRandom::seed(std::uint64_t seedValue) {
     for (auto& word : state)
         word = splitmix64(seedValue);  // never all zero: splitmix64 is a bijection of distinct inputs
+    hasSpare = false;
 }
 
 void FastRandom::reseed() {
@@ -24,8 +25,18 @@ void FastRandom::reseed() {
 }
 
 void FastRandom::fill(float* out, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i)
-        out[i] = toUnit(step());
+    std::size_t i = 0;
+    if (hasSpare && n > 0) {
+        out[i++] = spare;
+        hasSpare = false;
+    }
+    for (; i + 1 < n; i += 2) {
+        const std::uint64_t bits = step();
+        out[i] = toUnit(bits);
+        out[i + 1] = lowerValue(bits);
+    }
+    if (i < n)
+        out[i] = next();
 }
 
 } // namespace chaos

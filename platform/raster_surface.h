@@ -42,10 +42,21 @@ struct PixelTarget {
         if (contains(px, py))
             bits[static_cast<std::ptrdiff_t>(py) * width + px] = argb;
     }
-    // A whole-numbered position: integer division, no floating point.
+    // Whether a whole-numbered position lies on the drawing area: one unsigned
+    // comparison a coordinate (a negative one wraps round to a large value).
+    bool holds(std::int32_t x, std::int32_t y) const {
+        return static_cast<std::uint32_t>(x) < static_cast<std::uint32_t>(width) * kTwipsPerPixel &&
+               static_cast<std::uint32_t>(y) < static_cast<std::uint32_t>(height) * kTwipsPerPixel;
+    }
+    // A whole-numbered position that holds() accepts: integer division only.
+    void plotInside(std::int32_t x, std::int32_t y, std::uint32_t argb) {
+        const auto px = static_cast<std::uint32_t>(x) / kTwipsPerPixel;
+        const auto py = static_cast<std::uint32_t>(y) / kTwipsPerPixel;
+        bits[static_cast<std::size_t>(py) * static_cast<std::uint32_t>(width) + px] = argb;
+    }
     void plot(std::int32_t x, std::int32_t y, std::uint32_t argb) {
-        if (x >= 0 && y >= 0)
-            setPixel(x / kTwipsPerPixel, y / kTwipsPerPixel, argb);
+        if (holds(x, y))
+            plotInside(x, y, argb);
     }
     void plot(float x, float y, std::uint32_t argb) {
         setPixel(twipsToPixel(x), twipsToPixel(y), argb);

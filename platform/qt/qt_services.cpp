@@ -36,6 +36,8 @@ void QtProgressView::show(std::uint64_t totalDots) {
     QObject::connect(dialog, &QProgressDialog::canceled, [this] { cancelled = true; });
     QObject::connect(dialog, &QDialog::rejected, [this] { cancelled = true; });
     dialog->show();
+    dialog->raise();
+    dialog->activateWindow();  // so that Esc reaches it at once
 }
 
 bool QtProgressView::update(std::uint64_t done) {

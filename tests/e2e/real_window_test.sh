@@ -23,35 +23,34 @@ click_at 300 300 3
 sleep 0.5
 "$PROBE" check "$AREA_X" "$AREA_Y" "${anchors[@]}" || fail "the drawing on screen is not the expected triangle"
 
+# The largest count: a progress dialog appears, Esc cancels, and the program
+# answers at once.
+click_at $((592 + 40)) $((40 + 10)) 1
+xdotool key ctrl+a
+xdotool type --delay 5 "2147483647"
+click_at 100 100 1
+click_at 300 300 3
+progress=$(wait_window "Chaos Game")
+[ -n "$progress" ] || fail "no progress dialog during a long draw"
+xdotool windowfocus --sync "$progress" key Escape 2>/dev/null || xdotool key Escape
+sleep 0.3
+[ -z "$(xdotool search --onlyvisible --name '^Chaos Game$' 2>/dev/null)" ] || fail "the progress dialog stayed after Esc"
+
 # Clear Screen, then Exit: the thank-you message, then the end.
 click_at $((592 + 48)) $((248 + 12)) 1
-sleep 0.3
 click_at $((592 + 48)) $((280 + 12)) 1
-box=""
-for _ in $(seq 200); do
-    box=$(xdotool search --onlyvisible --name '^Chaos Game$' 2>/dev/null | head -n1 || true)
-    [ -n "$box" ] && break
-    sleep 0.02
-done
-[ -n "$box" ] || fail "no thank-you message after Exit"
+box=$(wait_window "Chaos Game")
+[ -n "$box" ] || fail "no thank-you message after Exit (is the program still responsive?)"
 kill -0 "$APP_PID" 2>/dev/null || fail "the program ended before the message was dismissed"
 xdotool windowfocus --sync "$box" key Return 2>/dev/null || xdotool key Return
-status=""
-for _ in $(seq 200); do
-    if ! kill -0 "$APP_PID" 2>/dev/null; then wait "$APP_PID"; status=$?; break; fi
-    sleep 0.02
-done
-[ "$status" = "0" ] || fail "Exit did not end the program with status 0 (status '${status}')"
+wait_exit
+[ "$EXIT_STATUS" = "0" ] || fail "Exit did not end the program with status 0 (status '${EXIT_STATUS}')"
 
 # Closing the window, as a window manager's close button does.
 start_app || exit 1
 "$PROBE" close "$WID"
-status=""
-for _ in $(seq 200); do
-    if ! kill -0 "$APP_PID" 2>/dev/null; then wait "$APP_PID"; status=$?; break; fi
-    sleep 0.02
-done
-[ "$status" = "0" ] || fail "closing the window did not end the program with status 0 (status '${status}')"
+wait_exit
+[ "$EXIT_STATUS" = "0" ] || fail "closing the window did not end the program with status 0 (status '${EXIT_STATUS}')"
 APP_PID=""
 
 [ "$failures" -eq 0 ] && echo "real window: all checks passed"

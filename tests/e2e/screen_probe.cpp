@@ -13,6 +13,7 @@
 
 #include <X11/Xlib.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,14 +47,20 @@ long side(QPoint p, QPoint q, QPoint r) {
 int check(QPoint origin, QPoint a, QPoint b, QPoint c) {
     const QImage screen = grab();
     int faults = 0;
-    for (QPoint anchor : {a, b, c})
-        for (QPoint offset : {QPoint(5, 0), QPoint(-5, 0), QPoint(0, 5), QPoint(0, -5), QPoint(3, 4), QPoint(-4, -3)}) {
-            const QPoint p = origin + anchor + offset;
-            if (screen.pixel(p) != qRgb(255, 0, 0)) {
-                std::printf("no red circle pixel at (%d, %d) round anchor (%d, %d)\n", p.x(), p.y(), anchor.x(), anchor.y());
-                ++faults;
+    // A circle of radius 5 has 28 pixels; dots may cover those inside the
+    // triangle, but not half of them.
+    for (QPoint anchor : {a, b, c}) {
+        int red = 0;
+        for (int dy = -6; dy <= 6; ++dy)
+            for (int dx = -6; dx <= 6; ++dx) {
+                const bool onRing = std::abs(std::hypot(dx, dy) - 5.0) < 0.75;
+                red += onRing && screen.pixel(origin + anchor + QPoint(dx, dy)) == qRgb(255, 0, 0);
             }
+        if (red < 14 || screen.pixel(origin + anchor) == qRgb(255, 0, 0)) {
+            std::printf("no red circle round anchor (%d, %d): %d red pixels on its ring\n", anchor.x(), anchor.y(), red);
+            ++faults;
         }
+    }
     const long orientation = side(a, b, c) > 0 ? 1 : -1;
     int inside = 0, outside = 0;
     for (int y = 0; y < 479; ++y)

@@ -20,7 +20,7 @@ start_x() {
 start_app() {
     local t0 t1
     t0=$(date +%s%N)
-    "$APP" >"${APP_LOG:-/dev/null}" 2>&1 &
+    "$APP" >>"${APP_LOG:-/tmp/chaosgame-e2e.log}" 2>&1 &
     APP_PID=$!
     WID=""
     for _ in $(seq 2000); do
@@ -48,7 +48,31 @@ click_at() {
 }
 
 stop_x() {
-    [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null
-    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+    if [ -n "${APP_PID:-}" ]; then kill "$APP_PID" 2>/dev/null || true; fi
+    if [ -n "${XVFB_PID:-}" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
     wait 2>/dev/null || true
+}
+
+# Waits up to about 4 s for a visible window with this exact title; prints its id.
+wait_window() {
+    local id=""
+    for _ in $(seq 200); do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
+        [ -n "$id" ] && break
+        sleep 0.02
+    done
+    echo "$id"
+}
+
+# Waits up to about 4 s for the program to end; sets EXIT_STATUS.
+wait_exit() {
+    EXIT_STATUS="still running"
+    for _ in $(seq 200); do
+        if ! kill -0 "$APP_PID" 2>/dev/null; then
+            wait "$APP_PID"
+            EXIT_STATUS=$?
+            return 0
+        fi
+        sleep 0.02
+    done
 }

@@ -45,6 +45,37 @@ TEST(FastRandom, SameSeedSameSequenceAndFillMatchesNext) {
     EXPECT_LT(sameAsOtherSeed, 5);
 }
 
+// Each output gives two values; however next() and fill() are mixed, the
+// values come in the same order.
+TEST(FastRandom, MixingNextAndFillKeepsTheOrder) {
+    FastRandom plain(5), mixed(5);
+    std::vector<float> expected(64);
+    for (float& v : expected)
+        v = plain.next();
+    std::vector<float> got;
+    const std::size_t blocks[] = {1, 3, 2, 7, 1, 1, 10, 5, 0, 34};
+    for (std::size_t i = 0; i < std::size(blocks); ++i) {
+        if (i % 2 == 0) {
+            for (std::size_t j = 0; j < blocks[i]; ++j)
+                got.push_back(mixed.next());
+        } else {
+            std::vector<float> part(blocks[i]);
+            mixed.fill(part.data(), part.size());
+            got.insert(got.end(), part.begin(), part.end());
+        }
+    }
+    EXPECT_EQ(got, expected);
+}
+
+TEST(FastRandom, ValuesComeFromTheUpperAndMiddleBitsOfEachOutput) {
+    FastRandom a, b;
+    a.setState(1, 2, 3, 4);
+    b.setState(1, 2, 3, 4);
+    const std::uint64_t first = a.step();
+    EXPECT_EQ(b.next(), FastRandom::toUnit(first));
+    EXPECT_EQ(b.next(), static_cast<float>((first >> 16) & 0xFFFFFF) * 0x1.0p-24f);
+}
+
 TEST(FastRandom, ReseedGivesADifferentSequenceEachTime) {
     FastRandom r(1);
     std::vector<std::vector<float>> starts;
