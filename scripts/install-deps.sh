@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev libx11-dev fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool
-    clang libclang-rt-14-dev lcov
+    clang libclang-rt-14-dev gcovr
 )
 
 missing=()

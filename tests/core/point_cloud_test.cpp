@@ -121,6 +121,9 @@ TEST_F(PointCloudTest, FirstDotLandsHalfwayInWholeUnits) {
         {0, 0, 1, -1, 0, 0},
         {10, 20, 10, 20, 10, 20},
         {1000, 999, 0, 0, 500, 500},
+        {1.5e9f, 0, 0, 0, 7.5e8f, 0},  // whole, but far: moved in double precision
+        {0, -1.5e9f, 0, 0, 0, -7.5e8f},
+        {0, 0.5f, 0, 10, 0, 5.5f},     // 9.5 rounds to 10, halved to 5
     };
     for (const auto& row : table) {
         AnchorStore store;
@@ -325,16 +328,22 @@ TEST_F(PointCloudTest, UnusableGeometryIsAFloatingPointError) {
 }
 
 TEST_F(PointCloudTest, StartTooFarAwayOverflowsOnlyWhenThereAreDots) {
-    leftPress(100, 100);
-    box.left = 3e9f;
-    random.script = {0.5f, 0.5f, 0.5f, 0.5f};
-    sel.text = "5";
-    EXPECT_EQ(errorOf([&] { rightPress(); }), ErrorKind::Overflow);
-    EXPECT_EQ(anchors.count(), 1);
-    sel.text = "0";
-    random.taken = 0;
-    rightPress();
-    EXPECT_EQ(anchors.count(), 0);
+    for (auto [left, top] : {std::pair{3e9f, 240.0f}, std::pair{120.0f, -3e9f}}) {
+        AnchorStore store;
+        FakeSurface surface;
+        surface.left = left;
+        surface.top = top;
+        ScriptedRandom script({0.5f, 0.5f, 0.5f, 0.5f});
+        FakeText count("5");
+        PointCloud cloud(store, surface, script, count, dotColor);
+        cloud.box_MouseDown(kLeftButton, 0, 100, 100);
+        EXPECT_EQ(errorOf([&] { cloud.box_MouseDown(kRightButton, 0, 0, 0); }), ErrorKind::Overflow);
+        EXPECT_EQ(store.count(), 1);
+        count.text = "0";
+        script.taken = 0;
+        cloud.box_MouseDown(kRightButton, 0, 0, 0);
+        EXPECT_EQ(store.count(), 0);
+    }
 }
 
 class RecordingProgress : public DrawProgress {
