@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds Chaos Game and runs every test: the normal build, then the same
-# suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds Chaos Game and runs every test: the normal build (unit, window,
+# real-window and soak tests), the same suite built with AddressSanitizer and
+# UndefinedBehaviorSanitizer, a minute of fuzzing, and the core's branch
+# coverage, which must stay at 100%.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -15,5 +17,12 @@ echo "== Sanitizer build and tests"
 cmake -S "$root" -B "$root/build/sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHAOS_SANITIZE=ON \
       -DCHAOS_BENCH=OFF >/dev/null
 cmake --build "$root/build/sanitize" -j"$jobs"
+# Leak checking is off: Qt and fontconfig keep caches until the process ends.
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$root/build/sanitize" --output-on-failure -j"$jobs"
+
+echo "== Fuzzing"
+"$root/scripts/fuzz.sh" "${CHAOS_FUZZ_SECONDS:-60}"
+
+echo "== Branch coverage of core/"
+"$root/scripts/coverage.sh" --fail-under-branch 100

@@ -310,6 +310,29 @@ TEST_F(PointCloudTest, TheMostAnchorsAreKeptWhenOneMoreIsRefused) {
     EXPECT_EQ(anchors.count(), 32767);
 }
 
+TEST_F(PointCloudTest, DrawAfterTheMostAnchorsUsesEveryOne) {
+    box.left = box.top = 0;
+    box.width = box.height = 1;
+    auto anchorAt = [](int i) { return std::pair{i % 1000 * 8, i / 1000 * 200}; };
+    for (int i = 0; i < AnchorStore::kMaxAnchors; ++i)
+        leftPress(static_cast<float>(anchorAt(i).first), static_cast<float>(anchorAt(i).second));
+    EXPECT_EQ(errorOf([&] { leftPress(5, 5); }), ErrorKind::Overflow);
+    sel.text = std::to_string(AnchorStore::kMaxAnchors);
+    random.script = {0.0f, 0.0f};
+    for (int j = 0; j < AnchorStore::kMaxAnchors; ++j)  // pass j chooses anchor j + 1
+        random.script.push_back((static_cast<float>(j) + 0.5f) / AnchorStore::kMaxAnchors);
+    rightPress();
+    ASSERT_EQ(box.dots.size(), 32767u);
+    int x = 0, y = 0;
+    for (int j = 0; j < AnchorStore::kMaxAnchors; ++j) {
+        x += (anchorAt(j).first - x) / 2;
+        y += (anchorAt(j).second - y) / 2;
+        ASSERT_EQ(box.dots[static_cast<std::size_t>(j)].x, x) << "pass " << j;
+        ASSERT_EQ(box.dots[static_cast<std::size_t>(j)].y, y) << "pass " << j;
+    }
+    EXPECT_EQ(anchors.count(), 0);
+}
+
 TEST_F(PointCloudTest, FailingCircleKeepsTheGrownStore) {
     box.failCircle = 2;
     leftPress(100, 100);

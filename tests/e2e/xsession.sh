@@ -39,12 +39,13 @@ start_app() {
     AREA_Y=$((WIN_Y + 17))
 }
 
-# A click at a window pixel: click WX WY BUTTON [KEYS]
+# A click at a window pixel, holding a key if one is named: click_at WX WY BUTTON [KEY].
+# One xdotool call, so that the X server gets the steps in order; mousedown and
+# mouseup, because xdotool's click pauses between them.
 click_at() {
-    xdotool mousemove --sync "$((WIN_X + $1))" "$((WIN_Y + $2))"
-    if [ -n "${4:-}" ]; then xdotool keydown "$4"; fi
-    xdotool click "$3"
-    if [ -n "${4:-}" ]; then xdotool keyup "$4"; fi
+    local hold=() release=()
+    if [ -n "${4:-}" ]; then hold=(keydown "$4"); release=(keyup "$4"); fi
+    xdotool mousemove "$((WIN_X + $1))" "$((WIN_Y + $2))" "${hold[@]}" mousedown "$3" mouseup "$3" "${release[@]}"
 }
 
 stop_x() {
