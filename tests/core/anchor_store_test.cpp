@@ -1,5 +1,6 @@
 #include "core/anchor_store.h"
 
+#include "expect_error.h"
 #include "platform/errors.h"
 
 #include <gtest/gtest.h>
@@ -9,16 +10,6 @@
 
 namespace chaos {
 namespace {
-
-ErrorKind kindOf(auto&& call) {
-    try {
-        call();
-    } catch (const ProgramError& error) {
-        return error.kind();
-    }
-    ADD_FAILURE() << "no error was raised";
-    return ErrorKind::ControlCall;
-}
 
 void place(AnchorStore& store, float x, float y) {
     store.grow();
@@ -40,15 +31,15 @@ TEST(RoundToInt16, RoundsHalvesToEven) {
 TEST(RoundToInt16, OverflowsOutsideSixteenBits) {
     const double inf = std::numeric_limits<double>::infinity();
     for (double v : {32767.5, 32768.0, -32768.6, 1e9, -1e30, inf, -inf, std::nan("")})
-        EXPECT_EQ(kindOf([&] { roundToInt16(v); }), ErrorKind::Overflow) << v;
+        EXPECT_EQ(testing::errorKindOf([&] { roundToInt16(v); }), ErrorKind::Overflow) << v;
 }
 
 TEST(AnchorStore, FreshStoreHasNoAnchorOne) {
     AnchorStore store;
     EXPECT_EQ(store.count(), 0);
     EXPECT_EQ(store.stored(), 0);
-    EXPECT_EQ(kindOf([&] { store.x(1); }), ErrorKind::Subscript);
-    EXPECT_EQ(kindOf([&] { store.y(1); }), ErrorKind::Subscript);
+    EXPECT_EQ(testing::errorKindOf([&] { store.x(1); }), ErrorKind::Subscript);
+    EXPECT_EQ(testing::errorKindOf([&] { store.y(1); }), ErrorKind::Subscript);
 }
 
 TEST(AnchorStore, KeepsPlacementsInOrder) {
@@ -63,7 +54,7 @@ TEST(AnchorStore, KeepsPlacementsInOrder) {
         EXPECT_EQ(store.y(k), ys[k - 1]);
     }
     for (int k : {0, -1, 4, 1000})
-        EXPECT_EQ(kindOf([&] { store.x(k); }), ErrorKind::Subscript) << k;
+        EXPECT_EQ(testing::errorKindOf([&] { store.x(k); }), ErrorKind::Subscript) << k;
 }
 
 TEST(AnchorStore, StoresRoundedCoordinates) {
@@ -92,7 +83,7 @@ TEST(AnchorStore, ResetLeavesOneZeroAnchor) {
     EXPECT_EQ(store.stored(), 1);
     EXPECT_EQ(store.x(1), 0);
     EXPECT_EQ(store.y(1), 0);
-    EXPECT_EQ(kindOf([&] { store.x(2); }), ErrorKind::Subscript);
+    EXPECT_EQ(testing::errorKindOf([&] { store.x(2); }), ErrorKind::Subscript);
 }
 
 TEST(AnchorStore, ResetOfAFreshStoreAllocatesOneAnchor) {
@@ -118,7 +109,7 @@ TEST(AnchorStore, TheAnchorAfterTheLastAllowedOverflowsAndKeepsTheRest) {
     for (int i = 0; i < AnchorStore::kMaxAnchors; ++i)
         place(store, static_cast<float>(i % 500), static_cast<float>(i / 500));
     EXPECT_EQ(store.count(), 32767);
-    EXPECT_EQ(kindOf([&] { store.grow(); }), ErrorKind::Overflow);
+    EXPECT_EQ(testing::errorKindOf([&] { store.grow(); }), ErrorKind::Overflow);
     EXPECT_EQ(store.count(), 32767);
     EXPECT_EQ(store.stored(), 32767);
     EXPECT_EQ(store.x(32767), 32766 % 500);
@@ -136,7 +127,7 @@ TEST(AnchorStore, OverflowingCoordinateLeavesItsZero) {
         AnchorStore store;
         place(store, 1.0f, 2.0f);
         store.grow();
-        EXPECT_EQ(kindOf([&] { store.setLast(row.x, row.y); }), ErrorKind::Overflow);
+        EXPECT_EQ(testing::errorKindOf([&] { store.setLast(row.x, row.y); }), ErrorKind::Overflow);
         EXPECT_EQ(store.count(), 2);
         EXPECT_EQ(store.x(2), row.storedX);
         EXPECT_EQ(store.y(2), row.storedY);

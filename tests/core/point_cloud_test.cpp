@@ -1,5 +1,6 @@
 #include "core/point_cloud.h"
 
+#include "expect_error.h"
 #include "fakes.h"
 #include "platform/errors.h"
 
@@ -14,6 +15,17 @@ namespace {
 using testing::FakeSurface;
 using testing::FakeText;
 using testing::ScriptedRandom;
+
+// One handler with its own store, surface, script and count, for table rows.
+struct Rig {
+    Rig(const Color& dotColor, std::vector<float> values, std::string text)
+        : script(std::move(values)), count(std::move(text)), cloud(store, surface, script, count, dotColor) {}
+    AnchorStore store;
+    FakeSurface surface;
+    ScriptedRandom script;
+    FakeText count;
+    PointCloud cloud;
+};
 
 class PointCloudTest : public ::testing::Test {
 protected:
@@ -33,15 +45,6 @@ protected:
     void leftPress(float x, float y, std::int16_t shift = 0) { handler.box_MouseDown(kLeftButton, shift, x, y); }
     void rightPress(std::int16_t shift = 0) { handler.box_MouseDown(kRightButton, shift, 500, 500); }
 
-    ErrorKind errorOf(auto&& call) {
-        try {
-            call();
-        } catch (const ProgramError& error) {
-            return error.kind();
-        }
-        ADD_FAILURE() << "no error was raised";
-        return ErrorKind::ControlCall;
-    }
 };
 
 TEST_F(PointCloudTest, ButtonAndShiftDecideWhatAPressDoes) {
@@ -62,11 +65,8 @@ TEST_F(PointCloudTest, ButtonAndShiftDecideWhatAPressDoes) {
         {kLeftButton | kRightButton, 0, false, false},
     };
     for (const auto& row : table) {
-        AnchorStore store;
-        FakeSurface surface;
-        ScriptedRandom script({0.5f, 0.5f});
-        FakeText count("0");
-        PointCloud cloud(store, surface, script, count, dotColor);
+        Rig rig(dotColor, {0.5f, 0.5f}, "0");
+        auto& [store, surface, script, count, cloud] = rig;
         cloud.box_MouseDown(row.button, row.shift, 300.0f, 450.0f);
         SCOPED_TRACE(::testing::Message() << "button " << row.button << " shift " << row.shift);
         EXPECT_EQ(store.count(), row.places ? 1 : 0);
@@ -126,13 +126,10 @@ TEST_F(PointCloudTest, FirstDotLandsHalfwayInWholeUnits) {
         {0, 0.5f, 0, 10, 0, 5.5f},     // 9.5 rounds to 10, halved to 5
     };
     for (const auto& row : table) {
-        AnchorStore store;
-        FakeSurface surface;
+        Rig rig(dotColor, {0.0f, 0.0f, 0.0f}, "1");
+        auto& [store, surface, script, count, cloud] = rig;
         surface.left = row.startX;
         surface.top = row.startY;
-        ScriptedRandom script({0.0f, 0.0f, 0.0f});
-        FakeText count("1");
-        PointCloud cloud(store, surface, script, count, dotColor);
         cloud.box_MouseDown(kLeftButton, 0, row.anchorX, row.anchorY);
         cloud.box_MouseDown(kRightButton, 0, 0, 0);
         ASSERT_EQ(surface.dots.size(), 1u);
@@ -183,13 +180,10 @@ TEST_F(PointCloudTest, AnchorIndexIsFloorOfRTimesCountPlusOne) {
         {std::numeric_limits<float>::infinity(), 3},
     };
     for (const auto& row : table) {
-        AnchorStore store;
-        FakeSurface surface;
+        Rig rig(dotColor, {0.0f, 0.0f, row.r}, "1");
+        auto& [store, surface, script, count, cloud] = rig;
         surface.left = surface.top = 0;
         surface.width = surface.height = 1;
-        ScriptedRandom script({0.0f, 0.0f, row.r});
-        FakeText count("1");
-        PointCloud cloud(store, surface, script, count, dotColor);
         for (float x : {1000.0f, 2000.0f, 3000.0f})
             cloud.box_MouseDown(kLeftButton, 0, x, 0);
         cloud.box_MouseDown(kRightButton, 0, 0, 0);
@@ -214,11 +208,8 @@ TEST_F(PointCloudTest, LargestRandomValueChoosesTheLastOfTheMostAnchors) {
 
 TEST_F(PointCloudTest, ZeroOrNegativeCountDrawsNothingAndStillForgetsTheAnchors) {
     for (const char* text : {"0", "-5", "0.9", "-1e309"}) {
-        AnchorStore store;
-        FakeSurface surface;
-        ScriptedRandom script({0.5f, 0.5f});
-        FakeText count(text);
-        PointCloud cloud(store, surface, script, count, dotColor);
+        Rig rig(dotColor, {0.5f, 0.5f}, text);
+        auto& [store, surface, script, count, cloud] = rig;
         cloud.box_MouseDown(kLeftButton, 0, 100, 100);
         cloud.box_MouseDown(kRightButton, 0, 0, 0);
         EXPECT_TRUE(surface.dots.empty()) << text;
@@ -278,14 +269,11 @@ TEST_F(PointCloudTest, RightPressBeforeAnyAnchorDrawsNothingAndLeavesTheAfterDra
 
 TEST_F(PointCloudTest, CountThatIsNotANumberKeepsTheAnchorsAndDrawsNothing) {
     for (const char* text : {"", "   ", "abc", "12abc", "nan"}) {
-        AnchorStore store;
-        FakeSurface surface;
-        ScriptedRandom script({0.5f, 0.5f});
-        FakeText count(text);
-        PointCloud cloud(store, surface, script, count, dotColor);
+        Rig rig(dotColor, {0.5f, 0.5f}, text);
+        auto& [store, surface, script, count, cloud] = rig;
         cloud.box_MouseDown(kLeftButton, 0, 100, 100);
         cloud.box_MouseDown(kLeftButton, 0, 200, 100);
-        EXPECT_EQ(errorOf([&] { cloud.box_MouseDown(kRightButton, 0, 0, 0); }), ErrorKind::TypeMismatch);
+        EXPECT_EQ(testing::errorKindOf([&] { cloud.box_MouseDown(kRightButton, 0, 0, 0); }), ErrorKind::TypeMismatch);
         EXPECT_TRUE(surface.dots.empty());
         EXPECT_EQ(store.count(), 2);
         EXPECT_EQ(store.x(2), 200);
@@ -296,7 +284,7 @@ TEST_F(PointCloudTest, CountAboveTheMaximumKeepsTheAnchorsAndDrawsNothing) {
     leftPress(100, 100);
     sel.text = "2147483648";
     random.script = {0.5f, 0.5f};
-    EXPECT_EQ(errorOf([&] { rightPress(); }), ErrorKind::Overflow);
+    EXPECT_EQ(testing::errorKindOf([&] { rightPress(); }), ErrorKind::Overflow);
     EXPECT_TRUE(box.dots.empty());
     EXPECT_EQ(anchors.count(), 1);
 }
@@ -305,7 +293,7 @@ TEST_F(PointCloudTest, TheMostAnchorsAreKeptWhenOneMoreIsRefused) {
     for (int i = 0; i < AnchorStore::kMaxAnchors; ++i)
         leftPress(static_cast<float>(i % 500), 10);
     box.circles.clear();
-    EXPECT_EQ(errorOf([&] { leftPress(1, 1); }), ErrorKind::Overflow);
+    EXPECT_EQ(testing::errorKindOf([&] { leftPress(1, 1); }), ErrorKind::Overflow);
     EXPECT_TRUE(box.circles.empty());  // the refusal comes before the circle
     EXPECT_EQ(anchors.count(), 32767);
 }
@@ -316,7 +304,7 @@ TEST_F(PointCloudTest, DrawAfterTheMostAnchorsUsesEveryOne) {
     auto anchorAt = [](int i) { return std::pair{i % 1000 * 8, i / 1000 * 200}; };
     for (int i = 0; i < AnchorStore::kMaxAnchors; ++i)
         leftPress(static_cast<float>(anchorAt(i).first), static_cast<float>(anchorAt(i).second));
-    EXPECT_EQ(errorOf([&] { leftPress(5, 5); }), ErrorKind::Overflow);
+    EXPECT_EQ(testing::errorKindOf([&] { leftPress(5, 5); }), ErrorKind::Overflow);
     sel.text = std::to_string(AnchorStore::kMaxAnchors);
     random.script = {0.0f, 0.0f};
     for (int j = 0; j < AnchorStore::kMaxAnchors; ++j)  // pass j chooses anchor j + 1
@@ -336,7 +324,7 @@ TEST_F(PointCloudTest, DrawAfterTheMostAnchorsUsesEveryOne) {
 TEST_F(PointCloudTest, FailingCircleKeepsTheGrownStore) {
     box.failCircle = 2;
     leftPress(100, 100);
-    EXPECT_EQ(errorOf([&] { leftPress(200, 300); }), ErrorKind::ControlCall);
+    EXPECT_EQ(testing::errorKindOf([&] { leftPress(200, 300); }), ErrorKind::ControlCall);
     EXPECT_EQ(anchors.count(), 2);
     EXPECT_EQ(anchors.x(2), 0);
     EXPECT_EQ(anchors.y(2), 0);
@@ -346,21 +334,18 @@ TEST_F(PointCloudTest, UnusableGeometryIsAFloatingPointError) {
     leftPress(100, 100);
     box.width = std::numeric_limits<float>::infinity();
     random.script = {0.5f, 0.5f};
-    EXPECT_EQ(errorOf([&] { rightPress(); }), ErrorKind::FloatingPoint);
+    EXPECT_EQ(testing::errorKindOf([&] { rightPress(); }), ErrorKind::FloatingPoint);
     EXPECT_EQ(anchors.count(), 1);
 }
 
 TEST_F(PointCloudTest, StartTooFarAwayOverflowsOnlyWhenThereAreDots) {
     for (auto [left, top] : {std::pair{3e9f, 240.0f}, std::pair{120.0f, -3e9f}}) {
-        AnchorStore store;
-        FakeSurface surface;
+        Rig rig(dotColor, {0.5f, 0.5f, 0.5f, 0.5f}, "5");
+        auto& [store, surface, script, count, cloud] = rig;
         surface.left = left;
         surface.top = top;
-        ScriptedRandom script({0.5f, 0.5f, 0.5f, 0.5f});
-        FakeText count("5");
-        PointCloud cloud(store, surface, script, count, dotColor);
         cloud.box_MouseDown(kLeftButton, 0, 100, 100);
-        EXPECT_EQ(errorOf([&] { cloud.box_MouseDown(kRightButton, 0, 0, 0); }), ErrorKind::Overflow);
+        EXPECT_EQ(testing::errorKindOf([&] { cloud.box_MouseDown(kRightButton, 0, 0, 0); }), ErrorKind::Overflow);
         EXPECT_EQ(store.count(), 1);
         count.text = "0";
         script.taken = 0;
