@@ -36,6 +36,13 @@ QLabel* makeLabel(QWidget* parent, const char* name) {
     return label;
 }
 
+QPushButton* makeButton(QWidget* parent, const char* name) {
+    auto* button = new QPushButton(QString::fromUtf8(placeOf(name).text), parent);
+    button->setAutoDefault(false);
+    button->setAccessibleName(button->text());
+    return button;
+}
+
 } // namespace
 
 Form2::Form2(Services services, QWidget* parent)
@@ -81,14 +88,8 @@ void Form2::createControls() {
     col->setAccessibleName("Dot colour");
     Label2->setBuddy(col);
 
-    for (QPushButton** button : {&Command1, &Command2}) {
-        *button = new QPushButton(this);
-        (*button)->setAutoDefault(false);
-    }
-    Command1->setText(placeOf("Command1").text);
-    Command2->setText(placeOf("Command2").text);
-    Command1->setAccessibleName(Command1->text());
-    Command2->setAccessibleName(Command2->text());
+    Command1 = makeButton(this, "Command1");
+    Command2 = makeButton(this, "Command2");
 
     const std::pair<const char*, QWidget*> named[] = {
         {"box", box}, {"Command1", Command1}, {"sel", sel}, {"Command2", Command2},
