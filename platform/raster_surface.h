@@ -22,6 +22,9 @@ inline int twipsToPixel(float twips) {
     const float pixel = std::floor(twips / kTwipsPerPixel);
     return (pixel > -1e8f && pixel < 1e8f) ? static_cast<int>(pixel) : kNowhere;
 }
+inline constexpr int twipsToPixel(int twips) {
+    return twips >= 0 ? twips / kTwipsPerPixel : -((kTwipsPerPixel - 1 - twips) / kTwipsPerPixel);
+}
 
 // An opaque pixel 0xFFRRGGBB from a colour 0x00BBGGRR.
 inline constexpr std::uint32_t toArgb(Color color) {

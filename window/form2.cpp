@@ -16,8 +16,6 @@ namespace chaos {
 
 namespace {
 
-int pixels(int twips) { return twips / kTwipsPerPixel; }
-
 const ControlPlace& placeOf(const char* name) {
     for (const auto& place : kForm2Layout)
         if (std::string_view(place.name) == name)
@@ -99,11 +97,12 @@ void Form2::createControls() {
 }
 
 void Form2::placeControls() {
-    setFixedSize(pixels(kClientWidth), pixels(kClientHeight));
+    setFixedSize(twipsToPixel(kClientWidth), twipsToPixel(kClientHeight));
     std::vector<const ControlPlace*> tabbing;
     for (const auto& place : kForm2Layout) {
         auto* widget = findChild<QWidget*>(place.name, Qt::FindDirectChildrenOnly);
-        widget->setGeometry(pixels(place.left), pixels(place.top), pixels(place.width), pixels(place.height));
+        widget->setGeometry(twipsToPixel(place.left), twipsToPixel(place.top), twipsToPixel(place.width),
+                           twipsToPixel(place.height));
         if (place.tabIndex >= 0)
             tabbing.push_back(&place);
         else

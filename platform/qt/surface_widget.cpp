@@ -6,13 +6,9 @@
 
 namespace chaos {
 
-namespace {
-int toPixels(float twips) { return static_cast<int>(twips) / kTwipsPerPixel; }
-} // namespace
-
 SurfaceWidget::SurfaceWidget(RasterSurface::Placement placement, QWidget* parent)
     : QWidget(parent),
-      raster(placement, toPixels(placement.width) - 2 * kBorder, toPixels(placement.height) - 2 * kBorder),
+      raster(placement, twipsToPixel(placement.width) - 2 * kBorder, twipsToPixel(placement.height) - 2 * kBorder),
       view(reinterpret_cast<const uchar*>(raster.bits()), raster.pixelWidth(), raster.pixelHeight(),
            raster.pixelWidth() * 4, QImage::Format_RGB32) {
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -30,6 +30,11 @@ TEST(TwipsToPixel, EachPixelHoldsFifteenTwips) {
         EXPECT_EQ(twipsToPixel(twips), pixel) << twips;
 }
 
+TEST(TwipsToPixel, WholeTwipsRoundDownLikeFractionalOnes) {
+    for (int twips : {0, 1, 14, 15, 16, 29, 30, 8295, 10560, -1, -14, -15, -16, -30, -31})
+        EXPECT_EQ(twipsToPixel(twips), twipsToPixel(static_cast<float>(twips))) << twips;
+}
+
 TEST(ToArgb, SwapsRedAndBlueIntoAnOpaquePixel) {
     const std::pair<Color, std::uint32_t> table[] = {
         {0x0000FF, 0xFFFF0000}, {0xFF0000, 0xFF0000FF}, {0x000000, 0xFF000000},
