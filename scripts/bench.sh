@@ -15,10 +15,10 @@ echo "== Start-up: program start to window on screen, 10 starts"
 APP="$root/build/release/chaosgame"
 source "$root/tests/e2e/xsession.sh"
 trap stop_x EXIT
-start_x
+start_x || exit 1
 times=()
 for _ in $(seq 10); do
-    start_app
+    start_app || exit 1
     times+=("$STARTUP_MS")
     kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
 done

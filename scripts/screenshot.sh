@@ -8,8 +8,8 @@ cmake --build "$root/build/release" --target chaosgame screen_probe -j"$(nproc)"
 APP="$root/build/release/chaosgame"
 source "$root/tests/e2e/xsession.sh"
 trap stop_x EXIT
-start_x
-start_app
+start_x || exit 1
+start_app || exit 1
 for p in "69 437" "509 437" "289 57"; do
     click_at ${p% *} ${p#* } 1
 done

@@ -10,7 +10,7 @@ trap stop_x EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-start_x
+start_x || exit 1
 start_app || exit 1
 echo "window appeared ${STARTUP_MS} ms after start"
 

@@ -7,7 +7,7 @@ APP=$1
 ACTIONS=${2:-1000}
 source "$(dirname "$0")/xsession.sh"
 trap stop_x EXIT
-start_x
+start_x || exit 1
 start_app || exit 1
 
 rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$APP_PID/status"; }

@@ -1,36 +1,85 @@
 # Sourced by the real-window scripts: a private X server and the program in it.
 # Needs: APP (the chaosgame binary).
 
+# Starts a private X server on a free display and exports DISPLAY. The display
+# number is random and high, so that another X server on this machine, perhaps
+# in another sandbox, is not taken for ours; if the number is taken, or the
+# server does not answer, another one is tried.
 start_x() {
+    XVFB_LOG=$(mktemp)
+    if [ -z "${APP_LOG:-}" ]; then APP_LOG=$(mktemp); APP_LOG_IS_TEMP=1; fi
+    export QT_QPA_PLATFORM=xcb
+    local attempt
+    for attempt in 1 2 3 4 5 6 7 8; do
+        try_x_display $((100 + (RANDOM + $$) % 800)) && return 0
+    done
+    echo "no X server (Xvfb) could be started; the last one said:"
+    cat "$XVFB_LOG"
+    return 1
+}
+
+# One try of start_x at display $1: the server must report itself ready and
+# then accept a connection.
+try_x_display() {
     local fd_file
     fd_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>/dev/null &
+    # -noreset: by default the server resets when its last client leaves, and
+    # refuses connections while it does; a program started then would fail.
+    Xvfb ":$1" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fd_file" 2>"$XVFB_LOG" &
     XVFB_PID=$!
-    for _ in $(seq 100); do
+    # A cold first start (fonts, keymap) can take seconds on a busy machine.
+    for _ in $(seq 600); do
         [ -s "$fd_file" ] && break
+        kill -0 "$XVFB_PID" 2>/dev/null || break
         sleep 0.05
     done
-    export DISPLAY=":$(head -n1 "$fd_file")"
+    if [ -s "$fd_file" ]; then
+        export DISPLAY=":$(head -n1 "$fd_file")"
+        rm -f "$fd_file"
+        for _ in $(seq 100); do
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+            sleep 0.05
+        done
+    fi
     rm -f "$fd_file"
-    export QT_QPA_PLATFORM=xcb
+    kill "$XVFB_PID" 2>/dev/null
+    wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=""
+    return 1
 }
 
 # Starts the program and waits for its window; sets APP_PID, WID and
-# STARTUP_MS (from starting the program to its window on screen).
+# STARTUP_MS (from starting the program to its window on screen). If the
+# window does not come, says why, with what the program printed.
 start_app() {
-    local t0 t1
+    local t0 t1 deadline
     t0=$(date +%s%N)
-    "$APP" >>"${APP_LOG:-/tmp/chaosgame-e2e.log}" 2>&1 &
+    deadline=$((t0 + 30000000000))
+    "$APP" >>"$APP_LOG" 2>&1 &
     APP_PID=$!
     WID=""
-    for _ in $(seq 2000); do
+    while [ "$(date +%s%N)" -lt "$deadline" ]; do
         WID=$(xdotool search --onlyvisible --name '^Form2$' 2>/dev/null | head -n1 || true)
         [ -n "$WID" ] && break
+        kill -0 "$APP_PID" 2>/dev/null || break
         sleep 0.005
     done
     t1=$(date +%s%N)
     STARTUP_MS=$(( (t1 - t0) / 1000000 ))
-    [ -n "$WID" ] || { echo "the window Form2 did not appear"; return 1; }
+    if [ -z "$WID" ]; then
+        if kill -0 "$APP_PID" 2>/dev/null; then
+            echo "the window Form2 did not appear within 30 s"
+        else
+            wait "$APP_PID" 2>/dev/null
+            echo "the program ended with status $? before its window appeared"
+        fi
+        echo "X server: $DISPLAY; the program printed:"
+        tail -n 40 "$APP_LOG"
+        echo "the X server printed:"
+        tail -n 20 "$XVFB_LOG"
+        return 1
+    fi
     eval "$(xdotool getwindowgeometry --shell "$WID")"  # X, Y, WIDTH, HEIGHT
     WIN_X=$X
     WIN_Y=$Y
@@ -52,6 +101,8 @@ stop_x() {
     if [ -n "${APP_PID:-}" ]; then kill "$APP_PID" 2>/dev/null || true; fi
     if [ -n "${XVFB_PID:-}" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
     wait 2>/dev/null || true
+    rm -f "${XVFB_LOG:-}"
+    if [ -n "${APP_LOG_IS_TEMP:-}" ]; then rm -f "$APP_LOG"; fi
 }
 
 # Waits up to about 4 s for a visible window with this exact title; prints its id.
