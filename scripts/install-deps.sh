@@ -7,7 +7,7 @@ packages=(
     build-essential cmake
     qt6-base-dev libgl-dev libx11-dev fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth xdotool
+    xvfb xdotool
     clang libclang-rt-14-dev gcovr
 )
 
