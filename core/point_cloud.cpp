@@ -2,11 +2,10 @@
 
 #include "core/count_text.h"
 #include "platform/errors.h"
-#include "platform/raster_surface.h"
 
 #include <algorithm>
 #include <cmath>
-#include <type_traits>
+#include <memory>
 
 namespace chaos {
 
@@ -17,7 +16,7 @@ constexpr std::size_t kChunk = 8192;
 
 // Start points within this distance of the origin move in 32-bit integers;
 // the halfway steps then never leave that range.
-constexpr float kIntegerReach = 1 << 30;
+constexpr float kIntegerReach = DotWalk::kReach;
 // Beyond this, halving the distance to an anchor in whole units overflows.
 constexpr float kReach = 2147483648.0f;
 
@@ -113,48 +112,27 @@ bool PointCloud::runPasses(float startX, float startY, std::uint32_t passes) {
                            "The start point lies too far outside the drawing area to draw from.");
     const bool whole = startX == std::trunc(startX) && startY == std::trunc(startY) &&
                        std::fabs(startX) <= kIntegerReach && std::fabs(startY) <= kIntegerReach;
-    auto ix = static_cast<std::int32_t>(startX);
-    auto iy = static_cast<std::int32_t>(startY);
+    WholePoint at{static_cast<std::int32_t>(startX), static_cast<std::int32_t>(startY)};
     double dx = startX;
     double dy = startY;
 
     ProgressScope scope(progress, passes);
-    PixelTarget* target = box.pixels();
-    // Each step lands between the current point and an anchor, so once the
-    // current point and every anchor lie on the drawing area, so does every
-    // later point, and the dots need no clipping.
-    bool anchorsOnArea = target != nullptr;
-    for (std::int32_t k = 0; anchorsOnArea && k < anchors.stored(); ++k)
-        anchorsOnArea = target->holds(anchors.xs()[k], anchors.ys()[k]);
-    float values[kChunk];
+    const AnchorView view{anchors.xs(), anchors.ys(), anchors.stored(), anchors.count()};
+    const std::unique_ptr<DotWalk> fast = whole ? box.startWalk(view) : nullptr;
+    auto plot = [this](auto x, auto y) {
+        box.PSet(static_cast<float>(x), static_cast<float>(y), dotColor);
+    };
+    alignas(64) float values[kChunk];
     std::uint64_t done = 0;
     while (done < passes) {
         const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, passes - done));
         random.fill(values, n);
-        if (target) {
-            const std::uint32_t argb = toArgb(dotColor);
-            // Copies, so that the compiler knows the pixel stores leave them alone.
-            auto plot = [pixels = *target, argb](auto x, auto y) mutable {
-                if constexpr (std::is_integral_v<decltype(x)>)
-                    pixels.plot(x, y, argb);
-                else
-                    pixels.plot(static_cast<float>(x), static_cast<float>(y), argb);
-            };
-            auto plotInside = [pixels = *target, argb](std::int32_t x, std::int32_t y) mutable {
-                pixels.plotInside(x, y, argb);
-            };
-            if (!whole)
-                walk(dx, dy, values, n, anchors, plot);
-            else if (anchorsOnArea && target->holds(ix, iy))
-                walk(ix, iy, values, n, anchors, plotInside);
-            else
-                walk(ix, iy, values, n, anchors, plot);
-        } else {
-            auto plot = [this](auto x, auto y) {
-                box.PSet(static_cast<float>(x), static_cast<float>(y), dotColor);
-            };
-            whole ? walk(ix, iy, values, n, anchors, plot) : walk(dx, dy, values, n, anchors, plot);
-        }
+        if (fast)
+            fast->walk(at, values, n, dotColor);
+        else if (whole)
+            walk(at.x, at.y, values, n, anchors, plot);
+        else
+            walk(dx, dy, values, n, anchors, plot);
         done += n;
         if (progress && !progress->keepGoing(done))
             return false;

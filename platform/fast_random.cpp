@@ -2,21 +2,95 @@
 
 #include <chrono>
 
+#if CHAOS_AVX2_CODE
+#include <immintrin.h>
+#endif
+
 namespace chaos {
 
 namespace {
+
 std::uint64_t splitmix64(std::uint64_t& x) {
     std::uint64_t z = (x += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
 }
+
+using State = std::uint32_t[4][FastRandom::kLanes];
+
+void stepPortable(State& s, float* out) {
+    for (int l = 0; l < FastRandom::kLanes; ++l) {
+        out[l] = FastRandom::toUnit(s[0][l] + s[3][l]);
+        const std::uint32_t t = s[1][l] << 9;
+        s[2][l] ^= s[0][l];
+        s[3][l] ^= s[1][l];
+        s[1][l] ^= s[2][l];
+        s[0][l] ^= s[3][l];
+        s[2][l] ^= t;
+        s[3][l] = (s[3][l] << 11) | (s[3][l] >> 21);
+    }
+}
+
+#if CHAOS_AVX2_CODE
+// One step of eight lanes, each state word in one register.
+struct Eight {
+    __m256i s0, s1, s2, s3;
+};
+
+CHAOS_AVX2 inline __m256 stepEight(Eight& e) {
+    const __m256i top = _mm256_srli_epi32(_mm256_add_epi32(e.s0, e.s3), 8);
+    const __m256i t = _mm256_slli_epi32(e.s1, 9);
+    e.s2 = _mm256_xor_si256(e.s2, e.s0);
+    e.s3 = _mm256_xor_si256(e.s3, e.s1);
+    e.s1 = _mm256_xor_si256(e.s1, e.s2);
+    e.s0 = _mm256_xor_si256(e.s0, e.s3);
+    e.s2 = _mm256_xor_si256(e.s2, t);
+    e.s3 = _mm256_or_si256(_mm256_slli_epi32(e.s3, 11), _mm256_srli_epi32(e.s3, 21));
+    return _mm256_mul_ps(_mm256_cvtepi32_ps(top), _mm256_set1_ps(0x1.0p-24f));
+}
+
+CHAOS_AVX2 inline Eight loadEight(const State& s, int first) {
+    auto word = [](const std::uint32_t* lanes) { return reinterpret_cast<const __m256i*>(lanes); };
+    return {_mm256_load_si256(word(&s[0][first])), _mm256_load_si256(word(&s[1][first])),
+            _mm256_load_si256(word(&s[2][first])), _mm256_load_si256(word(&s[3][first]))};
+}
+
+CHAOS_AVX2 inline void storeEight(State& s, int first, const Eight& e) {
+    auto word = [](std::uint32_t* lanes) { return reinterpret_cast<__m256i*>(lanes); };
+    _mm256_store_si256(word(&s[0][first]), e.s0);
+    _mm256_store_si256(word(&s[1][first]), e.s1);
+    _mm256_store_si256(word(&s[2][first]), e.s2);
+    _mm256_store_si256(word(&s[3][first]), e.s3);
+}
+
+// The same steps, eight lanes to a register and two registers side by side:
+// one step's operations depend on each other, so a second, independent set
+// fills the time the first waits.
+CHAOS_AVX2 void stepsAvx2(State& s, float* out, std::size_t steps) {
+    static_assert(FastRandom::kLanes == 16);
+    Eight low = loadEight(s, 0), high = loadEight(s, 8);
+    for (std::size_t i = 0; i < steps; ++i, out += FastRandom::kLanes) {
+        _mm256_storeu_ps(out, stepEight(low));
+        _mm256_storeu_ps(out + 8, stepEight(high));
+    }
+    storeEight(s, 0, low);
+    storeEight(s, 8, high);
+}
+#endif
+
 } // namespace
 
 void FastRandom::seed(std::uint64_t seedValue) {
-    for (auto& word : state)
-        word = splitmix64(seedValue);  // never all zero: splitmix64 is a bijection of distinct inputs
-    hasSpare = false;
+    // Two splitmix64 outputs are never both zero (it is a bijection of
+    // distinct inputs), so no lane starts in the all-zero state.
+    for (int l = 0; l < kLanes; ++l)
+        for (int w = 0; w < 4; w += 2) {
+            const std::uint64_t bits = splitmix64(seedValue);
+            state[w][l] = static_cast<std::uint32_t>(bits);
+            state[w + 1][l] = static_cast<std::uint32_t>(bits >> 32);
+        }
+    used = kLanes;
 }
 
 void FastRandom::reseed() {
@@ -24,18 +98,34 @@ void FastRandom::reseed() {
     seed(static_cast<std::uint64_t>(now) ^ (++reseeds * 0xD1B54A32D192ED03ull));
 }
 
+void FastRandom::setState(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2, std::uint32_t s3) {
+    for (int l = 0; l < kLanes; ++l) {
+        state[0][l] = s0;
+        state[1][l] = s1;
+        state[2][l] = s2;
+        state[3][l] = s3;
+    }
+    used = kLanes;
+}
+
+void FastRandom::step(float* out) {
+    stepPortable(state, out);
+}
+
 void FastRandom::fill(float* out, std::size_t n) {
     std::size_t i = 0;
-    if (hasSpare && n > 0) {
-        out[i++] = spare;
-        hasSpare = false;
+    for (; i < n && used < kLanes; ++i)
+        out[i] = buffered[used++];
+    const std::size_t steps = (n - i) / kLanes;
+#if CHAOS_AVX2_CODE
+    if (simd == Simd::Avx2) {
+        stepsAvx2(state, out + i, steps);
+        i += steps * kLanes;
     }
-    for (; i + 1 < n; i += 2) {
-        const std::uint64_t bits = step();
-        out[i] = toUnit(bits);
-        out[i + 1] = lowerValue(bits);
-    }
-    if (i < n)
+#endif
+    for (; i + kLanes <= n; i += kLanes)
+        step(out + i);
+    for (; i < n; ++i)
         out[i] = next();
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace chaos {
@@ -15,7 +16,34 @@ using Color = std::uint32_t;
 
 inline constexpr Color kRed = 0x0000FF;
 
-struct PixelTarget;
+// A point of a draw, in whole twips.
+struct WholePoint {
+    std::int32_t x, y;
+};
+
+// The anchors a draw moves towards, as they are stored: anchor k (from 0)
+// is (xs[k], ys[k]) for k < stored. A random value r chooses anchor
+// floor(r * count), kept within 0..stored - 1.
+struct AnchorView {
+    const std::int16_t* xs;
+    const std::int16_t* ys;
+    std::int32_t stored;
+    std::int16_t count;
+};
+
+// Many passes of a draw at once, straight into a surface's pixels, setting
+// exactly the pixels that one PSet per pass would set.
+class DotWalk {
+public:
+    // The farthest a walk's point may lie from the origin, in twips per axis.
+    static constexpr std::int32_t kReach = 1 << 30;
+
+    virtual ~DotWalk() = default;
+    // Makes n passes from `at` (within kReach): pass i moves halfway, in
+    // whole twips, towards the anchor that r[i] chooses and plots a dot there
+    // in `color`. Leaves `at` at the last dot.
+    virtual void walk(WholePoint& at, const float* r, std::size_t n, Color color) = 0;
+};
 
 // The drawing surface. Positions are twips from the drawing area's top-left,
 // x to the right and y downwards.
@@ -33,10 +61,9 @@ public:
     virtual float Top() const = 0;
     virtual float Width() const = 0;
     virtual float Height() const = 0;
-    // Direct access to the pixels for plotting many dots at once, with the
-    // same result as one PSet per dot; nullptr where every dot must go
-    // through PSet.
-    virtual PixelTarget* pixels() { return nullptr; }
+    // A fast way to run a draw's passes over these anchors, which stay
+    // unchanged while it lives; nullptr where every dot must go through PSet.
+    virtual std::unique_ptr<DotWalk> startWalk(const AnchorView& /*anchors*/) { return nullptr; }
 };
 
 class RandomSource {
@@ -47,10 +74,7 @@ public:
     // The next value r, 0 <= r < 1.
     virtual float next() = 0;
     // The next n values, in order; the same as n calls of next().
-    virtual void fill(float* out, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i)
-            out[i] = next();
-    }
+    virtual void fill(float* out, std::size_t n) = 0;
 };
 
 // The text a control shows: the count box, the chosen colour item.

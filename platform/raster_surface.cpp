@@ -1,18 +1,42 @@
 #include "platform/raster_surface.h"
 
+#include "platform/dot_walk.h"
+
 #include <algorithm>
 
 namespace chaos {
 
+// A walk on this surface: marks its dots in the surface's mask.
+class RasterSurface::Walk final : public DotWalk {
+public:
+    Walk(RasterSurface& surface, const AnchorView& anchors)
+        : surface(surface), kernel(anchors, {surface.walked.data(), surface.width, surface.height}, surface.simd) {}
+
+    void walk(WholePoint& at, const float* r, std::size_t n, Color color) override {
+        surface.markingIn(toArgb(color));
+        kernel.walk(at, r, n);
+    }
+
+private:
+    RasterSurface& surface;
+    DotKernel kernel;
+};
+
 RasterSurface::RasterSurface(Placement place, int pixelWidth, int pixelHeight)
     : placement(place),
-      image(static_cast<std::size_t>(std::max(pixelWidth, 0)) * std::max(pixelHeight, 0), kBackground) {
-    target = PixelTarget{image.data(), std::max(pixelWidth, 0), std::max(pixelHeight, 0)};
+      width(std::max(pixelWidth, 0)),
+      height(std::max(pixelHeight, 0)),
+      image(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), kBackground) {}
+
+void RasterSurface::setPixel(int px, int py, std::uint32_t argb) {
+    if (static_cast<unsigned>(px) < static_cast<unsigned>(width) && static_cast<unsigned>(py) < static_cast<unsigned>(height))
+        image[static_cast<std::size_t>(py) * static_cast<std::size_t>(width) + static_cast<std::size_t>(px)] = argb;
 }
 
 // Midpoint circle: the pixels nearest to the true circle, each once, in the
 // eight octants; a radius under half a pixel gives the centre pixel alone.
 void RasterSurface::Circle(float x, float y, float radius, Color color) {
+    settle();
     const int cx = twipsToPixel(x);
     const int cy = twipsToPixel(y);
     const float pixelRadius = radius / kTwipsPerPixel;
@@ -27,7 +51,7 @@ void RasterSurface::Circle(float x, float y, float radius, Color color) {
         const int xs[] = {dx, dy, -dy, -dx, -dx, -dy, dy, dx};
         const int ys[] = {dy, dx, dx, dy, -dy, -dx, -dx, -dy};
         for (int i = 0; i < 8; ++i)
-            target.setPixel(cx + xs[i], cy + ys[i], argb);
+            setPixel(cx + xs[i], cy + ys[i], argb);
         ++dy;
         if (err < 0) {
             err += 2 * dy + 1;
@@ -39,11 +63,35 @@ void RasterSurface::Circle(float x, float y, float radius, Color color) {
 }
 
 void RasterSurface::PSet(float x, float y, Color color) {
-    target.plot(x, y, toArgb(color));
+    settle();
+    setPixel(twipsToPixel(x), twipsToPixel(y), toArgb(color));
 }
 
 void RasterSurface::Cls() {
+    if (marked)
+        std::fill(walked.begin(), walked.end(), std::uint8_t{0});
+    marked = false;
     std::fill(image.begin(), image.end(), kBackground);
+}
+
+std::unique_ptr<DotWalk> RasterSurface::startWalk(const AnchorView& anchors) {
+    if (walked.empty())
+        walked.assign(image.size() + 1, 0);  // the last byte takes the dots off the area
+    return std::make_unique<Walk>(*this, anchors);
+}
+
+void RasterSurface::markingIn(std::uint32_t argb) {
+    if (marked && argb != walkedArgb)
+        settle();
+    walkedArgb = argb;
+    marked = true;
+}
+
+void RasterSurface::settle() {
+    if (!marked)
+        return;
+    paintMarkedDots(walked.data(), image.data(), image.size(), walkedArgb, simd);
+    marked = false;
 }
 
 } // namespace chaos

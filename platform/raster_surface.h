@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/interfaces.h"
+#include "platform/simd.h"
 
 #include <cmath>
 #include <cstdint>
@@ -31,41 +32,6 @@ inline constexpr std::uint32_t toArgb(Color color) {
     return 0xFF000000u | ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
 }
 
-// Pixels 0xFFRRGGBB, row by row, addressed in twips; anything outside is clipped.
-struct PixelTarget {
-    std::uint32_t* bits = nullptr;
-    int width = 0;   // pixels
-    int height = 0;  // pixels
-
-    bool contains(int px, int py) const {
-        return static_cast<unsigned>(px) < static_cast<unsigned>(width) &&
-               static_cast<unsigned>(py) < static_cast<unsigned>(height);
-    }
-    void setPixel(int px, int py, std::uint32_t argb) {
-        if (contains(px, py))
-            bits[static_cast<std::ptrdiff_t>(py) * width + px] = argb;
-    }
-    // Whether a whole-numbered position lies on the drawing area: one unsigned
-    // comparison a coordinate (a negative one wraps round to a large value).
-    bool holds(std::int32_t x, std::int32_t y) const {
-        return static_cast<std::uint32_t>(x) < static_cast<std::uint32_t>(width) * kTwipsPerPixel &&
-               static_cast<std::uint32_t>(y) < static_cast<std::uint32_t>(height) * kTwipsPerPixel;
-    }
-    // A whole-numbered position that holds() accepts: integer division only.
-    void plotInside(std::int32_t x, std::int32_t y, std::uint32_t argb) {
-        const auto px = static_cast<std::uint32_t>(x) / kTwipsPerPixel;
-        const auto py = static_cast<std::uint32_t>(y) / kTwipsPerPixel;
-        bits[static_cast<std::size_t>(py) * static_cast<std::uint32_t>(width) + px] = argb;
-    }
-    void plot(std::int32_t x, std::int32_t y, std::uint32_t argb) {
-        if (holds(x, y))
-            plotInside(x, y, argb);
-    }
-    void plot(float x, float y, std::uint32_t argb) {
-        setPixel(twipsToPixel(x), twipsToPixel(y), argb);
-    }
-};
-
 // A surface that draws into its own image in memory, usable with or without
 // a window. It stands at a given place in the window (Left, Top, Width,
 // Height in twips) and draws into a drawing area of the given pixel size.
@@ -86,19 +52,39 @@ public:
     float Top() const override { return placement.top; }
     float Width() const override { return placement.width; }
     float Height() const override { return placement.height; }
-    PixelTarget* pixels() override { return &target; }
+    std::unique_ptr<DotWalk> startWalk(const AnchorView& anchors) override;
 
-    int pixelWidth() const { return target.width; }
-    int pixelHeight() const { return target.height; }
-    std::uint32_t pixel(int px, int py) const {
-        return image[static_cast<std::size_t>(py) * target.width + px];
+    int pixelWidth() const { return width; }
+    int pixelHeight() const { return height; }
+    // Reading the image first paints the dots that walks have marked.
+    std::uint32_t pixel(int px, int py) {
+        settle();
+        return image[static_cast<std::size_t>(py) * static_cast<std::size_t>(width) + static_cast<std::size_t>(px)];
     }
-    const std::uint32_t* bits() const { return image.data(); }
+    const std::uint32_t* bits() {
+        settle();
+        return image.data();
+    }
+    // Paints the dots that walks have marked into the image; drawing and
+    // reading do it first, so that everything lands in the order drawn.
+    void settle();
+    // Which code runs walks; every choice gives the same pixels.
+    void useSimd(Simd choice) { simd = choice; }
 
 private:
+    class Walk;
+
+    void setPixel(int px, int py, std::uint32_t argb);
+    // Makes way for walked dots in `argb`: paints those of another colour.
+    void markingIn(std::uint32_t argb);
+
     Placement placement;
+    int width, height;  // pixels
     std::vector<std::uint32_t> image;
-    PixelTarget target;
+    std::vector<std::uint8_t> walked;  // a walk's marks, made when the first walk starts
+    std::uint32_t walkedArgb = 0;
+    bool marked = false;  // whether `walked` may hold marks
+    Simd simd = bestSimd();
 };
 
 } // namespace chaos

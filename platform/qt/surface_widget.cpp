@@ -17,6 +17,7 @@ SurfaceWidget::SurfaceWidget(RasterSurface::Placement placement, QWidget* parent
 }
 
 void SurfaceWidget::paintEvent(QPaintEvent* event) {
+    raster.settle();
     QPainter painter(this);
     // Drawn pixel for pixel; on a high-density screen each pixel is scaled
     // up without smoothing, so dots and circles stay crisp.

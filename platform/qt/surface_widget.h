@@ -23,7 +23,10 @@ public:
 
     RasterSurface& surface() { return raster; }
     // A copy of what is drawn, one pixel per image pixel.
-    QImage image() const { return view.copy(); }
+    QImage image() {
+        raster.settle();
+        return view.copy();
+    }
 
 signals:
     // A button went down: Button 1 left, 2 right, 4 middle; Shift 1 Shift,

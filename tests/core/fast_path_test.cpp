@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace chaos {
@@ -17,14 +19,15 @@ namespace {
 
 struct Point { float x, y; };
 
-// The rules, as plainly as they can be written.
-void plainDraw(Surface& box, RandomSource& random, const std::vector<Point>& anchors, std::uint32_t n,
-               Color color) {
+// The rules, as plainly as they can be written; `count` anchors are chosen
+// from (none after a draw, when anchor 1 is (0, 0)).
+void plainDraw(Surface& box, RandomSource& random, const std::vector<Point>& anchors, float count,
+               std::uint32_t n, Color color) {
     const float startX = std::floor(random.next() * box.Width()) + box.Left();
     const float startY = std::floor(random.next() * box.Height()) + box.Top();
     double cx = startX, cy = startY;
     for (std::uint32_t i = 1; i <= n; ++i) {
-        const float k = std::floor(random.next() * static_cast<float>(anchors.size())) + 1.0f;
+        const float k = std::floor(random.next() * count) + 1.0f;
         const Point a = anchors[static_cast<std::size_t>(k) - 1];
         const double ax = std::nearbyint(a.x), ay = std::nearbyint(a.y);
         cx = cx + std::trunc(std::nearbyint(ax - cx) / 2.0);
@@ -46,55 +49,124 @@ private:
 };
 
 struct Case {
-    std::vector<Point> anchors;
+    const char* what;
+    std::vector<Point> anchors;  // empty: right after a draw
     std::uint32_t dots;
     RasterSurface::Placement placement;
+    int pixelWidth = 551, pixelHeight = 479;
+    bool visible = true;  // whether any dot lands on the area
 };
 
 std::vector<Case> cases() {
     const RasterSurface::Placement window{120, 240, 8295, 7215};
-    return {
-        {{{1500, 300}, {7000, 6500}, {300, 6000}}, 100000, window},
-        {{{4000, 3500}}, 5000, window},
-        {{{0, 0}, {8265, 0}, {8265, 7185}, {0, 7185}, {4132.5f, 3592.5f}}, 200000, window},
-        {{{-900, 200}, {9000, 8000}, {20, 7000.5f}}, 50000, window},  // partly off the surface
-        {{{1500, 300}, {7000, 6500}, {300, 6000}}, 30000, {0.5f, 240.25f, 8295, 7215}},  // fractional start
-        {{{10, 10}, {11, 11}}, 1000, {0, 0, 15, 15}},  // a corner, one pixel wide
-        {{{1500, 300}, {7000, 6500}, {300, 6000}}, 20000, {9000, 240, 8295, 7215}},  // starts off the area
+    const std::vector<Point> triangle{{1500, 300}, {7000, 6500}, {300, 6000}};
+    std::vector<Point> most;  // 32767 anchors over the area and beyond it
+    for (int i = 0; i < 32767; ++i)
+        most.push_back({float(i % 181 * 50 - 200), float(i / 181 * 41 - 100)});
+    std::vector<Case> table = {
+        {"triangle", triangle, 100000, window},
+        {"one anchor", {{4000, 3500}}, 5000, window},
+        {"corners and centre", {{0, 0}, {8265, 0}, {8265, 7185}, {0, 7185}, {4132.5f, 3592.5f}}, 200000, window},
+        {"partly off the area", {{-900, 200}, {9000, 8000}, {20, 7000.5f}}, 50000, window},
+        {"fractional start", triangle, 30000, {0.5f, 240.25f, 8295, 7215}},
+        {"one pixel", {{10, 10}, {11, 11}}, 1000, {0, 0, 15, 15}},
+        {"starts off the area", triangle, 20000, {9000, 240, 8295, 7215}},
+        {"starts far off the area", triangle, 20000, {-600000, 900000, 8295, 7215}},
+        {"right after a draw", {}, 30000, window},
+        {"the last pixel's edge and one past it", {{8264, 7184}, {8265, 7185}, {8264, 0}, {0, 7185}}, 50000, window},
+        {"half twips", {{22.5f, 37.5f}, {4132.5f, 3592.5f}, {7000.5f, 100.5f}, {-0.5f, 7184.5f}}, 50000, window},
+        {"the most anchors", most, 200000, window},
+        {"wider than the vector code takes", triangle, 20000, window, 4400, 30},
+        // Starts on one spot (a 1 x 1 placement), moving along an edge.
+        {"the last column and row", {{8264, 7184}, {8264, 0}}, 100, {8264, 7184, 1, 1}},
+        {"one past the last column", {{8265, 7184}, {8265, 0}}, 1000, {8265, 3000, 1, 1}, 551, 479, false},
+        {"one past the last row", {{0, 7185}, {8264, 7185}}, 1000, {3000, 7185, 1, 1}, 551, 479, false},
+        {"one before the first column", {{-1, 0}, {-1, 7184}}, 1000, {-1, 3000, 1, 1}, 551, 479, false},
     };
+    for (std::uint32_t n : {0u, 1u, 7u, 63u, 64u, 65u, 8191u, 8193u, 100003u})
+        table.push_back({"a count", triangle, n, window});
+    return table;
 }
 
 TEST(FastPath, DrawsTheSamePixelsAsThePlainRules) {
-    std::uint64_t seed = 1;
-    for (const auto& c : cases()) {
-        RasterSurface fast(c.placement, 551, 479);
-        RasterSurface plain(c.placement, 551, 479);
-        AnchorStore store;
-        Replay fastRandom(seed), plainRandom(seed);
-        testing::FakeText count(std::to_string(c.dots));
-        const Color color = 0x00FFFF;
-        PointCloud handler(store, fast, fastRandom, count, color);
-        for (const auto& a : c.anchors)
-            handler.box_MouseDown(kLeftButton, 0, a.x, a.y);
-        fast.Cls();  // compare the dots alone
-        handler.box_MouseDown(kRightButton, 0, 0, 0);
-        plainDraw(plain, plainRandom, c.anchors, c.dots, color);
+    for (Simd simd : simdHere()) {
+        std::uint64_t seed = 1;
+        for (const auto& c : cases()) {
+            SCOPED_TRACE(::testing::Message() << c.what << ", " << c.dots << " dots, seed " << seed << ", "
+                                              << (simd == Simd::Avx2 ? "AVX2" : "portable"));
+            RasterSurface fast(c.placement, c.pixelWidth, c.pixelHeight);
+            RasterSurface plain(c.placement, c.pixelWidth, c.pixelHeight);
+            fast.useSimd(simd);
+            AnchorStore store;
+            Replay fastRandom(seed), plainRandom(seed);
+            testing::FakeText count(std::to_string(c.dots));
+            const Color color = 0x00FFFF;
+            PointCloud handler(store, fast, fastRandom, count, color);
+            for (const auto& a : c.anchors)
+                handler.box_MouseDown(kLeftButton, 0, a.x, a.y);
+            if (c.anchors.empty())
+                store.reset();
+            fast.Cls();  // compare the dots alone
+            handler.box_MouseDown(kRightButton, 0, 0, 0);
+            const std::vector<Point> afterDraw{{0, 0}};
+            plainDraw(plain, plainRandom, c.anchors.empty() ? afterDraw : c.anchors,
+                      static_cast<float>(c.anchors.size()), c.dots, color);
 
-        int differing = 0, drawn = 0;
+            int differing = 0, drawn = 0;
+            for (int y = 0; y < c.pixelHeight; ++y)
+                for (int x = 0; x < c.pixelWidth; ++x) {
+                    differing += fast.pixel(x, y) != plain.pixel(x, y);
+                    drawn += plain.pixel(x, y) != RasterSurface::kBackground;
+                }
+            EXPECT_EQ(differing, 0);
+            EXPECT_EQ(drawn > 0, c.dots > 0 && c.visible);
+            ++seed;
+        }
+    }
+}
+
+// The surface without its fast way: every dot through PSet.
+class PSetOnly : public RasterSurface {
+public:
+    using RasterSurface::RasterSurface;
+    std::unique_ptr<DotWalk> startWalk(const AnchorView&) override { return nullptr; }
+};
+
+// Values no generator of ours gives still choose the anchor the plain loop
+// chooses: below 0 or not a number the first, at 1 or above the last.
+TEST(FastPath, ChoosesAnchorsAsThePlainLoopForAnyValue) {
+    const float inf = std::numeric_limits<float>::infinity();
+    std::vector<float> script{0.5f, 0.5f};
+    for (int i = 0; i < 300; ++i)
+        script.push_back(std::array{std::nanf(""), -1.0f, -inf, inf, 1.0f, 2.0f, -0.0f, 0.3f, 0.7f, 0.99f}[i * 7 % 10]);
+    for (Simd simd : simdHere()) {
+        RasterSurface fast({120, 240, 8295, 7215}, 551, 479);
+        PSetOnly plain({120, 240, 8295, 7215}, 551, 479);
+        fast.useSimd(simd);
+        for (Surface* surface : {static_cast<Surface*>(&fast), static_cast<Surface*>(&plain)}) {
+            AnchorStore store;
+            testing::ScriptedRandom random(script);
+            random.cycle = true;
+            testing::FakeText count("5000");
+            const Color color = 0;
+            PointCloud handler(store, *surface, random, count, color);
+            for (const auto& a : std::vector<Point>{{1500, 300}, {7000, 6500}, {300, 6000}})
+                handler.box_MouseDown(kLeftButton, 0, a.x, a.y);
+            surface->Cls();
+            handler.box_MouseDown(kRightButton, 0, 0, 0);
+        }
+        int differing = 0;
         for (int y = 0; y < 479; ++y)
-            for (int x = 0; x < 551; ++x) {
+            for (int x = 0; x < 551; ++x)
                 differing += fast.pixel(x, y) != plain.pixel(x, y);
-                drawn += plain.pixel(x, y) != RasterSurface::kBackground;
-            }
-        EXPECT_EQ(differing, 0) << "case with " << c.anchors.size() << " anchors, seed " << seed;
-        EXPECT_GT(drawn, 0);
-        ++seed;
+        EXPECT_EQ(differing, 0) << (simd == Simd::Avx2 ? "AVX2" : "portable");
     }
 }
 
 TEST(FastPath, RecordedDotsFollowThePlainRulesExactly) {
     std::uint64_t seed = 100;
     for (const auto& c : cases()) {
+        SCOPED_TRACE(c.what);
         testing::FakeSurface recorded, plain;
         recorded.left = plain.left = c.placement.left;
         recorded.top = plain.top = c.placement.top;
@@ -105,8 +177,12 @@ TEST(FastPath, RecordedDotsFollowThePlainRulesExactly) {
         PointCloud handler(store, recorded, fastRandom, count, color);
         for (const auto& a : c.anchors)
             handler.box_MouseDown(kLeftButton, 0, a.x, a.y);
+        if (c.anchors.empty())
+            store.reset();
         handler.box_MouseDown(kRightButton, 0, 0, 0);
-        plainDraw(plain, plainRandom, c.anchors, c.dots, color);
+        const std::vector<Point> afterDraw{{0, 0}};
+        plainDraw(plain, plainRandom, c.anchors.empty() ? afterDraw : c.anchors,
+                  static_cast<float>(c.anchors.size()), c.dots, color);
         ASSERT_EQ(recorded.dots.size(), plain.dots.size());
         for (std::size_t i = 0; i < plain.dots.size(); ++i) {
             ASSERT_EQ(recorded.dots[i].x, plain.dots[i].x) << "dot " << i;

@@ -12,12 +12,20 @@ namespace {
 
 RasterSurface makeSurface() { return RasterSurface({120, 240, 8295, 7215}, 551, 479); }
 
-int drawnPixels(const RasterSurface& s) {
+int drawnPixels(RasterSurface& s) {
     int n = 0;
     for (int y = 0; y < s.pixelHeight(); ++y)
         for (int x = 0; x < s.pixelWidth(); ++x)
             n += s.pixel(x, y) != RasterSurface::kBackground;
     return n;
+}
+
+// One walk's pass from a whole-twip point onto itself: a dot exactly there.
+void walkDot(RasterSurface& s, std::int16_t x, std::int16_t y, Color color) {
+    const AnchorView anchor{&x, &y, 1, 1};
+    WholePoint at{x, y};
+    const float r = 0;
+    s.startWalk(anchor)->walk(at, &r, 1, color);
 }
 
 TEST(TwipsToPixel, EachPixelHoldsFifteenTwips) {
@@ -59,8 +67,7 @@ TEST(RasterSurface, PSetSetsExactlyOnePixelInTheExactColour) {
     s.PSet(30.0f, 45.0f, 0x00FFFF);
     EXPECT_EQ(s.pixel(2, 3), 0xFFFFFF00u);
     EXPECT_EQ(drawnPixels(s), 1);
-    PixelTarget& target = *s.pixels();
-    target.plot(std::int32_t{44}, std::int32_t{59}, 0xFF000000u);  // the same pixel, by whole numbers
+    walkDot(s, 44, 59, 0);  // the same pixel, by a walk
     EXPECT_EQ(s.pixel(2, 3), 0xFF000000u);
     EXPECT_EQ(drawnPixels(s), 1);
 }
@@ -74,9 +81,8 @@ TEST(RasterSurface, ClipsEverythingOutsideTheDrawingArea) {
     };
     for (const auto& [x, y] : outside)
         s.PSet(x, y, 0);
-    PixelTarget& target = *s.pixels();
     for (const auto& [x, y] : {std::pair{-1, 0}, {-14, 0}, {0, -14}, {551 * 15, 0}, {0, 479 * 15}})
-        target.plot(std::int32_t(x), std::int32_t(y), 0xFF000000u);
+        walkDot(s, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 0);
     EXPECT_EQ(drawnPixels(s), 0);
     s.PSet(551 * 15 - 1, 479 * 15 - 1, 0);
     EXPECT_EQ(s.pixel(550, 478), 0xFF000000u);
@@ -122,8 +128,32 @@ TEST(RasterSurface, ClsWipesEverything) {
     RasterSurface s = makeSurface();
     s.Circle(3000, 3000, 75, 0x0000FF);
     s.PSet(10, 10, 0);
+    walkDot(s, 600, 600, 0);
     s.Cls();
     EXPECT_EQ(drawnPixels(s), 0);
+}
+
+// Walked dots wait in a mask until the image is read or drawn on; whatever
+// the order of drawing, the later drawing lands on top.
+TEST(RasterSurface, WalkedDotsLandInTheOrderDrawn) {
+    for (Simd simd : simdHere()) {
+        RasterSurface s = makeSurface();
+        s.useSimd(simd);
+        walkDot(s, 30, 30, 0xFF0000);      // pixel (2, 2), blue
+        s.PSet(30, 30, 0x00FF00);          // then green over it
+        walkDot(s, 45, 45, 0x00FF00);      // pixel (3, 3), green
+        walkDot(s, 45, 45, 0x0000FF);      // then red over it
+        walkDot(s, 8264, 7184, 0xFFFFFF);  // the last pixel, white
+        s.Circle(600, 600, 0, 0xFF0000);   // pixel (40, 40), blue
+        walkDot(s, 600, 600, 0);           // then black over it
+        EXPECT_EQ(s.pixel(2, 2), 0xFF00FF00u);
+        EXPECT_EQ(s.pixel(3, 3), 0xFFFF0000u);
+        EXPECT_EQ(s.pixel(40, 40), 0xFF000000u);
+        EXPECT_EQ(s.pixel(550, 478), 0xFFFFFFFFu);
+        EXPECT_EQ(drawnPixels(s), 3);
+        walkDot(s, 8264, 7184, 0);  // a mark left after reading still paints
+        EXPECT_EQ(s.pixel(550, 478), 0xFF000000u);
+    }
 }
 
 } // namespace

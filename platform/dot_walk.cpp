@@ -1,0 +1,241 @@
+// The draw's passes in bulk: the same dots as the plain loop in
+// core/point_cloud.cpp, which the tests hold this file to pixel for pixel,
+// made fast. Why each trick is here:
+//
+// 1. The halving chain. Each pass starts where the last one ended, so the
+//    latency of one pass bounds the whole draw. A coordinate is kept offset
+//    by kOffset (so never negative) and unshifted: s, with the point at
+//    u = s >> 1. One pass towards anchor coordinate a is then
+//        s' = (s >> 1) + a + (b < s),   where b = 2a + 1.
+//    Halving a - u with the quotient cut toward zero rounds the midpoint
+//    toward u: up exactly when a < u, and a < u is the same as b < s. The
+//    shift and the comparison both read s and run side by side, and one add
+//    with carry follows: two cycles a pass, where c + (a - c) / 2 takes five
+//    dependent operations.
+// 2. Anchor choice eight at a time in AVX2, with the same float multiply,
+//    clamp and truncation as the plain loop, so the same anchor; it is kept
+//    as the byte offset of the anchor's table entry, ready to load from.
+// 3. Dots as bytes in a mask (264 KB for the window's 551 x 479 area) rather
+//    than as 4-byte pixels of a 1 MB image, so that stores to random places
+//    stay in the second-level cache. The owner paints the marks into the
+//    image in the walk's one colour before anything reads or draws on it
+//    (RasterSurface::settle); nothing else draws during a walk, so the
+//    picture is the same.
+// 4. One software-pipelined loop: the chain of block b runs interleaved with
+//    the anchor choices of block b + 1 and the pixel stores of block b - 1,
+//    whose independent work fills the cycles the chain leaves idle. As
+//    separate loops their times would add up.
+//
+// Portable code makes the same passes one at a time in plain C++; AVX2 is
+// chosen at run time where the CPU has it.
+#include "platform/dot_walk.h"
+
+#include "platform/raster_surface.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if CHAOS_AVX2_CODE
+#include <immintrin.h>
+#endif
+
+namespace chaos {
+
+namespace {
+
+using Entry = DotKernel::Entry;
+
+// Keeps every coordinate within kReach non-negative, with a + kOffset and
+// 2a + 1 within 32 bits for any 16-bit anchor a.
+constexpr std::int64_t kOffset = std::int64_t{1} << 30;
+static_assert(kOffset >= DotWalk::kReach);
+
+// The anchor index a random value chooses, exactly as the plain loop does.
+inline std::size_t choose(float r, float count, float last) {
+    return static_cast<std::size_t>(std::min(std::max(0.0f, r * count), last));
+}
+
+inline std::uint64_t unshifted(std::int32_t c) { return 2 * static_cast<std::uint64_t>(c + kOffset); }
+inline std::int32_t pointOf(std::uint64_t s) { return static_cast<std::int32_t>(static_cast<std::int64_t>(s >> 1) - kOffset); }
+
+inline void pass(std::uint64_t& sx, std::uint64_t& sy, const Entry& e) {
+    sx = (sx >> 1) + e.ax + (e.bx < sx);
+    sy = (sy >> 1) + e.ay + (e.by < sy);
+}
+
+// The mask byte for the dot at (s >> 1): its pixel, or the byte after the
+// last pixel when it is off the area.
+inline std::size_t markOf(std::uint64_t sx, std::uint64_t sy, const DotMask& mask) {
+    const auto x = static_cast<std::uint32_t>(pointOf(sx));
+    const auto y = static_cast<std::uint32_t>(pointOf(sy));
+    const auto w = static_cast<std::uint32_t>(mask.width);
+    if (x < w * kTwipsPerPixel && y < static_cast<std::uint32_t>(mask.height) * kTwipsPerPixel)
+        return static_cast<std::size_t>(y / kTwipsPerPixel) * w + x / kTwipsPerPixel;
+    return mask.pixels();
+}
+
+struct Run {
+    const Entry* table;
+    float count, last;
+    DotMask mask;
+};
+
+// The chain is kept in locals throughout: the mask's byte stores could
+// otherwise alias it, and each pass would go through memory.
+void walkPortable(std::uint64_t& chainX, std::uint64_t& chainY, const float* r, std::size_t n, const Run& run) {
+    std::uint64_t sx = chainX, sy = chainY;
+    for (std::size_t i = 0; i < n; ++i) {
+        pass(sx, sy, run.table[choose(r[i], run.count, run.last)]);
+        run.mask.bytes[markOf(sx, sy, run.mask)] = 1;
+    }
+    chainX = sx;
+    chainY = sy;
+}
+
+#if CHAOS_AVX2_CODE
+constexpr std::size_t kBlock = 64;  // passes per block: a few hundred bytes of work in flight
+constexpr std::uint32_t kTwipsToPixelFactor = 34953;  // x * 34953 >> 19 == x / 15 for x < 2^16
+constexpr int kTwipsToPixelShift = 19;
+// The widest area whose twips the factor divides exactly.
+constexpr int kAvx2MaxPixels = 65536 / kTwipsPerPixel;
+
+// Eight anchor choices: the byte offsets of their table entries.
+CHAOS_AVX2 inline void chooseEight(const float* r, std::uint32_t* offsets, __m256 count, __m256 last) {
+    // max(p, 0) gives 0 for NaN, as std::max(0.0f, p) does.
+    const __m256 p = _mm256_min_ps(_mm256_max_ps(_mm256_mul_ps(_mm256_loadu_ps(r), count), _mm256_setzero_ps()), last);
+    static_assert(sizeof(Entry) == 16);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(offsets), _mm256_slli_epi32(_mm256_cvttps_epi32(p), 4));
+}
+
+// What marking needs, made once a walk: after a byte store the compiler would
+// otherwise read the mask's fields again, as the store could alias them.
+struct Marking {
+    std::uint8_t* bytes;
+    __m256i offset, xLast, yLast, factor, width, offArea;
+};
+
+CHAOS_AVX2 inline Marking markingFor(const DotMask& mask) {
+    return {mask.bytes,
+            _mm256_set1_epi32(static_cast<int>(kOffset)),
+            _mm256_set1_epi32(mask.width * kTwipsPerPixel - 1),
+            _mm256_set1_epi32(mask.height * kTwipsPerPixel - 1),
+            _mm256_set1_epi32(static_cast<int>(kTwipsToPixelFactor)),
+            _mm256_set1_epi32(mask.width),
+            _mm256_set1_epi32(static_cast<int>(mask.pixels()))};
+}
+
+// Marks the eight dots whose unshifted coordinates are sx[0..8), sy[0..8).
+CHAOS_AVX2 inline void markEight(const std::uint32_t* sx, const std::uint32_t* sy, const Marking& m) {
+    const __m256i x = _mm256_sub_epi32(_mm256_srli_epi32(_mm256_load_si256(reinterpret_cast<const __m256i*>(sx)), 1), m.offset);
+    const __m256i y = _mm256_sub_epi32(_mm256_srli_epi32(_mm256_load_si256(reinterpret_cast<const __m256i*>(sy)), 1), m.offset);
+    // Unsigned x <= width - 1: a negative x wraps round to a large value.
+    const __m256i inside = _mm256_and_si256(_mm256_cmpeq_epi32(_mm256_min_epu32(x, m.xLast), x),
+                                            _mm256_cmpeq_epi32(_mm256_min_epu32(y, m.yLast), y));
+    const __m256i px = _mm256_srli_epi32(_mm256_mullo_epi32(x, m.factor), kTwipsToPixelShift);
+    const __m256i py = _mm256_srli_epi32(_mm256_mullo_epi32(y, m.factor), kTwipsToPixelShift);
+    const __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(py, m.width), px);
+    alignas(32) std::uint32_t marks[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(marks), _mm256_blendv_epi8(m.offArea, at, inside));
+#pragma GCC unroll 8
+    for (std::uint32_t mark : marks)
+        m.bytes[mark] = 1;
+}
+
+CHAOS_AVX2 void walkAvx2(std::uint64_t& chainX, std::uint64_t& chainY, const float* r, std::size_t n, const Run& run) {
+    const std::size_t blocks = n / kBlock;
+    if (blocks > 0) {
+        std::uint64_t sx = chainX, sy = chainY;
+        const __m256 count = _mm256_set1_ps(run.count), last = _mm256_set1_ps(run.last);
+        const auto* table = reinterpret_cast<const char*>(run.table);
+        const Marking marking = markingFor(run.mask);
+        alignas(32) std::uint32_t offsets[2][kBlock];
+        alignas(32) std::uint32_t xs[2][kBlock];
+        alignas(32) std::uint32_t ys[2][kBlock];
+        for (std::size_t g = 0; g < kBlock; g += 8)
+            chooseEight(r + g, &offsets[0][g], count, last);
+        for (std::size_t b = 0; b < blocks; ++b) {
+            const std::size_t now = b & 1, other = now ^ 1;
+            for (std::size_t g = 0; g < kBlock; g += 8) {
+                if (b + 1 < blocks)
+                    chooseEight(r + (b + 1) * kBlock + g, &offsets[other][g], count, last);
+#pragma GCC unroll 8
+                for (std::size_t j = g; j < g + 8; ++j) {
+                    pass(sx, sy, *reinterpret_cast<const Entry*>(table + offsets[now][j]));
+                    // Below 2^32 after any pass from within kReach.
+                    xs[now][j] = static_cast<std::uint32_t>(sx);
+                    ys[now][j] = static_cast<std::uint32_t>(sy);
+                }
+                if (b > 0)
+                    markEight(&xs[other][g], &ys[other][g], marking);
+            }
+        }
+        const std::size_t lastBlock = (blocks - 1) & 1;
+        for (std::size_t g = 0; g < kBlock; g += 8)
+            markEight(&xs[lastBlock][g], &ys[lastBlock][g], marking);
+        chainX = sx;
+        chainY = sy;
+    }
+    walkPortable(chainX, chainY, r + blocks * kBlock, n - blocks * kBlock, run);
+}
+
+CHAOS_AVX2 std::size_t paintAvx2(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t argb) {
+    const __m256i colour = _mm256_set1_epi32(static_cast<int>(argb));
+    const __m256i zero = _mm256_setzero_si256();
+    std::size_t i = 0;
+    for (; i + 32 <= pixels; i += 32) {
+        auto* marks = reinterpret_cast<__m256i*>(mask + i);
+        if (_mm256_testz_si256(_mm256_loadu_si256(marks), _mm256_loadu_si256(marks)))
+            continue;
+        for (std::size_t q = 0; q < 32; q += 8) {
+            const __m256i wide = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(mask + i + q)));
+            auto* pixels8 = reinterpret_cast<__m256i*>(image + i + q);
+            const __m256i unmarked = _mm256_cmpeq_epi32(wide, zero);
+            _mm256_storeu_si256(pixels8, _mm256_blendv_epi8(colour, _mm256_loadu_si256(pixels8), unmarked));
+        }
+        _mm256_storeu_si256(marks, zero);
+    }
+    return i;
+}
+#endif
+
+} // namespace
+
+DotKernel::DotKernel(const AnchorView& anchors, DotMask mask, Simd simd)
+    : count(static_cast<float>(anchors.count)),
+      last(static_cast<float>(anchors.stored - 1)),
+      mask(mask),
+      simd(simd) {
+    table.reserve(static_cast<std::size_t>(anchors.stored));
+    for (std::int32_t k = 0; k < anchors.stored; ++k) {
+        const auto ax = static_cast<std::uint32_t>(anchors.xs[k] + kOffset);
+        const auto ay = static_cast<std::uint32_t>(anchors.ys[k] + kOffset);
+        table.push_back({ax, 2 * ax + 1, ay, 2 * ay + 1});
+    }
+}
+
+void DotKernel::walk(WholePoint& at, const float* r, std::size_t n) const {
+    std::uint64_t sx = unshifted(at.x), sy = unshifted(at.y);
+    const Run run{table.data(), count, last, mask};
+#if CHAOS_AVX2_CODE
+    if (simd == Simd::Avx2 && mask.width <= kAvx2MaxPixels && mask.height <= kAvx2MaxPixels)
+        walkAvx2(sx, sy, r, n, run);
+    else
+#endif
+        walkPortable(sx, sy, r, n, run);
+    at = {pointOf(sx), pointOf(sy)};
+}
+
+void paintMarkedDots(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t argb, Simd simd) {
+    std::size_t i = 0;
+#if CHAOS_AVX2_CODE
+    if (simd == Simd::Avx2)
+        i = paintAvx2(mask, image, pixels, argb);
+#endif
+    for (; i < pixels; ++i)
+        if (mask[i]) {
+            image[i] = argb;
+            mask[i] = 0;
+        }
+}
+
+} // namespace chaos
