@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Measures the draw's speed and memory (bench/draw_bench) and the time from
-# starting the program to its window on screen (under Xvfb).
+# Measures the draw's speed and memory (bench/draw_bench), the time from
+# starting the program to its window on screen, and the CPU time of long
+# draws in the real window (under Xvfb) against the floor kernel.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -25,3 +26,50 @@ done
 sorted=$(printf '%s\n' "${times[@]}" | sort -n | tr '\n' ' ')
 echo "start-up times (ms): $sorted"
 echo "median: $(printf '%s\n' "${times[@]}" | sort -n | sed -n 5p) ms"
+
+# The program's main thread's CPU time in nanoseconds (it runs every draw).
+cpu_ns() { cut -d' ' -f1 "/proc/$APP_PID/schedstat"; }
+# Right-clicks and waits until the program's CPU time stops rising; prints
+# the CPU time the draw took, in milliseconds.
+draw_cpu_ms() {
+    local before after last
+    before=$(cpu_ns)
+    click_at 300 300 3
+    last=$before
+    for _ in $(seq 400); do
+        sleep 0.1
+        after=$(cpu_ns)
+        [ "$after" = "$last" ] && [ "$after" != "$before" ] && break
+        last=$after
+    done
+    echo $(( (after - before) / 1000000 ))
+}
+# Sets the count box and places a triangle of anchors.
+prepare_draw() {
+    click_at $((592 + 40)) $((40 + 10)) 1
+    xdotool key ctrl+a
+    xdotool type --delay 5 "$1"
+    for p in "69 437" "509 437" "289 57"; do
+        click_at ${p% *} ${p#* } 1
+    done
+}
+
+echo "== Real window: CPU time of a draw after the right-click, 3 draws each"
+start_app || exit 1
+for count in 200000000 2147483647; do
+    runs=()
+    for _ in 1 2 3; do
+        prepare_draw "$count"
+        runs+=("$(draw_cpu_ms)")
+    done
+    median=$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p)
+    echo "$count dots: ${runs[*]} ms (median $median ms)"
+    [ "$count" = 200000000 ] && window_ms=$median
+done
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
+
+floor_ms=$(taskset -c 1 "$root/build/release/bench/draw_bench" --benchmark_filter='^Floor/100000000/' \
+    --benchmark_repetitions=3 --benchmark_report_aggregates_only=true --benchmark_color=false 2>/dev/null |
+    awk '/_median/ { print $2 * 2 }')
+echo "floor kernel, 200000000 dots (twice its 1e8 median): ${floor_ms} ms"
+awk -v w="$window_ms" -v f="$floor_ms" 'BEGIN { printf "real window against the floor kernel: %.2fx\n", f / w }'

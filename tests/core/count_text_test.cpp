@@ -25,6 +25,24 @@ TEST(DotCount, AcceptedFormsGiveTheirWholePart) {
         EXPECT_EQ(dotCount(row.text), row.dots) << '"' << row.text.substr(0, 30) << '"';
 }
 
+// A view cut from a longer text ends where the view ends: the characters
+// after it are never read.
+TEST(DotCount, ReadsNoFurtherThanTheView) {
+    struct Cut { std::string_view whole; std::size_t length; std::int64_t dots; };  // -1: not a number
+    const Cut table[] = {
+        {"123456", 3, 123}, {"3.75", 3, 3}, {"12.5", 3, 12}, {"0.0015e4", 5, 0}, {"7   9", 4, 7},
+        {"2.5  x", 5, 2}, {"1e61", 3, 1000000}, {"5e1", 2, -1}, {"5.e", 2, 5}, {"  ", 1, -1}, {"-9", 1, -1},
+    };
+    for (const auto& row : table) {
+        const std::string_view cut = row.whole.substr(0, row.length);
+        if (row.dots >= 0) {
+            EXPECT_EQ(dotCount(cut), static_cast<std::uint32_t>(row.dots)) << row.whole << " cut at " << row.length;
+        } else {
+            EXPECT_THROW(dotCount(cut), ProgramError) << row.whole << " cut at " << row.length;
+        }
+    }
+}
+
 TEST(DotCount, NotANumberIsATypeMismatchThatSaysWhatIsAccepted) {
     const std::string table[] = {
         "", " ", "abc", "12abc", "nan", "inf", "-inf", "1,000", "0x10", "1e", "1e+", "1ex", "1e+x", "e5",
