@@ -38,7 +38,8 @@ int main(int argc, char* argv[]) {
 
     chaos::QtMessageBox messages;
     chaos::QtProgramEnd programEnd;
-    chaos::Form2 form({messages, programEnd});
+    chaos::QtPictureDialogs dialogs;
+    chaos::Form2 form({messages, programEnd, dialogs});
     messages.setParent(&form);
     form.show();
     return QApplication::exec();

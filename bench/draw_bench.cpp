@@ -160,11 +160,13 @@ void Baseline(benchmark::State& state) {
 
 // From a right press on the real window to the drawn surface painted.
 void RightPressToScreen(benchmark::State& state) {
-    struct Quiet : MessageBox, ProgramEnd {
+    struct Quiet : MessageBox, ProgramEnd, PictureDialogs {
         void show(const std::string&, MessageKind) override {}
         void end() override {}
+        QString saveFileName(QWidget*, const QString&) override { return {}; }
+        bool setUpPrinter(QWidget*, QPrinter&) override { return false; }
     } quiet;
-    Form2 form({quiet, quiet});
+    Form2 form({quiet, quiet, quiet});
     form.show();
     QApplication::processEvents();
     const QPointF at(100, 100);

@@ -2,14 +2,25 @@
 
 #include "platform/qt/surface_widget.h"
 #include "window/layout.h"
+#include "window/picture.h"
 
+#include <QAccessibleWidget>
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPrinter>
 #include <QPushButton>
+#include <QStandardPaths>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace chaos {
@@ -38,7 +49,36 @@ QPushButton* makeButton(QWidget* parent, const char* name) {
     auto* button = new QPushButton(QString::fromUtf8(placeOf(name).text), parent);
     button->setAutoDefault(false);
     button->setAccessibleName(button->text());
+    button->installEventFilter(parent);  // Return and Enter press it, as Space does
     return button;
+}
+
+// The count box as assistive technology sees it: named by its accessible
+// name, with its text as its value. (Qt names an editable combo box on Linux
+// by its text, so that the count box would be announced as "10000".)
+class CountBoxAccessible : public QAccessibleWidget {
+public:
+    explicit CountBoxAccessible(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value)
+            return static_cast<QComboBox*>(widget())->currentText();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* countBoxAccessible(const QString&, QObject* object) {
+    auto* box = qobject_cast<QComboBox*>(object);
+    return box && qobject_cast<Form2*>(box->parent()) ? new CountBoxAccessible(box) : nullptr;
+}
+
+QString keyName(const QAction* command) {
+    return command->shortcut().toString(QKeySequence::NativeText);
+}
+
+// Where a first save starts: the user's Pictures folder, or home.
+QString firstSaveName() {
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QDir(!pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath()).filePath("chaos-game.png");
 }
 
 } // namespace
@@ -47,9 +87,12 @@ Form2::Form2(Services services, QWidget* parent)
     : QWidget(parent),
       services(services),
       dispatcher(services.messages) {
+    static const bool accessibleCountBox = (QAccessible::installFactory(countBoxAccessible), true);
+    static_cast<void>(accessibleCountBox);
     createControls();
     placeControls();
     wireEvents();
+    addCommands();
 }
 
 Form2::~Form2() = default;
@@ -75,6 +118,9 @@ void Form2::createControls() {
     sel->setInsertPolicy(QComboBox::NoInsert);
     sel->setEditText(placeOf("sel").text);
     sel->setAccessibleName("Number of dots");
+    sel->lineEdit()->setAccessibleName(sel->accessibleName());  // the part that takes the focus
+    sel->lineEdit()->installEventFilter(this);
+    sel->installEventFilter(this);
     Label1->setBuddy(sel);
 
     col = new QListWidget(this);
@@ -134,6 +180,101 @@ void Form2::wireEvents() {
     connect(Command2, &QPushButton::clicked, this, [this] { dispatcher.run([this] { Command2_Click(); }); });
 }
 
+void Form2::addCommands() {
+    // Each command's standard keys, or these where the platform has none.
+    struct Command {
+        QKeySequence::StandardKey key;
+        QKeySequence otherwise;
+        std::function<void()> run;
+    };
+    const Command table[] = {
+        {QKeySequence::Save, Qt::CTRL | Qt::Key_S, [this] { savePicture(); }},
+        {QKeySequence::Copy, Qt::CTRL | Qt::Key_C, [this] { copyPicture(); }},
+        {QKeySequence::Print, Qt::CTRL | Qt::Key_P, [this] { printPicture(); }},
+        {QKeySequence::HelpContents, Qt::Key_F1, [this] { showKeys(); }},
+        {QKeySequence::Quit, Qt::CTRL | Qt::Key_Q, [this] { close(); }},  // as closing the window does
+    };
+    for (const auto& command : table) {
+        auto* action = new QAction(this);
+        action->setShortcuts(command.key);
+        if (action->shortcuts().isEmpty())
+            action->setShortcut(command.otherwise);
+        connect(action, &QAction::triggered, this, [this, run = command.run] { dispatcher.run(run); });
+        addAction(action);
+        commands.push_back(action);
+    }
+}
+
+void Form2::savePicture() {
+    const QString chosen = services.dialogs.saveFileName(this, lastSaved.isEmpty() ? firstSaveName() : lastSaved);
+    if (chosen.isEmpty())
+        return;
+    const QString path = pictureFileName(chosen);
+    const QString failure = chaos::savePicture(box->image(), path);
+    if (!failure.isEmpty()) {
+        services.messages.show(QCoreApplication::translate("Form2", "Could not save the picture in \"%1\": %2. The picture is still here.")
+                                   .arg(QDir::toNativeSeparators(path), failure)
+                                   .toStdString(),
+                               MessageKind::Error);
+        return;
+    }
+    lastSaved = path;
+}
+
+void Form2::copyPicture() {
+    QGuiApplication::clipboard()->setImage(box->image());
+}
+
+void Form2::printPicture() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QCoreApplication::translate("Form2", "Chaos Game picture"));
+    if (!services.dialogs.setUpPrinter(this, printer))
+        return;
+    const QString failure = chaos::printPicture(box->image(), printer);
+    if (!failure.isEmpty())
+        services.messages.show(QCoreApplication::translate("Form2", "Could not print the picture: %1.").arg(failure).toStdString(),
+                               MessageKind::Error);
+}
+
+void Form2::showKeys() {
+    const QString text = QCoreApplication::translate("Form2",
+        "Mouse, on the drawing surface:\n"
+        "Left-click: place an anchor point (not with Shift alone).\n"
+        "Right-click: draw the dots around the anchor points, then forget them.\n"
+        "\n"
+        "Keys, on the drawing surface:\n"
+        "Arrow keys: move the keyboard point one pixel (with Shift, ten).\n"
+        "Space or Return: place an anchor point at the keyboard point.\n"
+        "Menu or Shift+F10: draw, as a right-click does.\n"
+        "\n"
+        "Keys, anywhere:\n"
+        "%1: save the picture.  %2: copy it.  %3: print it.\n"
+        "Tab: go to the next control.  Return: press the focused button.\n"
+        "Esc: stop a long draw.  %4: this help.  %5: quit.")
+        .arg(keyName(commands[0]), keyName(commands[1]), keyName(commands[2]), keyName(commands[3]), keyName(commands[4]));
+    services.messages.show(text.toStdString(), MessageKind::Information);
+}
+
+// Return or Enter on a button presses it. In the count box, the copy key
+// copies selected text as in any text field, and the picture otherwise.
+bool Form2::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            button->click();
+            return true;
+        }
+    }
+    // (The combo box passes the request on to its text field, so both are watched.)
+    if (event->type() == QEvent::ShortcutOverride && (watched == sel->lineEdit() || watched == sel) &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) && !sel->lineEdit()->hasSelectedText()) {
+        event->ignore();
+        return true;  // not the text field's: the window's copy command takes it
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void Form2::col_Click() {
     const std::string chosen = colText->Text();
     for (const auto& colour : kDotColours)
@@ -156,6 +297,8 @@ void Form2::Command2_Click() {
 void Form2::setBusy(bool busy) {
     for (QWidget* control : std::initializer_list<QWidget*>{box, sel, col, Command1, Command2})
         control->setEnabled(!busy);
+    for (QAction* command : commands)
+        command->setEnabled(!busy);
 }
 
 // Closing the window during a long draw stops the draw first; the window

@@ -11,6 +11,7 @@
 
 #include <memory>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -26,11 +27,12 @@ class Form2 : public QWidget {
     Q_OBJECT
 
 public:
-    // Where messages go and how the program ends, so that tests can answer
-    // them instead of a modal box.
+    // Where messages go, how the program ends and the picture commands'
+    // dialogs, so that tests can answer them instead of a modal box.
     struct Services {
         MessageBox& messages;
         ProgramEnd& programEnd;
+        PictureDialogs& dialogs;
     };
 
     explicit Form2(Services services, QWidget* parent = nullptr);
@@ -56,13 +58,22 @@ public:
     void Command1_Click();
     void Command2_Click();
 
+    // The picture commands, each with its standard shortcut (Ctrl+S, Ctrl+C,
+    // Ctrl+P), and the keys' help (F1). Quit (Ctrl+Q) closes the window.
+    void savePicture();
+    void copyPicture();
+    void printPicture();
+    void showKeys();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
     void placeControls();
     void wireEvents();
+    void addCommands();
     void setBusy(bool busy);
 
     Services services;
@@ -73,6 +84,8 @@ private:
     std::unique_ptr<QtProgressView> progress;
     std::unique_ptr<ProgressWatch> progressWatch;
     std::unique_ptr<PointCloud> pointCloud;
+    QList<QAction*> commands;
+    QString lastSaved;  // where the picture was last saved in this run
     bool closeAfterDraw = false;
 };
 

@@ -1,8 +1,12 @@
 #include "platform/qt/qt_services.h"
 
 #include <QCoreApplication>
+#include <QFileDialog>
+#include <QImageWriter>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressDialog>
 
 namespace chaos {
@@ -15,6 +19,28 @@ void QtMessageBox::show(const std::string& text, MessageKind kind) {
 
 void QtProgramEnd::end() {
     QCoreApplication::exit(0);
+}
+
+QString QtPictureDialogs::saveFileName(QWidget* parent, const QString& suggested) {
+    QStringList patterns;
+    for (const QByteArray& format : QImageWriter::supportedImageFormats())
+        patterns << "*." + QString::fromLatin1(format);
+    QFileDialog dialog(parent, QCoreApplication::translate("Form2", "Save Picture"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // A name without a suffix becomes a PNG file, before the dialog checks
+    // whether that file exists.
+    dialog.setDefaultSuffix("png");
+    dialog.setNameFilter(QCoreApplication::translate("Form2", "Pictures (%1)").arg(patterns.join(' ')));
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+bool QtPictureDialogs::setUpPrinter(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 QtProgressView::~QtProgressView() {

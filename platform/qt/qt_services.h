@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QPrinter;
 class QProgressDialog;
 class QWidget;
 
@@ -29,6 +30,25 @@ private:
 class QtProgramEnd : public ProgramEnd {
 public:
     void end() override;
+};
+
+// The dialogs of the picture commands, so that tests can answer them
+// instead of a modal dialog.
+class PictureDialogs {
+public:
+    virtual ~PictureDialogs() = default;
+    // The file to save the picture in, starting from `suggested`; empty when
+    // the user cancels. Asks before replacing a file.
+    virtual QString saveFileName(QWidget* parent, const QString& suggested) = 0;
+    // Lets the user choose and set up a printer; false when the user cancels.
+    virtual bool setUpPrinter(QWidget* parent, QPrinter& printer) = 0;
+};
+
+// The system's file and print dialogs.
+class QtPictureDialogs : public PictureDialogs {
+public:
+    QString saveFileName(QWidget* parent, const QString& suggested) override;
+    bool setUpPrinter(QWidget* parent, QPrinter& printer) override;
 };
 
 // The text of a control, read when asked.

@@ -3,6 +3,7 @@
 #include "platform/raster_surface.h"
 
 #include <QImage>
+#include <QPoint>
 #include <QWidget>
 
 #include <cstdint>
@@ -12,6 +13,10 @@ namespace chaos {
 // The drawing surface on screen: a raster image inside a one-pixel border.
 // Drawing goes into the image, so a repaint, an expose or un-minimising shows
 // it again; the screen is updated when the owner asks, never per dot.
+//
+// With the keyboard focus it shows a keyboard point, a small crosshair over
+// the picture (never part of it), that the arrow keys move; Space or Return
+// there acts as a left press, and the Menu key or Shift+F10 as a right press.
 class SurfaceWidget : public QWidget {
     Q_OBJECT
 
@@ -27,6 +32,8 @@ public:
         raster.settle();
         return view.copy();
     }
+    // The drawing-area pixel the keyboard acts on.
+    QPoint keyboardPoint() const { return keyPoint; }
 
 signals:
     // A button went down: Button 1 left, 2 right, 4 middle; Shift 1 Shift,
@@ -36,10 +43,17 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // A press at a drawing-area position in pixels.
+    void pressAt(std::int16_t button, std::int16_t shift, QPointF pixel);
+    void paintKeyboardPoint(QPainter& painter) const;
+
     RasterSurface raster;
     QImage view;  // shares the raster's pixels
+    QPoint keyPoint;
 };
 
 } // namespace chaos

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program in a real X server, driven as a user would with xdotool:
 # three anchors and a right-click draw a triangle; Exit thanks and ends with
-# status 0; closing the window ends with status 0.
+# status 0; closing the window ends with status 0; with the keyboard alone a
+# triangle is drawn and saved, and the file holds exactly the drawing area.
 set -uo pipefail
 APP=$1
 PROBE=$2
@@ -45,6 +46,35 @@ kill -0 "$APP_PID" 2>/dev/null || fail "the program ended before the message was
 xdotool windowfocus --sync "$box" key Return 2>/dev/null || xdotool key Return
 wait_exit
 [ "$EXIT_STATUS" = "0" ] || fail "Exit did not end the program with status 0 (status '${EXIT_STATUS}')"
+
+# The keyboard alone: the surface has the focus at start, with the keyboard
+# point at the centre (275, 239). Anchors at (60, 420), (500, 420), (280, 40).
+start_app || exit 1
+xdotool windowfocus --sync "$WID"
+keys() { local k=$1 n=$2; for _ in $(seq "$n"); do xdotool key "$k"; done; }
+keys shift+Left 21; keys Left 5; keys shift+Down 18; keys Down 1; xdotool key space
+keys shift+Right 44; xdotool key Return
+keys shift+Left 22; keys shift+Up 38; xdotool key space
+xdotool key shift+F10
+xdotool key Tab  # the focus moves on, and the keyboard point with it
+sleep 0.5
+"$PROBE" check "$AREA_X" "$AREA_Y" 60 420 500 420 280 40 || fail "the keyboard's drawing on screen is not the expected triangle"
+saved="$(mktemp -d)/keyboard triangle.png"
+xdotool key ctrl+s
+dialog=$(wait_window "Save Picture")
+[ -n "$dialog" ] || fail "Ctrl+S opened no save dialog"
+xdotool key ctrl+a
+xdotool type --delay 5 "$saved"
+xdotool key Return
+for _ in $(seq 100); do [ -s "$saved" ] && break; sleep 0.05; done
+sleep 0.3
+"$PROBE" same "$saved" "$AREA_X" "$AREA_Y" || fail "the saved picture is not the drawing area"
+rm -rf "$(dirname "$saved")"
+# Ctrl+Q ends the program as closing the window does: no message, status 0.
+xdotool windowfocus --sync "$WID"
+xdotool key ctrl+q
+wait_exit
+[ "$EXIT_STATUS" = "0" ] || fail "Ctrl+Q did not end the program with status 0 (status '${EXIT_STATUS}')"
 
 # Closing the window, as a window manager's close button does.
 start_app || exit 1

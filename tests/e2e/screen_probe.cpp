@@ -4,6 +4,8 @@
 //       with the drawing area's top-left at screen (OX, OY) and three anchors
 //       at drawing-area pixels A, B, C: checks a red circle of radius 5 round
 //       each anchor and black dots filling the triangle ABC and nothing else
+//   screen_probe same FILE OX OY           checks that the picture in FILE is
+//       the 551 x 479 drawing area at screen (OX, OY), pixel for pixel
 //   screen_probe close WINDOW              asks the window to close, as a
 //       window manager's close button does
 #include <QGuiApplication>
@@ -79,6 +81,24 @@ int check(QPoint origin, QPoint a, QPoint b, QPoint c) {
     return faults == 0 ? 0 : 1;
 }
 
+int same(const char* file, QPoint origin) {
+    const QImage saved(QString::fromLocal8Bit(file));
+    if (saved.size() != QSize(551, 479)) {
+        std::printf("%s is %d x %d pixels, not 551 x 479\n", file, saved.width(), saved.height());
+        return 1;
+    }
+    const QImage screen = grab();
+    int differing = 0, drawn = 0;
+    for (int y = 0; y < 479; ++y)
+        for (int x = 0; x < 551; ++x) {
+            const QRgb pixel = saved.pixel(x, y);
+            differing += pixel != screen.pixel(origin + QPoint(x, y));
+            drawn += pixel != qRgb(255, 255, 255);
+        }
+    std::printf("%s: %d drawn pixels, %d differ from the screen\n", file, drawn, differing);
+    return differing == 0 && drawn > 3000 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -88,8 +108,10 @@ int main(int argc, char* argv[]) {
     auto arg = [&](int i) { return std::atoi(argv[i]); };
     if (argc == 7 && std::strcmp(argv[1], "save") == 0)
         return grab().copy(arg(3), arg(4), arg(5), arg(6)).save(argv[2]) ? 0 : 1;
+    if (argc == 5 && std::strcmp(argv[1], "same") == 0)
+        return same(argv[2], {arg(3), arg(4)});
     if (argc == 10 && std::strcmp(argv[1], "check") == 0)
         return check({arg(2), arg(3)}, {arg(4), arg(5)}, {arg(6), arg(7)}, {arg(8), arg(9)});
-    std::fprintf(stderr, "usage: screen_probe save FILE X Y W H | check OX OY AX AY BX BY CX CY | close WINDOW\n");
+    std::fprintf(stderr, "usage: screen_probe save FILE X Y W H | check OX OY AX AY BX BY CX CY | same FILE OX OY | close WINDOW\n");
     return 2;
 }

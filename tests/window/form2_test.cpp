@@ -3,13 +3,19 @@
 #include "fakes.h"
 #include "platform/qt/surface_widget.h"
 
+#include <QAccessible>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -22,9 +28,18 @@ namespace {
 
 constexpr QRgb kWhite = 0xFFFFFFFF;
 
-// What the services were asked, in order: messages and program end.
-struct Services : testing::FakeMessages, testing::FakeEnd {
+// What the services were asked, in order: messages and program end; the
+// picture dialogs answer as the test says.
+struct Services : testing::FakeMessages, testing::FakeEnd, PictureDialogs {
     std::vector<std::string> log;
+    QString saveAs;                        // the file the save dialog chooses; empty: cancel
+    QString suggested;                     // what the save dialog was offered
+    std::function<bool(QPrinter&)> print;  // sets up the printer; none: cancel
+    QString saveFileName(QWidget*, const QString& offered) override {
+        suggested = offered;
+        return saveAs;
+    }
+    bool setUpPrinter(QWidget*, QPrinter& printer) override { return print && print(printer); }
     void show(const std::string& text, MessageKind kind) override {
         FakeMessages::show(text, kind);
         log.push_back("message");
@@ -56,6 +71,15 @@ class Form2Test : public QObject {
         QTest::mousePress(form->box, button, keys, pixel + QPoint(SurfaceWidget::kBorder, SurfaceWidget::kBorder));
     }
     QImage surfaceImage() const { return form->box->image(); }
+    void drawTriangle() {
+        for (QPoint p : {QPoint(50, 400), QPoint(500, 400), QPoint(275, 30)})
+            press(Qt::LeftButton, p);
+        press(Qt::RightButton, {10, 10});
+    }
+    void key(QWidget* to, Qt::Key k, Qt::KeyboardModifiers keys = {}, int times = 1) {
+        for (int i = 0; i < times; ++i)
+            QTest::keyClick(to, k, keys);
+    }
     void chooseColour(const QString& item) {
         const auto found = form->col->findItems(item, Qt::MatchExactly);
         QVERIFY(!found.isEmpty());
@@ -66,7 +90,7 @@ class Form2Test : public QObject {
 private slots:
     void init() {
         services = std::make_unique<Services>();
-        form = std::make_unique<Form2>(Form2::Services{*services, *services});
+        form = std::make_unique<Form2>(Form2::Services{*services, *services, *services});
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
@@ -313,6 +337,141 @@ private slots:
         QCOMPARE(form->anchors.count(), 0);
     }
 
+    // The picture commands
+
+    void savedPictureIsTheSurfacePixelForPixel() {
+        drawTriangle();
+        QTemporaryDir dir;
+        services->saveAs = dir.filePath("triangle");  // no suffix: a PNG file
+        key(form->box, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(services->suggested.endsWith("/chaos-game.png"));
+        const QImage saved(dir.filePath("triangle.png"), "PNG");
+        QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), surfaceImage());
+        QVERIFY(services->shown.empty());
+        key(form->col, Qt::Key_S, Qt::ControlModifier);  // from any control; starts where it was saved
+        QCOMPARE(services->suggested, dir.filePath("triangle.png"));
+    }
+
+    void failedSaveSaysWhyWritesNothingAndKeepsThePicture_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("folder that is a file") << "file/picture.png" << "";
+        QTest::newRow("unknown format") << "picture.xyz" << "cannot be saved as .xyz";
+    }
+    void failedSaveSaysWhyWritesNothingAndKeepsThePicture() {
+        QFETCH(QString, name);
+        QFETCH(QString, why);
+        drawTriangle();
+        const QImage before = surfaceImage();
+        QTemporaryDir dir;
+        QFile file(dir.filePath("file"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        services->saveAs = dir.filePath(name);
+        key(form->box, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(services->shown.size(), std::size_t{1});
+        const QString message = QString::fromStdString(services->shown[0].text);
+        QVERIFY2(message.contains(QDir::toNativeSeparators(dir.filePath(name))) && message.contains(why), qPrintable(message));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"file"});
+        QCOMPARE(surfaceImage(), before);
+    }
+
+    void copyPutsThePictureOnTheClipboardButTheCountBoxCopiesItsText() {
+        drawTriangle();
+        key(form->box, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), surfaceImage());
+        QLineEdit* count = form->sel->lineEdit();
+        QApplication::setActiveWindow(form.get());
+        count->setFocus();
+        count->selectAll();
+        key(count, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("10000"));
+        count->deselect();
+        key(count, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), surfaceImage());
+    }
+
+    void printsOnePageToAPdfFile() {
+        drawTriangle();
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("triangle.pdf");
+        services->print = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        };
+        key(form->box, Qt::Key_P, Qt::ControlModifier);
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString content = QString::fromLatin1(file.readAll());
+        QVERIFY(content.startsWith("%PDF"));
+        QCOMPARE(content.count(QRegularExpression("/Type\\s*/Page\\b")), 1);
+        QVERIFY(services->shown.empty());
+    }
+
+    // Keys act on the surface as the mouse does at the keyboard point.
+    void keyboardPlacesAndDrawsAsTheMouseDoes_data() {
+        QTest::addColumn<Qt::Key>("place");
+        QTest::addColumn<Qt::Key>("draw");
+        QTest::addColumn<Qt::KeyboardModifiers>("drawKeys");
+        QTest::newRow("space, shift+F10") << Qt::Key_Space << Qt::Key_F10 << Qt::KeyboardModifiers(Qt::ShiftModifier);
+        QTest::newRow("return, menu") << Qt::Key_Return << Qt::Key_Menu << Qt::KeyboardModifiers();
+    }
+    void keyboardPlacesAndDrawsAsTheMouseDoes() {
+        QFETCH(Qt::Key, place);
+        QFETCH(Qt::Key, draw);
+        QFETCH(Qt::KeyboardModifiers, drawKeys);
+        press(Qt::LeftButton, {100, 200});
+        const QImage byMouse = surfaceImage();
+        form->Command1->click();
+        // From the centre (275, 239) to (100, 200).
+        key(form->box, Qt::Key_Left, Qt::ShiftModifier, 17);
+        key(form->box, Qt::Key_Left, {}, 5);
+        key(form->box, Qt::Key_Up, Qt::ShiftModifier, 3);
+        key(form->box, Qt::Key_Up, {}, 9);
+        key(form->box, place);
+        QCOMPARE(surfaceImage(), byMouse);
+        QCOMPARE(form->anchors.count(), 2);
+        QCOMPARE(form->anchors.x(2), form->anchors.x(1));
+        QCOMPARE(form->anchors.y(2), form->anchors.y(1));
+        key(form->box, Qt::Key_Right, Qt::ShiftModifier, 20);
+        key(form->box, place);
+        key(form->box, draw, drawKeys);
+        QCOMPARE(form->anchors.count(), 0);
+        QVERIFY(countPixels(surfaceImage(), qRgb(0, 0, 0)) > 100);
+    }
+
+    void returnPressesTheFocusedButton() {
+        press(Qt::LeftButton, {100, 100});
+        key(form->Command1, Qt::Key_Return);
+        QCOMPARE(countPixels(surfaceImage(), kWhite), 551 * 479);
+        key(form->Command2, Qt::Key_Enter);
+        QCOMPARE(services->log, (std::vector<std::string>{"message", "end"}));
+    }
+
+    void helpListsTheKeysAndQuitClosesWithoutAMessage() {
+        key(form->box, Qt::Key_F1);
+        QCOMPARE(services->shown.size(), std::size_t{1});
+        QCOMPARE(services->shown[0].kind, MessageKind::Information);
+        for (const char* part : {"Left-click", "Right-click", "Arrow keys", "Shift+F10", "Ctrl+S", "Ctrl+P", "Ctrl+Q"})
+            QVERIFY2(services->shown[0].text.find(part) != std::string::npos, part);
+        key(form->sel, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!form->isVisible());
+        QCOMPARE(services->shown.size(), std::size_t{1});
+    }
+
+    void everyControlHasAnAccessibleName() {
+        const std::pair<QWidget*, QString> table[] = {
+            {form->box, "Drawing surface"}, {form->Command1, "Clear Screen"}, {form->sel, "Number of dots"},
+            {form->sel->lineEdit(), "Number of dots"}, {form->Command2, "Exit"}, {form->col, "Dot colour"},
+        };
+        for (const auto& [widget, name] : table) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+            QVERIFY(accessible);
+            QCOMPARE(accessible->text(QAccessible::Name), name);
+        }
+    }
+
     // A long draw shows its progress; Esc stops it, keeping the dots and anchors.
     void escapeCancelsALongDraw() {
         press(Qt::LeftButton, {100, 100});
@@ -323,6 +482,8 @@ private slots:
             QProgressDialog* dialog = form->progressView().progressDialog();
             sawDialog = dialog && dialog->isVisible();
             controlsOff = !form->Command1->isEnabled() && !form->box->isEnabled() && !form->col->isEnabled();
+            for (QAction* command : form->actions())
+                controlsOff = controlsOff && !command->isEnabled();
             if (dialog)
                 QTest::keyClick(dialog, Qt::Key_Escape);
         });

@@ -62,6 +62,51 @@ private slots:
         QTEST(spy[0][3].toFloat(), "Y");
     }
 
+    // The one-pixel border is not part of the drawing area.
+    void pressesOnTheBorderDoNothing() {
+        QWidget window;
+        SurfaceWidget* surface = makeSurface(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy spy(surface, &SurfaceWidget::mouseDown);
+        for (QPoint at : {QPoint(0, 100), QPoint(552, 100), QPoint(100, 0), QPoint(100, 480), QPoint(552, 480)})  // (0, 0) would mean the centre
+            for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton})
+                QTest::mousePress(surface, button, {}, at);
+        QCOMPARE(spy.count(), 0);
+    }
+
+    // The arrow keys move the keyboard point by a pixel, by ten with Shift,
+    // never off the area; Space, Return and Enter press there as the left
+    // button, the Menu key and Shift+F10 as the right one.
+    void keysActAtTheKeyboardPoint() {
+        QWidget window;
+        SurfaceWidget* surface = makeSurface(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy spy(surface, &SurfaceWidget::mouseDown);
+        QCOMPARE(surface->keyboardPoint(), QPoint(275, 239));
+        QTest::keyClick(surface, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(surface, Qt::Key_Up);
+        QCOMPARE(surface->keyboardPoint(), QPoint(285, 238));
+        for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Menu})
+            QTest::keyClick(surface, key);
+        QTest::keyClick(surface, Qt::Key_F10, Qt::ShiftModifier);
+        QTest::keyClick(surface, Qt::Key_F10);  // F10 alone is not a right press
+        QCOMPARE(spy.count(), 5);
+        const int buttons[] = {1, 1, 1, 2, 2};
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(static_cast<int>(spy[i][0].value<std::int16_t>()), buttons[i]);
+            QCOMPARE(static_cast<int>(spy[i][1].value<std::int16_t>()), 0);
+            QCOMPARE(spy[i][2].toFloat(), 285.f * 15);
+            QCOMPARE(spy[i][3].toFloat(), 238.f * 15);
+        }
+        for (int i = 0; i < 60; ++i) {
+            QTest::keyClick(surface, Qt::Key_Left, Qt::ShiftModifier);
+            QTest::keyClick(surface, Qt::Key_Down, Qt::ShiftModifier);
+        }
+        QCOMPARE(surface->keyboardPoint(), QPoint(0, 478));
+    }
+
     void otherButtonsAreIgnored() {
         QWidget window;
         SurfaceWidget* surface = makeSurface(&window);
