@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build, the program and its
-# tests need and this machine lacks. Run as root; does nothing when all is there.
+# tests need and this machine lacks; with the argument "package", also what
+# building and checking the Debian package needs. Run as root; does nothing
+# when all is there.
 set -euo pipefail
 
 packages=(
-    build-essential cmake
+    build-essential cmake librsvg2-bin
     qt6-base-dev libgl-dev libx11-dev fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool
     clang libclang-rt-14-dev gcovr
 )
+if [ "${1:-}" = package ]; then
+    packages+=(debhelper dpkg-dev lintian devscripts appstream desktop-file-utils man-db)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
