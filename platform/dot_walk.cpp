@@ -149,8 +149,8 @@ CHAOS_AVX2 void walkAvx2(std::uint64_t& chainX, std::uint64_t& chainY, const flo
         const auto* table = reinterpret_cast<const char*>(run.table);
         const Marking marking = markingFor(run.mask);
         alignas(32) std::uint32_t offsets[2][kBlock];
-        alignas(32) std::uint32_t xs[2][kBlock];
-        alignas(32) std::uint32_t ys[2][kBlock];
+        alignas(32) std::uint32_t xs[2][kBlock] = {};  // 0: far off any area
+        alignas(32) std::uint32_t ys[2][kBlock] = {};
         for (std::size_t g = 0; g < kBlock; g += 8)
             chooseEight(r + g, &offsets[0][g], count, last);
         for (std::size_t b = 0; b < blocks; ++b) {

@@ -82,6 +82,11 @@ std::vector<Case> cases() {
         {"one past the last column", {{8265, 7184}, {8265, 0}}, 1000, {8265, 3000, 1, 1}, 551, 479, false},
         {"one past the last row", {{0, 7185}, {8264, 7185}}, 1000, {3000, 7185, 1, 1}, 551, 479, false},
         {"one before the first column", {{-1, 0}, {-1, 7184}}, 1000, {-1, 3000, 1, 1}, 551, 479, false},
+        // Twips whose pixel a slightly wrong division by 15 would miss: the
+        // last twip of pixel 1588, and 74909 on an area wider than the vector
+        // code takes, passed on the way from far off the area.
+        {"a pixel's last twip far right", {{23834, 0}, {23834, 400}}, 200, {23834, 0, 1, 1}, 1600, 30},
+        {"beyond 2^16 twips", {{32767, 0}}, 100, {117050, 0, 1, 1}, 5000, 2},
     };
     for (std::uint32_t n : {0u, 1u, 7u, 63u, 64u, 65u, 8191u, 8193u, 100003u})
         table.push_back({"a count", triangle, n, window});

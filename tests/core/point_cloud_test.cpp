@@ -398,5 +398,48 @@ TEST_F(PointCloudTest, CancelKeepsTheDotsSoFarAndTheAnchors) {
     EXPECT_EQ(anchors.count(), 2);
 }
 
+// A surface whose fast way only counts what it is given.
+struct CountingWalks : FakeSurface {
+    int walks = 0;
+    std::uint64_t passes = 0;
+    std::unique_ptr<DotWalk> startWalk(const AnchorView&) override {
+        struct Walk : DotWalk {
+            CountingWalks& surface;
+            explicit Walk(CountingWalks& surface) : surface(surface) {}
+            void walk(WholePoint&, const float*, std::size_t n, Color) override { surface.passes += n; }
+        };
+        ++walks;
+        return std::make_unique<Walk>(*this);
+    }
+};
+
+// The fast way takes whole start points within its reach (2^30 twips);
+// any other start goes dot by dot.
+TEST(PointCloudFastWay, TakesOnlyWholeStartsWithinReach) {
+    struct Case { float left, top; bool fast; };
+    const float reach = 1 << 30, beyond = reach + 128;  // the next float past the reach
+    const Case table[] = {
+        {120, 240, true}, {-reach, reach, true}, {0.5f, 240, false}, {beyond, 0, false}, {0, -beyond, false},
+    };
+    for (const auto& row : table) {
+        CountingWalks surface;
+        surface.left = row.left;
+        surface.top = row.top;
+        surface.width = surface.height = 1;  // the start is (left, top)
+        AnchorStore store;
+        ScriptedRandom random({0.5f, 0.5f});
+        random.cycle = true;
+        FakeText count("10");
+        const Color color = 0;
+        PointCloud cloud(store, surface, random, count, color);
+        cloud.box_MouseDown(kLeftButton, 0, 30, 30);
+        cloud.box_MouseDown(kRightButton, 0, 0, 0);
+        SCOPED_TRACE(::testing::Message() << row.left << ", " << row.top);
+        EXPECT_EQ(surface.walks, row.fast ? 1 : 0);
+        EXPECT_EQ(surface.passes, row.fast ? 10u : 0u);
+        EXPECT_EQ(surface.dots.size(), row.fast ? 0u : 10u);
+    }
+}
+
 } // namespace
 } // namespace chaos

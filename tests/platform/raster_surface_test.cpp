@@ -109,6 +109,25 @@ TEST(RasterSurface, CircleIsAOnePixelOutlineOfRadiusFive) {
     EXPECT_EQ(ring.size(), 28u);
 }
 
+// At every radius each ring pixel lies within half a pixel of the true
+// circle, and in each row of the first octant the pixel nearest to it is on
+// the ring.
+TEST(RasterSurface, CirclesOfEveryRadiusFollowTheTrueCircle) {
+    for (int r = 0; r <= 12; ++r) {
+        RasterSurface s = makeSurface();
+        s.Circle(3007.5f, 3007.5f, static_cast<float>(r * kTwipsPerPixel), 0x0000FF);  // centre pixel (200, 200)
+        std::set<std::pair<int, int>> ring;
+        for (int y = 180; y <= 220; ++y)
+            for (int x = 180; x <= 220; ++x)
+                if (s.pixel(x, y) != RasterSurface::kBackground)
+                    ring.insert({x - 200, y - 200});
+        for (const auto& [dx, dy] : ring)
+            EXPECT_LE(std::abs(std::hypot(dx, dy) - r), 0.5) << "radius " << r << ": " << dx << "," << dy;
+        for (int dy = 0; dy * dy * 2 <= r * r; ++dy)
+            EXPECT_TRUE(ring.count({static_cast<int>(std::lround(std::sqrt(r * r - dy * dy))), dy})) << "radius " << r << ", row " << dy;
+    }
+}
+
 TEST(RasterSurface, CircleAtTheEdgeIsClippedAndOddCentresDrawNothing) {
     RasterSurface s = makeSurface();
     s.Circle(0, 0, 75, 0x0000FF);
