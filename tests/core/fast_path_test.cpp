@@ -93,6 +93,24 @@ std::vector<Case> cases() {
     return table;
 }
 
+// Draws a case on `production` through the handler, and on `reference`
+// by the plain rules, both with the same random values.
+void drawBoth(const Case& c, std::uint64_t seed, Surface& production, Surface& reference, Color color) {
+    AnchorStore store;
+    Replay productionRandom(seed), referenceRandom(seed);
+    testing::FakeText count(std::to_string(c.dots));
+    PointCloud handler(store, production, productionRandom, count, color);
+    for (const auto& a : c.anchors)
+        handler.box_MouseDown(kLeftButton, 0, a.x, a.y);
+    if (c.anchors.empty())
+        store.reset();
+    production.Cls();  // compare the dots alone
+    handler.box_MouseDown(kRightButton, 0, 0, 0);
+    const std::vector<Point> afterDraw{{0, 0}};
+    plainDraw(reference, referenceRandom, c.anchors.empty() ? afterDraw : c.anchors,
+              static_cast<float>(c.anchors.size()), c.dots, color);
+}
+
 TEST(FastPath, DrawsTheSamePixelsAsThePlainRules) {
     for (Simd simd : simdHere()) {
         std::uint64_t seed = 1;
@@ -102,21 +120,7 @@ TEST(FastPath, DrawsTheSamePixelsAsThePlainRules) {
             RasterSurface fast(c.placement, c.pixelWidth, c.pixelHeight);
             RasterSurface plain(c.placement, c.pixelWidth, c.pixelHeight);
             fast.useSimd(simd);
-            AnchorStore store;
-            Replay fastRandom(seed), plainRandom(seed);
-            testing::FakeText count(std::to_string(c.dots));
-            const Color color = 0x00FFFF;
-            PointCloud handler(store, fast, fastRandom, count, color);
-            for (const auto& a : c.anchors)
-                handler.box_MouseDown(kLeftButton, 0, a.x, a.y);
-            if (c.anchors.empty())
-                store.reset();
-            fast.Cls();  // compare the dots alone
-            handler.box_MouseDown(kRightButton, 0, 0, 0);
-            const std::vector<Point> afterDraw{{0, 0}};
-            plainDraw(plain, plainRandom, c.anchors.empty() ? afterDraw : c.anchors,
-                      static_cast<float>(c.anchors.size()), c.dots, color);
-
+            drawBoth(c, seed++, fast, plain, 0x00FFFF);
             int differing = 0, drawn = 0;
             for (int y = 0; y < c.pixelHeight; ++y)
                 for (int x = 0; x < c.pixelWidth; ++x) {
@@ -125,7 +129,6 @@ TEST(FastPath, DrawsTheSamePixelsAsThePlainRules) {
                 }
             EXPECT_EQ(differing, 0);
             EXPECT_EQ(drawn > 0, c.dots > 0 && c.visible);
-            ++seed;
         }
     }
 }
@@ -173,27 +176,18 @@ TEST(FastPath, RecordedDotsFollowThePlainRulesExactly) {
     for (const auto& c : cases()) {
         SCOPED_TRACE(c.what);
         testing::FakeSurface recorded, plain;
-        recorded.left = plain.left = c.placement.left;
-        recorded.top = plain.top = c.placement.top;
-        AnchorStore store;
-        Replay fastRandom(seed), plainRandom(seed);
-        testing::FakeText count(std::to_string(c.dots));
-        const Color color = 0xFF0000;
-        PointCloud handler(store, recorded, fastRandom, count, color);
-        for (const auto& a : c.anchors)
-            handler.box_MouseDown(kLeftButton, 0, a.x, a.y);
-        if (c.anchors.empty())
-            store.reset();
-        handler.box_MouseDown(kRightButton, 0, 0, 0);
-        const std::vector<Point> afterDraw{{0, 0}};
-        plainDraw(plain, plainRandom, c.anchors.empty() ? afterDraw : c.anchors,
-                  static_cast<float>(c.anchors.size()), c.dots, color);
+        for (testing::FakeSurface* surface : {&recorded, &plain}) {
+            surface->left = c.placement.left;
+            surface->top = c.placement.top;
+            surface->width = c.placement.width;
+            surface->height = c.placement.height;
+        }
+        drawBoth(c, seed++, recorded, plain, 0xFF0000);
         ASSERT_EQ(recorded.dots.size(), plain.dots.size());
         for (std::size_t i = 0; i < plain.dots.size(); ++i) {
             ASSERT_EQ(recorded.dots[i].x, plain.dots[i].x) << "dot " << i;
             ASSERT_EQ(recorded.dots[i].y, plain.dots[i].y) << "dot " << i;
         }
-        ++seed;
     }
 }
 

@@ -69,7 +69,8 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QSignalSpy spy(surface, &SurfaceWidget::mouseDown);
-        for (QPoint at : {QPoint(0, 100), QPoint(552, 100), QPoint(100, 0), QPoint(100, 480), QPoint(552, 480)})  // (0, 0) would mean the centre
+        // Not (0, 0): to QTest that means the widget's centre.
+        for (QPoint at : {QPoint(0, 100), QPoint(552, 100), QPoint(100, 0), QPoint(100, 480), QPoint(552, 480)})
             for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton})
                 QTest::mousePress(surface, button, {}, at);
         QCOMPARE(spy.count(), 0);
