@@ -1,6 +1,7 @@
 // Speed and memory of the point-cloud draw.
 //   Production/N          the window's own path: PointCloud on the raster surface with FastRandom
 //   ProductionWatched/N   the same with the progress watch the window uses
+//   Portable/N            the production path with the plain C++ code a CPU without AVX2 runs
 //   Floor/N               a plain fast kernel of the same rules: xoshiro128+, the halving in 32-bit
 //                         integers, a bounds-checked 4-byte pixel store per dot
 //   Baseline/N            the same rules done plainly: std::mt19937, std::uniform_real_distribution
@@ -65,10 +66,12 @@ public:
     void hide() override {}
 };
 
-void runProduction(benchmark::State& state, bool watched) {
+void runProduction(benchmark::State& state, bool watched, Simd simd = bestSimd()) {
     resetPeakMemory();
     RasterSurface surface(kPlacement, kAreaWidth, kAreaHeight);
+    surface.useSimd(simd);
     FastRandom random;
+    random.useSimd(simd);
     AnchorStore anchors;
     Count count(state.range(0));
     const Color dotColor = 0;
@@ -89,6 +92,7 @@ void runProduction(benchmark::State& state, bool watched) {
 
 void Production(benchmark::State& state) { runProduction(state, false); }
 void ProductionWatched(benchmark::State& state) { runProduction(state, true); }
+void Portable(benchmark::State& state) { runProduction(state, false, Simd::Portable); }
 
 // The rules as a plain fast kernel would write them; the production draw is
 // measured against it.
@@ -186,6 +190,7 @@ void registerAll() {
     for (auto n : kSizes) {
         benchmark::RegisterBenchmark("Production", Production)->Arg(n)->Unit(benchmark::kMillisecond)->UseRealTime();
         benchmark::RegisterBenchmark("ProductionWatched", ProductionWatched)->Arg(n)->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark("Portable", Portable)->Arg(n)->Unit(benchmark::kMillisecond)->UseRealTime();
         benchmark::RegisterBenchmark("Floor", Floor)->Arg(n)->Unit(benchmark::kMillisecond)->UseRealTime();
         benchmark::RegisterBenchmark("Baseline", Baseline)->Arg(n)->Unit(benchmark::kMillisecond)->UseRealTime();
     }

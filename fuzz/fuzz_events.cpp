@@ -2,11 +2,14 @@
 // modifiers and coordinates (NaN, infinities and huge values included),
 // count texts of any bytes, colour choices and clears. After every event the
 // anchor store is held to a small model of its own, and every draw to its
-// count and colour.
+// count and colour. One more event draws the anchors from any start point
+// with the fast kernel, on every path the CPU has, and dot by dot, and holds
+// the pixels to each other.
 #include "core/count_text.h"
 #include "core/point_cloud.h"
 #include "platform/errors.h"
 #include "platform/fast_random.h"
+#include "platform/raster_surface.h"
 
 #include <cmath>
 #include <cstdint>
@@ -121,10 +124,14 @@ public:
     Reader(const std::uint8_t* data, std::size_t size) : data(data), size(size) {}
     bool more() const { return at < size; }
     std::uint8_t byte() { return at < size ? data[at++] : 0; }
-    float real() {
+    std::uint32_t word() {
         std::uint32_t bits = 0;
         for (int i = 0; i < 4; ++i)
             bits = bits << 8 | byte();
+        return bits;
+    }
+    float real() {
+        const std::uint32_t bits = word();
         float value;
         std::memcpy(&value, &bits, sizeof value);
         return value;
@@ -203,6 +210,43 @@ void press(PointCloud& handler, Model& model, AnchorStore& store, CountingSurfac
     model.check(store);
 }
 
+// A raster without its fast way: every dot through PSet.
+class PSetOnly : public RasterSurface {
+public:
+    using RasterSurface::RasterSurface;
+    std::unique_ptr<DotWalk> startWalk(const AnchorView&) override { return nullptr; }
+};
+
+void drawBothWays(const AnchorStore& anchors, Reader& in) {
+    if (anchors.stored() == 0 || anchors.stored() > 64)
+        return;
+    // A whole start within the fast way's reach: a 1 x 1 placement there.
+    const auto within = [&in] { return static_cast<float>(static_cast<std::int32_t>(in.word()) % DotWalk::kReach); };
+    const float left = within(), top = within();
+    CountBox count;
+    count.text = std::to_string(in.byte() * 4 + in.byte() % 4);
+    std::vector<std::unique_ptr<RasterSurface>> surfaces;
+    surfaces.push_back(std::make_unique<PSetOnly>(RasterSurface::Placement{left, top, 1, 1}, 551, 479));
+    for (Simd simd : simdHere()) {
+        surfaces.push_back(std::make_unique<RasterSurface>(RasterSurface::Placement{left, top, 1, 1}, 551, 479));
+        surfaces.back()->useSimd(simd);
+    }
+    for (auto& surface : surfaces) {
+        AnchorStore copy;
+        ReplayableRandom random;
+        const Color dotColor = 0xFF0000;
+        PointCloud cloud(copy, *surface, random, count, dotColor);
+        if (anchors.count() == 0)
+            copy.reset();
+        for (std::int32_t k = 1; k <= anchors.count(); ++k)
+            cloud.box_MouseDown(kLeftButton, 0, anchors.x(k), anchors.y(k));
+        surface->Cls();
+        cloud.box_MouseDown(kRightButton, 0, 0, 0);
+    }
+    for (std::size_t i = 1; i < surfaces.size(); ++i)
+        expect(std::memcmp(surfaces[0]->bits(), surfaces[i]->bits(), 551 * 479 * 4) == 0, "fast and plain pixels");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -221,7 +265,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Reader in(data, size);
     while (in.more()) {
         const std::uint8_t op = in.byte();
-        switch (op % 6) {
+        switch (op % 7) {
         case 0: {  // a left press, with any modifiers, anywhere
             const auto shift = static_cast<std::int16_t>(in.byte() % 8);
             const float x = in.real();
@@ -245,6 +289,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 5:
             surface.Cls();  // clearing leaves the store alone
             model.check(store);
+            break;
+        case 6:
+            drawBothWays(store, in);
             break;
         }
     }

@@ -33,7 +33,6 @@
 #include "platform/raster_surface.h"
 
 #include <algorithm>
-#include <cstring>
 
 #if CHAOS_AVX2_CODE
 #include <immintrin.h>
@@ -80,9 +79,10 @@ struct Run {
     DotMask mask;
 };
 
-// The chain is kept in locals throughout: the mask's byte stores could
-// otherwise alias it, and each pass would go through memory.
-void walkPortable(std::uint64_t& chainX, std::uint64_t& chainY, const float* r, std::size_t n, const Run& run) {
+// The chain and the run are kept in locals throughout: the mask's byte
+// stores could otherwise alias them, and each pass would go through memory.
+void walkPortable(std::uint64_t& chainX, std::uint64_t& chainY, const float* r, std::size_t n, const Run& shared) {
+    const Run run = shared;
     std::uint64_t sx = chainX, sy = chainY;
     for (std::size_t i = 0; i < n; ++i) {
         pass(sx, sy, run.table[choose(r[i], run.count, run.last)]);
