@@ -63,10 +63,15 @@ saved="$(mktemp -d)/keyboard triangle.png"
 xdotool key ctrl+s
 dialog=$(wait_window "Save Picture")
 [ -n "$dialog" ] || fail "Ctrl+S opened no save dialog"
+# With no window manager here, the dialog gets the keyboard only when told,
+# and a slow start (the sanitizer build) can leave keys to the main window.
+xdotool windowfocus --sync "$dialog"
+for _ in $(seq 100); do [ "$(xdotool getwindowfocus 2>/dev/null)" = "$dialog" ] && break; sleep 0.05; done
+sleep 0.5
 xdotool key ctrl+a
 xdotool type --delay 5 "$saved"
 xdotool key Return
-for _ in $(seq 100); do [ -s "$saved" ] && break; sleep 0.05; done
+for _ in $(seq 600); do [ -s "$saved" ] && break; sleep 0.05; done
 sleep 0.3
 "$PROBE" same "$saved" "$AREA_X" "$AREA_Y" || fail "the saved picture is not the drawing area"
 rm -rf "$(dirname "$saved")"
