@@ -201,7 +201,6 @@ void Form2::addCommands() {
             action->setShortcut(command.otherwise);
         connect(action, &QAction::triggered, this, [this, run = command.run] { dispatcher.run(run); });
         addAction(action);
-        commands.push_back(action);
     }
 }
 
@@ -251,7 +250,7 @@ void Form2::showKeys() {
         "%1: save the picture.  %2: copy it.  %3: print it.\n"
         "Tab: go to the next control.  Return: press the focused button.\n"
         "Esc: stop a long draw.  %4: this help.  %5: quit.")
-        .arg(keyName(commands[0]), keyName(commands[1]), keyName(commands[2]), keyName(commands[3]), keyName(commands[4]));
+        .arg(keyName(actions()[0]), keyName(actions()[1]), keyName(actions()[2]), keyName(actions()[3]), keyName(actions()[4]));
     services.messages.show(text.toStdString(), MessageKind::Information);
 }
 
@@ -297,7 +296,7 @@ void Form2::Command2_Click() {
 void Form2::setBusy(bool busy) {
     for (QWidget* control : std::initializer_list<QWidget*>{box, sel, col, Command1, Command2})
         control->setEnabled(!busy);
-    for (QAction* command : commands)
+    for (QAction* command : actions())
         command->setEnabled(!busy);
 }
 

@@ -11,7 +11,6 @@
 
 #include <memory>
 
-class QAction;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -84,7 +83,6 @@ private:
     std::unique_ptr<QtProgressView> progress;
     std::unique_ptr<ProgressWatch> progressWatch;
     std::unique_ptr<PointCloud> pointCloud;
-    QList<QAction*> commands;
     QString lastSaved;  // where the picture was last saved in this run
     bool closeAfterDraw = false;
 };
