@@ -1,5 +1,7 @@
 #include "window/picture.h"
 
+#include "platform/qt/qt_services.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -20,18 +22,14 @@ QString pictureFileName(const QString& chosen) {
 }
 
 QString savePicture(const QImage& picture, const QString& path) {
-    const QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
-    if (!QImageWriter::supportedImageFormats().contains(format)) {
-        QStringList known;
-        for (const QByteArray& writable : QImageWriter::supportedImageFormats())
-            known << "." + QString::fromLatin1(writable);
-        return tr("pictures cannot be saved as .%1 files; use one of %2")
-            .arg(QString::fromLatin1(format), known.join(", "));
-    }
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const QStringList writable = writablePictureSuffixes();
+    if (!writable.contains(suffix))
+        return tr("pictures cannot be saved as .%1 files; use one of .%2").arg(suffix, writable.join(", ."));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    QImageWriter writer(&file, format);
+    QImageWriter writer(&file, suffix.toLatin1());
     if (!writer.write(picture)) {
         file.cancelWriting();
         return writer.errorString();

@@ -21,10 +21,17 @@ void QtProgramEnd::end() {
     QCoreApplication::exit(0);
 }
 
+QStringList writablePictureSuffixes() {
+    QStringList suffixes;
+    for (const QByteArray& format : QImageWriter::supportedImageFormats())
+        suffixes << QString::fromLatin1(format);
+    return suffixes;
+}
+
 QString QtPictureDialogs::saveFileName(QWidget* parent, const QString& suggested) {
     QStringList patterns;
-    for (const QByteArray& format : QImageWriter::supportedImageFormats())
-        patterns << "*." + QString::fromLatin1(format);
+    for (const QString& suffix : writablePictureSuffixes())
+        patterns << "*." + suffix;
     QFileDialog dialog(parent, QCoreApplication::translate("Form2", "Save Picture"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

@@ -5,12 +5,13 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
+#include <QWidget>
 
 #include <functional>
 
 class QPrinter;
 class QProgressDialog;
-class QWidget;
 
 namespace chaos {
 
@@ -31,6 +32,9 @@ class QtProgramEnd : public ProgramEnd {
 public:
     void end() override;
 };
+
+// The suffixes of the picture formats Qt can write, without the dot: "png", ...
+QStringList writablePictureSuffixes();
 
 // The dialogs of the picture commands, so that tests can answer them
 // instead of a modal dialog.
