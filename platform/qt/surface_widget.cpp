@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 
 #include <algorithm>
+#include <utility>
 
 namespace chaos {
 
@@ -39,7 +40,7 @@ void SurfaceWidget::paintEvent(QPaintEvent* event) {
     painter.drawImage(area, view, area.translated(-kBorder, -kBorder));
     painter.setPen(hasFocus() ? palette().color(QPalette::Highlight) : palette().color(QPalette::Mid));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    if (hasFocus())
+    if (showsKeyboardPoint())
         paintKeyboardPoint(painter);
 }
 
@@ -61,6 +62,8 @@ void SurfaceWidget::pressAt(std::int16_t button, std::int16_t shift, QPointF pix
 }
 
 void SurfaceWidget::mousePressEvent(QMouseEvent* event) {
+    if (std::exchange(keyboardDriven, false))
+        update();
     std::int16_t button = 0;
     switch (event->button()) {
     case Qt::LeftButton: button = 1; break;
@@ -94,13 +97,13 @@ void SurfaceWidget::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Enter:
         if (keys != Qt::NoModifier && keys != Qt::ShiftModifier)
             return QWidget::keyPressEvent(event);
-        return pressAt(1, 0, keyPoint);
+        return keyPressAt(1);
     case Qt::Key_Menu:
-        return pressAt(2, 0, keyPoint);
+        return keyPressAt(2);
     case Qt::Key_F10:
         if (keys != Qt::ShiftModifier)
             return QWidget::keyPressEvent(event);
-        return pressAt(2, 0, keyPoint);
+        return keyPressAt(2);
     default:
         return QWidget::keyPressEvent(event);
     }
@@ -108,14 +111,27 @@ void SurfaceWidget::keyPressEvent(QKeyEvent* event) {
         return QWidget::keyPressEvent(event);
     keyPoint = {std::clamp(keyPoint.x() + move.x(), 0, raster.pixelWidth() - 1),
                 std::clamp(keyPoint.y() + move.y(), 0, raster.pixelHeight() - 1)};
+    keyboardDriven = true;
     update();
+}
+
+void SurfaceWidget::keyPressAt(std::int16_t button) {
+    keyboardDriven = true;
+    pressAt(button, 0, keyPoint);
 }
 
 // The usual keyboard right-click, where the platform turns a key into a
 // context-menu request; a right press with the mouse was handled as a press.
 void SurfaceWidget::contextMenuEvent(QContextMenuEvent* event) {
     if (event->reason() == QContextMenuEvent::Keyboard)
-        pressAt(2, 0, keyPoint);
+        keyPressAt(2);
+}
+
+// Other ways in (a click, the window coming back) leave the point as it was.
+void SurfaceWidget::focusInEvent(QFocusEvent* event) {
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
+        keyboardDriven = true;
+    QWidget::focusInEvent(event);
 }
 
 } // namespace chaos

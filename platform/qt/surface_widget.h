@@ -14,9 +14,11 @@ namespace chaos {
 // Drawing goes into the image, so a repaint, an expose or un-minimising shows
 // it again; the screen is updated when the owner asks, never per dot.
 //
-// With the keyboard focus it shows a keyboard point, a small crosshair over
-// the picture (never part of it), that the arrow keys move; Space or Return
-// there acts as a left press, and the Menu key or Shift+F10 as a right press.
+// A keyboard point, that the arrow keys move: Space or Return there acts as
+// a left press, and the Menu key or Shift+F10 as a right press. A small
+// crosshair over the picture (never part of it) marks it while the keyboard
+// drives the surface: from focus by Tab or a key used on it, until a mouse
+// press on it. A mouse user sees only the picture.
 class SurfaceWidget : public QWidget {
     Q_OBJECT
 
@@ -34,6 +36,7 @@ public:
     }
     // The drawing-area pixel the keyboard acts on.
     QPoint keyboardPoint() const { return keyPoint; }
+    bool showsKeyboardPoint() const { return keyboardDriven && hasFocus(); }
 
 signals:
     // A button went down: Button 1 left, 2 right, 4 middle; Shift 1 Shift,
@@ -45,15 +48,19 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     // A press at a drawing-area position in pixels.
     void pressAt(std::int16_t button, std::int16_t shift, QPointF pixel);
+    // A press from the keyboard at the keyboard point.
+    void keyPressAt(std::int16_t button);
     void paintKeyboardPoint(QPainter& painter) const;
 
     RasterSurface raster;
     QImage view;  // shares the raster's pixels
     QPoint keyPoint;
+    bool keyboardDriven = false;  // at start too: the user has not used the keyboard yet
 };
 
 } // namespace chaos

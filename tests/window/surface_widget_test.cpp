@@ -3,6 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
+#include <map>
 #include <set>
 
 using chaos::SurfaceWidget;
@@ -106,6 +108,65 @@ private slots:
             QTest::keyClick(surface, Qt::Key_Down, Qt::ShiftModifier);
         }
         QCOMPARE(surface->keyboardPoint(), QPoint(0, 478));
+    }
+
+    // The keyboard point shows only while the keyboard drives the surface,
+    // as a focus ring only keyboard users see; never in the picture.
+    void keyboardPointShowsOnlyForTheKeyboard_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("shows");
+        QTest::newRow("focus at start") << "" << false;
+        QTest::newRow("clicks") << "click rightclick" << false;
+        QTest::newRow("tab") << "tab" << true;
+        QTest::newRow("shift+tab") << "backtab" << true;
+        QTest::newRow("click, arrow") << "click left" << true;
+        QTest::newRow("space") << "space" << true;
+        QTest::newRow("return") << "return" << true;
+        QTest::newRow("other key") << "a" << false;
+        QTest::newRow("arrow, click") << "left click" << false;
+        QTest::newRow("tab, click on the frame") << "tab frame" << false;
+        QTest::newRow("arrow, focus away and back") << "left away back" << true;
+        QTest::newRow("arrow, focus away") << "left away" << false;
+    }
+    void keyboardPointShowsOnlyForTheKeyboard() {
+        QFETCH(QString, steps);
+        QFETCH(bool, shows);
+        QWidget window;
+        SurfaceWidget* surface = makeSurface(&window);
+        auto* other = new QWidget(&window);
+        other->setFocusPolicy(Qt::StrongFocus);
+        surface->surface().Circle(4125, 3585, 150, 0x0000FF);  // around the keyboard point
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        surface->setFocus(Qt::OtherFocusReason);
+        const QImage picture = surface->image();
+        const std::map<QString, std::function<void()>> act = {
+            {"click", [&] { QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(20, 20)); }},
+            {"rightclick", [&] { QTest::mouseClick(surface, Qt::RightButton, {}, QPoint(20, 20)); }},
+            {"frame", [&] { QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(0, 20)); }},
+            {"tab", [&] { other->setFocus(); surface->setFocus(Qt::TabFocusReason); }},
+            {"backtab", [&] { other->setFocus(); surface->setFocus(Qt::BacktabFocusReason); }},
+            {"left", [&] { QTest::keyClick(surface, Qt::Key_Left); }},
+            {"space", [&] { QTest::keyClick(surface, Qt::Key_Space); }},
+            {"return", [&] { QTest::keyClick(surface, Qt::Key_Return); }},
+            {"a", [&] { QTest::keyClick(surface, Qt::Key_A); }},
+            {"away", [&] { other->setFocus(Qt::OtherFocusReason); }},
+            {"back", [&] { surface->setFocus(Qt::ActiveWindowFocusReason); }},
+        };
+        for (const QString& step : steps.split(' ', Qt::SkipEmptyParts))
+            act.at(step)();
+        QCOMPARE(surface->showsKeyboardPoint(), shows);
+        // On screen: the picture alone, or with the crosshair over it.
+        const QPixmap shot = surface->grab();
+        const qreal scale = shot.devicePixelRatio();
+        const QImage screen = shot.toImage().convertToFormat(QImage::Format_RGB32);
+        int differ = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                differ += screen.pixel(int((x + SurfaceWidget::kBorder) * scale), int((y + SurfaceWidget::kBorder) * scale)) !=
+                          picture.pixel(x, y);
+        QCOMPARE(differ > 0, shows);
+        QCOMPARE(surface->image(), picture);  // what is saved, copied and printed
     }
 
     void otherButtonsAreIgnored() {
