@@ -8,6 +8,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QShortcut>
 
 namespace chaos {
 
@@ -52,6 +53,7 @@ bool QtPictureDialogs::setUpPrinter(QWidget* parent, QPrinter& printer) {
 
 QtProgressView::~QtProgressView() {
     delete dialog;
+    delete escape;
 }
 
 void QtProgressView::show(std::uint64_t totalDots) {
@@ -65,9 +67,11 @@ void QtProgressView::show(std::uint64_t totalDots) {
     dialog->setAutoReset(false);
     dialog->setMinimumDuration(0);
     dialog->setRange(0, static_cast<int>(std::min<std::uint64_t>(total, INT_MAX)));
-    // Cancel, Esc and closing the dialog all stop the draw.
+    // Cancel, Esc and closing the dialog all stop the draw; so does Esc when
+    // the window has the keyboard (its controls are off while it draws).
     QObject::connect(dialog, &QProgressDialog::canceled, [this] { cancelled = true; });
     QObject::connect(dialog, &QDialog::rejected, [this] { cancelled = true; });
+    escape = new QShortcut(Qt::Key_Escape, window, [this] { cancelled = true; });
     dialog->show();
     dialog->raise();
     dialog->activateWindow();  // so that Esc reaches it at once
@@ -89,6 +93,8 @@ bool QtProgressView::update(std::uint64_t done) {
 void QtProgressView::hide() {
     delete dialog;
     dialog = nullptr;
+    delete escape;
+    escape = nullptr;
     setBusy(false);
 }
 

@@ -12,6 +12,7 @@
 
 class QPrinter;
 class QProgressDialog;
+class QShortcut;
 
 namespace chaos {
 
@@ -90,6 +91,7 @@ private:
     QWidget* surface;
     std::function<void(bool)> setBusy;
     QProgressDialog* dialog = nullptr;
+    QShortcut* escape = nullptr;
     std::uint64_t total = 0;
     bool cancelled = false;
 };

@@ -472,24 +472,36 @@ private slots:
         }
     }
 
-    // A long draw shows its progress; Esc stops it, keeping the dots and anchors.
+    // A long draw shows its progress; Esc stops it, keeping the dots and
+    // anchors, wherever the keyboard is.
+    void escapeCancelsALongDraw_data() {
+        QTest::addColumn<bool>("toDialog");
+        QTest::newRow("progress dialog") << true;
+        QTest::newRow("window") << false;
+    }
     void escapeCancelsALongDraw() {
+        QFETCH(bool, toDialog);
         press(Qt::LeftButton, {100, 100});
         press(Qt::LeftButton, {400, 100});
         form->sel->setEditText("2147483647");
-        bool sawDialog = false, controlsOff = false;
+        bool sawDialog = false, controlsOff = false, keyboardThere = false;
         QTimer::singleShot(800, form.get(), [&] {
             QProgressDialog* dialog = form->progressView().progressDialog();
             sawDialog = dialog && dialog->isVisible();
             controlsOff = !form->Command1->isEnabled() && !form->box->isEnabled() && !form->col->isEnabled();
             for (QAction* command : form->actions())
                 controlsOff = controlsOff && !command->isEnabled();
-            if (dialog)
-                QTest::keyClick(dialog, Qt::Key_Escape);
+            QWidget* keyboard = toDialog ? static_cast<QWidget*>(dialog) : form.get();
+            if (dialog) {
+                keyboard->activateWindow();
+                keyboardThere = QTest::qWaitFor([&] { return QApplication::activeWindow() == keyboard; });
+                QTest::keyClick(keyboard, Qt::Key_Escape);
+            }
         });
         press(Qt::RightButton, {0, 0});
         QVERIFY(sawDialog);
         QVERIFY(controlsOff);
+        QVERIFY(keyboardThere);
         QVERIFY(form->Command1->isEnabled() && form->box->isEnabled());
         QCOMPARE(form->anchors.count(), 2);
         QVERIFY(!form->progressView().showing());
