@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The real program in a real X server, driven as a user would with xdotool:
-# three anchors and a right-click draw a triangle; Exit thanks and ends with
-# status 0; closing the window ends with status 0; with the keyboard alone a
-# triangle is drawn and saved, and the file holds exactly the drawing area.
+# three anchors and a right-click draw a triangle, with no keyboard point in
+# sight; Esc stops a long draw wherever the keyboard is; Exit thanks and ends
+# with status 0; closing the window ends with status 0; with the keyboard
+# alone a triangle is drawn and saved, and the file holds exactly the drawing
+# area; the keyboard point shows while the keyboard drives the surface.
 set -uo pipefail
 APP=$1
 PROBE=$2
@@ -23,19 +25,24 @@ done
 click_at 300 300 3
 sleep 0.5
 "$PROBE" check "$AREA_X" "$AREA_Y" "${anchors[@]}" || fail "the drawing on screen is not the expected triangle"
+"$PROBE" cross "$AREA_X" "$AREA_Y" 275 239 && fail "the keyboard point shows after mouse clicks"
 
-# The largest count: a progress dialog appears, Esc cancels, and the program
-# answers at once.
+# The largest count: a progress dialog appears, and Esc cancels at once
+# whether the dialog or the window has the keyboard.
 click_at $((592 + 40)) $((40 + 10)) 1
 xdotool key ctrl+a
 xdotool type --delay 5 "2147483647"
-click_at 100 100 1
-click_at 300 300 3
-progress=$(wait_window "Chaos Game")
-[ -n "$progress" ] || fail "no progress dialog during a long draw"
-xdotool windowfocus --sync "$progress" key Escape 2>/dev/null || xdotool key Escape
-sleep 0.3
-[ -z "$(xdotool search --onlyvisible --name '^Chaos Game$' 2>/dev/null)" ] || fail "the progress dialog stayed after Esc"
+for keyboard in progress window; do
+    click_at 100 100 1
+    click_at 300 300 3
+    progress=$(wait_window "Chaos Game")
+    [ -n "$progress" ] || fail "no progress dialog during a long draw"
+    [ "$keyboard" = progress ] && target=$progress || target=$WID
+    xdotool windowfocus --sync "$target" key Escape 2>/dev/null || xdotool key Escape
+    sleep 0.3
+    [ -z "$(xdotool search --onlyvisible --name '^Chaos Game$' 2>/dev/null)" ] ||
+        fail "the progress dialog stayed after Esc with the keyboard in the $keyboard"
+done
 
 # Clear Screen, then Exit: the thank-you message, then the end.
 click_at $((592 + 48)) $((248 + 12)) 1
@@ -52,7 +59,10 @@ wait_exit
 start_app || exit 1
 xdotool windowfocus --sync "$WID"
 keys() { local k=$1 n=$2; for _ in $(seq "$n"); do xdotool key "$k"; done; }
+"$PROBE" cross "$AREA_X" "$AREA_Y" 275 239 && fail "the keyboard point shows before any key"
 keys shift+Left 21; keys Left 5; keys shift+Down 18; keys Down 1; xdotool key space
+sleep 0.2
+"$PROBE" cross "$AREA_X" "$AREA_Y" 60 420 || fail "no keyboard point after the arrow keys"
 keys shift+Right 44; xdotool key Return
 keys shift+Left 22; keys shift+Up 38; xdotool key space
 xdotool key shift+F10
@@ -75,8 +85,15 @@ for _ in $(seq 600); do [ -s "$saved" ] && break; sleep 0.05; done
 sleep 0.3
 "$PROBE" same "$saved" "$AREA_X" "$AREA_Y" || fail "the saved picture is not the drawing area"
 rm -rf "$(dirname "$saved")"
-# Ctrl+Q ends the program as closing the window does: no message, status 0.
+# Shift+Tab from Clear Screen brings the keyboard point back; a click hides it.
 xdotool windowfocus --sync "$WID"
+xdotool key shift+Tab
+sleep 0.2
+"$PROBE" cross "$AREA_X" "$AREA_Y" 280 40 || fail "no keyboard point after Shift+Tab"
+click_at 300 300 1
+sleep 0.2
+"$PROBE" cross "$AREA_X" "$AREA_Y" 280 40 && fail "the keyboard point stayed after a click"
+# Ctrl+Q ends the program as closing the window does: no message, status 0.
 xdotool key ctrl+q
 wait_exit
 [ "$EXIT_STATUS" = "0" ] || fail "Ctrl+Q did not end the program with status 0 (status '${EXIT_STATUS}')"

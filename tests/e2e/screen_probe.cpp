@@ -8,6 +8,8 @@
 //       the 551 x 479 drawing area at screen (OX, OY), pixel for pixel
 //   screen_probe close WINDOW              asks the window to close, as a
 //       window manager's close button does
+//   screen_probe cross OX OY PX PY         succeeds if the keyboard point's
+//       crosshair (black arms edged in white) shows at drawing-area pixel P
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -99,6 +101,19 @@ int same(const char* file, QPoint origin) {
     return differing == 0 && drawn > 3000 ? 0 : 1;
 }
 
+int cross(QPoint origin, QPoint point) {
+    const QImage screen = grab();
+    int marked = 0;
+    for (QPoint arm : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+        for (int distance : {3, 4}) {
+            const QPoint at = origin + point + arm * distance, edge(arm.y(), arm.x());
+            marked += screen.pixel(at) == qRgb(0, 0, 0) && screen.pixel(at + edge) == qRgb(255, 255, 255) &&
+                      screen.pixel(at - edge) == qRgb(255, 255, 255);
+        }
+    std::printf("keyboard point at (%d, %d): %d of 8 crosshair pixels\n", point.x(), point.y(), marked);
+    return marked == 8 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -110,8 +125,10 @@ int main(int argc, char* argv[]) {
         return grab().copy(arg(3), arg(4), arg(5), arg(6)).save(argv[2]) ? 0 : 1;
     if (argc == 5 && std::strcmp(argv[1], "same") == 0)
         return same(argv[2], {arg(3), arg(4)});
+    if (argc == 6 && std::strcmp(argv[1], "cross") == 0)
+        return cross({arg(2), arg(3)}, {arg(4), arg(5)});
     if (argc == 10 && std::strcmp(argv[1], "check") == 0)
         return check({arg(2), arg(3)}, {arg(4), arg(5)}, {arg(6), arg(7)}, {arg(8), arg(9)});
-    std::fprintf(stderr, "usage: screen_probe save FILE X Y W H | check OX OY AX AY BX BY CX CY | same FILE OX OY | close WINDOW\n");
+    std::fprintf(stderr, "usage: screen_probe save FILE X Y W H | check OX OY AX AY BX BY CX CY | same FILE OX OY | close WINDOW | cross OX OY PX PY\n");
     return 2;
 }
