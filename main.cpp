@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
+#include <QRegularExpression>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,24 @@
 namespace {
 
 constexpr const char* kCommand = "chaosgame";
+
+[[noreturn]] void refuse(const QString& line) {
+    std::fprintf(stderr, "%s: %s\n", kCommand, qPrintable(line));
+    std::exit(EXIT_FAILURE);
+}
+
+// Qt names an unknown option without its dashes: name it as it was written.
+QString parseError(const QCommandLineParser& parser) {
+    if (parser.unknownOptionNames().isEmpty())
+        return parser.errorText();
+    const QString name = parser.unknownOptionNames().first();
+    for (const QString& argument : QCoreApplication::arguments().mid(1)) {
+        const QString written = argument.section('=', 0, 0);
+        if (written == "-" + name || written == "--" + name)
+            return QString("Unknown option '%1'.").arg(written);
+    }
+    return parser.errorText();
+}
 
 // The command line, read before anything touches the window system, so that
 // --help and --version need no display. The options of Qt itself (-platform,
@@ -43,30 +62,53 @@ void readCommandLine(int argc, char* argv[]) {
     }
     int coreArgc = argc;  // a core application, which opens no display, names the program in the usage
     const QCoreApplication core(coreArgc, argv);
-    parser.process(QCoreApplication::arguments());  // prints and exits for --version and unknown options
+    if (!parser.parse(QCoreApplication::arguments()))
+        refuse(parseError(parser));
+    if (!parser.positionalArguments().isEmpty())
+        refuse(QString("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
     if (parser.isSet(help))
         parser.showHelp(EXIT_SUCCESS);
-    if (!parser.positionalArguments().isEmpty()) {
-        std::fprintf(stderr, "%s: Unexpected argument '%s'.\n", kCommand, qPrintable(parser.positionalArguments().first()));
-        std::exit(EXIT_FAILURE);
-    }
+    if (parser.isSet("version"))
+        parser.showVersion();
 }
 
 // While the window system starts, Qt's messages are held back. If it cannot
-// start, one line says so and the program ends with status 1, instead of
-// Qt's report and an abort; otherwise the messages go out as usual.
+// start, one line says what failed and the program ends with status 1,
+// instead of Qt's report and an abort; otherwise the messages go out as usual.
 std::vector<std::pair<QtMsgType, QString>> heldBack;
+
+// From Qt's messages: a platform plugin that is not there, or a display that
+// does not answer, named as Qt tried it (so -display wins over DISPLAY).
+QString startFailure(const QString& fatal) {
+    static const QRegularExpression notFound(R"re(Could not find the Qt platform plugin "([^"]*)")re"),
+        noDisplay("^could not connect to display ?(.*)$"),
+        notLoaded(R"re(Could not load the Qt platform plugin "([^"]*)")re"),
+        available(R"(Available platform plugins are: ([^\n]*)\.)");
+    for (const auto& [type, message] : heldBack) {
+        if (const auto plugin = notFound.match(message); plugin.hasMatch()) {
+            const auto list = available.match(fatal);
+            return QString("the Qt platform plugin \"%1\" was not found").arg(plugin.captured(1)) +
+                   (list.hasMatch() ? QString(" (available: %1)").arg(list.captured(1)) : QString());
+        }
+        if (const auto display = noDisplay.match(message); display.hasMatch()) {
+            if (!display.captured(1).trimmed().isEmpty())
+                return QString("cannot open the display \"%1\"").arg(display.captured(1).trimmed());
+            return qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                       ? "cannot open the display: neither DISPLAY nor WAYLAND_DISPLAY is set"
+                       : "cannot open the X display: DISPLAY is not set";
+        }
+        if (const auto plugin = notLoaded.match(message); plugin.hasMatch())
+            return QString("the Qt platform plugin \"%1\" could not be started").arg(plugin.captured(1));
+    }
+    return fatal.section('\n', 0, 0);
+}
 
 void holdBack(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type != QtFatalMsg) {
         heldBack.emplace_back(type, message);
         return;
     }
-    const QByteArray x11 = qgetenv("DISPLAY"), wayland = qgetenv("WAYLAND_DISPLAY");
-    if (x11.isEmpty() && wayland.isEmpty())
-        std::fprintf(stderr, "%s: cannot open the display: neither DISPLAY nor WAYLAND_DISPLAY is set\n", kCommand);
-    else
-        std::fprintf(stderr, "%s: cannot open the display \"%s\"\n", kCommand, (x11.isEmpty() ? wayland : x11).constData());
+    std::fprintf(stderr, "%s: %s\n", kCommand, qPrintable(startFailure(message)));
     std::_Exit(EXIT_FAILURE);
 }
 
