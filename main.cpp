@@ -91,8 +91,8 @@ QString startFailure(const QString& fatal) {
                    (list.hasMatch() ? QString(" (available: %1)").arg(list.captured(1)) : QString());
         }
         if (const auto display = noDisplay.match(message); display.hasMatch()) {
-            if (!display.captured(1).trimmed().isEmpty())
-                return QString("cannot open the display \"%1\"").arg(display.captured(1).trimmed());
+            if (const QString name = display.captured(1).trimmed(); !name.isEmpty())
+                return QString("cannot open the display \"%1\"").arg(name);
             return qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
                        ? "cannot open the display: neither DISPLAY nor WAYLAND_DISPLAY is set"
                        : "cannot open the X display: DISPLAY is not set";
