@@ -1,6 +1,8 @@
 #include "window/picture.h"
 
-#include "platform/qt/qt_services.h"
+#include <cerrno>
+
+#include <unistd.h>
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -10,6 +12,8 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
+
+#include "platform/qt/qt_services.h"
 
 namespace chaos {
 
@@ -80,6 +84,10 @@ QString writeWholeFile(const QByteArray& bytes, const QString& path) {
     }
     if (file.error() != QFileDevice::NoError || !file.flush())
         return file.errorString();
+    // Some file systems (NFS) find the disk full only when the data goes to
+    // it; commit() syncs too, but ignores what the sync says.
+    if (::fsync(file.handle()) != 0 && errno != EINVAL && errno != EROFS)
+        return qt_error_string(errno);
     if (!file.commit())
         return file.errorString();
     return {};

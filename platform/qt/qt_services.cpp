@@ -1,5 +1,7 @@
 #include "platform/qt/qt_services.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -15,8 +17,6 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QSettings>
-
-#include <unistd.h>
 
 namespace chaos {
 
