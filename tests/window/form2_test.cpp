@@ -479,7 +479,8 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, chosen);
         QFETCH(bool, tooLong);
-        QTemporaryDir home, dir;
+        static const QTemporaryDir home;  // the user's folder from here on
+        QTemporaryDir dir;
         qputenv("HOME", home.path().toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", home.filePath(".config").toLocal8Bit());
         QFile unnamed(dir.filePath("unnamed"));  // a PNG file whose name does not say so
