@@ -69,9 +69,15 @@ private:
     }
 };
 
+// A base made before the dialog and gone after it: the dialog's file model
+// asks the icon provider from a thread until the dialog is gone.
+struct IconsOwner {
+    NameOnlyIcons icons;
+};
+
 // Qt's own file dialog (the fixes below need its widgets), reading no file's
 // contents, saying why a name is too long, and taking "trail." for "trail".
-class PictureFileDialog : public QFileDialog {
+class PictureFileDialog : private IconsOwner, public QFileDialog {
 public:
     PictureFileDialog(QWidget* parent, const QString& caption) : QFileDialog(parent, caption) {
         setOption(QFileDialog::DontUseNativeDialog);
@@ -118,7 +124,6 @@ private:
         tooLong->setVisible(name.size() > most);
     }
 
-    NameOnlyIcons icons;
     QLineEdit* nameEdit = nullptr;
     QLabel* tooLong = nullptr;
 };
