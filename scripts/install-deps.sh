@@ -9,7 +9,7 @@ packages=(
     build-essential cmake librsvg2-bin
     qt6-base-dev libgl-dev libx11-dev fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xdotool
+    xvfb xdotool poppler-utils
     clang libclang-rt-14-dev gcovr
 )
 if [ "${1:-}" = package ]; then

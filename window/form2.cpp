@@ -230,9 +230,13 @@ void Form2::printPicture() {
     if (!services.dialogs.setUpPrinter(this, printer))
         return;
     const QString failure = chaos::printPicture(box->image(), printer);
-    if (!failure.isEmpty())
-        services.messages.show(QCoreApplication::translate("Form2", "Could not print the picture: %1.").arg(failure).toStdString(),
-                               MessageKind::Error);
+    if (failure.isEmpty())
+        return;
+    const QString text = printer.outputFileName().isEmpty()
+        ? QCoreApplication::translate("Form2", "Could not print the picture: %1.").arg(failure)
+        : QCoreApplication::translate("Form2", "Could not print the picture to \"%1\": %2. The picture is still here.")
+              .arg(QDir::toNativeSeparators(printer.outputFileName()), failure);
+    services.messages.show(text.toStdString(), MessageKind::Error);
 }
 
 void Form2::showKeys() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -7,16 +8,23 @@ class QPrinter;
 
 namespace chaos {
 
-// The file name a chosen name stands for: a name without a suffix gets ".png".
+// The file name a chosen name stands for: a name without a suffix, or ending
+// in dots ("trail."), gets ".png" ("trail.png").
 QString pictureFileName(const QString& chosen);
 
-// Writes the picture to `path` in the format its suffix names. The file is
-// replaced only once every byte is written, so a failed save leaves what was
-// there before. Returns why it failed, or an empty string.
+// Writes `bytes` to `path`. The file is replaced only once every byte is
+// written, so a failed write leaves what was there before, and no temporary
+// file. Returns why it failed, as the system says it, or an empty string.
+QString writeWholeFile(const QByteArray& bytes, const QString& path);
+
+// Writes the picture to `path` in the format its suffix names, which must be
+// one that keeps every pixel; as writeWholeFile otherwise.
 QString savePicture(const QImage& picture, const QString& path);
 
 // Prints the picture on one page, as large as fits with its proportions kept,
-// each pixel a sharp square. Returns why it failed, or an empty string.
+// each pixel a sharp square, without lossy compression. Printed to a PDF
+// file, the file is written as writeWholeFile does. Returns why it failed, or
+// an empty string.
 QString printPicture(const QImage& picture, QPrinter& printer);
 
 } // namespace chaos

@@ -1,13 +1,22 @@
 #include "platform/qt/qt_services.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QGridLayout>
 #include <QImageWriter>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QSettings>
 #include <QShortcut>
 
 namespace chaos {
@@ -22,18 +31,119 @@ void QtProgramEnd::end() {
     QCoreApplication::exit(0);
 }
 
-QStringList writablePictureSuffixes() {
+QStringList exactPictureSuffixes() {
+    // Each writes the 24-bit colour of every pixel as it is; the others Qt can
+    // write shrink the picture (ico, cur), drop its colours (pbm, pgm, xbm) or
+    // change pixels (jpg).
+    const QList<QByteArray> writable = QImageWriter::supportedImageFormats();
     QStringList suffixes;
-    for (const QByteArray& format : QImageWriter::supportedImageFormats())
-        suffixes << QString::fromLatin1(format);
+    for (const char* format : {"png", "bmp", "ppm", "xpm"})
+        if (writable.contains(format))
+            suffixes << QString::fromLatin1(format);
     return suffixes;
+}
+
+namespace {
+
+// Tells a file's type and icon from its name alone. Qt's own provider reads
+// a file whose name says nothing to guess its type, in the window's thread,
+// and reading some files (/proc/kmsg) never ends.
+class NameOnlyIcons : public QFileIconProvider {
+public:
+    using QFileIconProvider::icon;
+    QIcon icon(const QFileInfo& info) const override {
+        if (!info.isFile())
+            return QFileIconProvider::icon(info);
+        const QIcon themed = QIcon::fromTheme(mimeType(info).iconName());
+        return themed.isNull() ? QFileIconProvider::icon(File) : themed;
+    }
+    QString type(const QFileInfo& info) const override {
+        if (!info.isFile())
+            return QFileIconProvider::type(info);
+        const QMimeType mime = mimeType(info);
+        return mime.comment().isEmpty() ? mime.name() : mime.comment();
+    }
+
+private:
+    static QMimeType mimeType(const QFileInfo& info) {
+        return QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    }
+};
+
+// A base made before the dialog and gone after it: the dialog's file model
+// asks the icon provider from a thread until the dialog is gone.
+struct IconsOwner {
+    NameOnlyIcons icons;
+};
+
+// Qt's own file dialog (the fixes below need its widgets), reading no file's
+// contents, saying why a name is too long, and taking "trail." for "trail".
+class PictureFileDialog : private IconsOwner, public QFileDialog {
+public:
+    PictureFileDialog(QWidget* parent, const QString& caption) : QFileDialog(parent, caption) {
+        setOption(QFileDialog::DontUseNativeDialog);
+        setIconProvider(&icons);
+        nameEdit = findChild<QLineEdit*>("fileNameEdit");
+        tooLong = new QLabel(this);
+        tooLong->setObjectName("tooLong");
+        tooLong->setWordWrap(true);
+        tooLong->hide();
+        if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+            grid->addWidget(tooLong, grid->rowCount(), 0, 1, grid->columnCount());
+        if (nameEdit)
+            connect(nameEdit, &QLineEdit::textChanged, this, [this] { explainLength(); });
+        connect(this, &QFileDialog::directoryEntered, this, [this] { explainLength(); });
+    }
+
+    void accept() override {
+        // Qt adds the default suffix after the dot ("trail..png").
+        if (nameEdit) {
+            QString text = nameEdit->text();
+            const QString name = text.mid(text.lastIndexOf('/') + 1);
+            if (name.endsWith('.') && name.count('.') < name.size()) {
+                while (text.endsWith('.'))
+                    text.chop(1);
+                nameEdit->setText(text);
+            }
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    // Qt's dialog only greys out Save when a name has more characters than
+    // the folder allows; the limit is in bytes.
+    void explainLength() {
+        const QString text = nameEdit->text();
+        const qsizetype slash = text.lastIndexOf('/');
+        const QByteArray name = QFile::encodeName(text.mid(slash + 1));
+        const QString folder = slash < 0 ? directory().absolutePath() : directory().absoluteFilePath(text.left(slash + 1));
+        long most = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+        if (most <= 0)
+            most = 255;
+        tooLong->setText(QCoreApplication::translate("Form2", "This name is too long: a name can have at most %1 bytes here, this one has %2.")
+                             .arg(most).arg(name.size()));
+        tooLong->setVisible(name.size() > most);
+    }
+
+    QLineEdit* nameEdit = nullptr;
+    QLabel* tooLong = nullptr;
+};
+
+} // namespace
+
+QtPictureDialogs::QtPictureDialogs() {
+    // Qt's file dialog stores its last folder and view in the user's settings
+    // ("QtProject.conf") when it closes, even when cancelled; a folder that
+    // can never be made stores nothing, and reading from it finds nothing.
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, "/dev/null/chaosgame-keeps-no-settings");
 }
 
 QString QtPictureDialogs::saveFileName(QWidget* parent, const QString& suggested) {
     QStringList patterns;
-    for (const QString& suffix : writablePictureSuffixes())
+    for (const QString& suffix : exactPictureSuffixes())
         patterns << "*." + suffix;
-    QFileDialog dialog(parent, QCoreApplication::translate("Form2", "Save Picture"));
+    PictureFileDialog dialog(parent, QCoreApplication::translate("Form2", "Save Picture"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // A name without a suffix becomes a PNG file, before the dialog checks

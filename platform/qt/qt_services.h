@@ -34,8 +34,9 @@ public:
     void end() override;
 };
 
-// The suffixes of the picture formats Qt can write, without the dot: "png", ...
-QStringList writablePictureSuffixes();
+// The suffixes, without the dot, of the picture formats this Qt writes that
+// keep every pixel of the picture: "png" first, then "bmp", "ppm", ...
+QStringList exactPictureSuffixes();
 
 // The dialogs of the picture commands, so that tests can answer them
 // instead of a modal dialog.
@@ -49,9 +50,14 @@ public:
     virtual bool setUpPrinter(QWidget* parent, QPrinter& printer) = 0;
 };
 
-// The system's file and print dialogs.
+// Qt's own file dialog and the system's print dialog. The file dialog reads
+// no file's contents (a name under /proc could block it for good), and
+// explains a name too long for the folder.
 class QtPictureDialogs : public PictureDialogs {
 public:
+    // Keeps Qt's dialogs from storing their state (last folder, view) in the
+    // user's settings: this program keeps none.
+    QtPictureDialogs();
     QString saveFileName(QWidget* parent, const QString& suggested) override;
     bool setUpPrinter(QWidget* parent, QPrinter& printer) override;
 };

@@ -1,17 +1,22 @@
 #include "window/form2.h"
 
 #include "fakes.h"
+#include "platform/qt/qt_services.h"
 #include "platform/qt/surface_widget.h"
+#include "window/picture.h"
 
 #include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileIconProvider>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -19,8 +24,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
 #include <cmath>
+#include <csignal>
+#include <cstring>
 #include <memory>
+
+#include <sys/resource.h>
 
 using namespace chaos;
 
@@ -49,6 +59,29 @@ struct Services : testing::FakeMessages, testing::FakeEnd, PictureDialogs {
         log.push_back("end");
     }
 };
+
+// Runs `act` with every file this process writes limited to `bytes`: a write
+// past it fails with EFBIG ("File too large") as on a full disk.
+template <typename Act>
+void withFileSizeLimit(rlim_t bytes, Act act) {
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, old.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    act();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+}
+
+QStringList filesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
+}
+
+QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 int countPixels(const QImage& image, QRgb colour) {
     int n = 0;
@@ -342,7 +375,7 @@ private slots:
     void savedPictureIsTheSurfacePixelForPixel() {
         drawTriangle();
         QTemporaryDir dir;
-        services->saveAs = dir.filePath("triangle");  // no suffix: a PNG file
+        services->saveAs = dir.filePath("triangle.");  // no suffix: a PNG file, without a second dot
         key(form->box, Qt::Key_S, Qt::ControlModifier);
         QVERIFY(services->suggested.endsWith("/chaos-game.png"));
         const QImage saved(dir.filePath("triangle.png"), "PNG");
@@ -352,14 +385,30 @@ private slots:
         QCOMPARE(services->suggested, dir.filePath("triangle.png"));
     }
 
-    void failedSaveSaysWhyWritesNothingAndKeepsThePicture_data() {
+    // Failures leave the old file byte for byte, no temporary file, the
+    // picture on the surface, and a message with the system's reason.
+    void failedSaveOrPrintSaysWhyWritesNothingAndKeepsThePicture_data() {
+        QTest::addColumn<Qt::Key>("command");
         QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<int>("limit");  // bytes a file may have; 0: no limit
         QTest::addColumn<QString>("why");
-        QTest::newRow("folder that is a file") << "file/picture.png" << "";
-        QTest::newRow("unknown format") << "picture.xyz" << "cannot be saved as .xyz";
+        const QString tooLarge = QString::fromLocal8Bit(std::strerror(EFBIG));
+        QTest::newRow("folder that is a file") << Qt::Key_S << "file/picture.png" << false << 0 << "";
+        QTest::newRow("format that changes pixels") << Qt::Key_S << "picture.jpg" << false << 0
+            << "only .png, .bmp, .ppm, .xpm files keep every pixel of the picture, .jpg files do not";
+        QTest::newRow("unknown format, old file") << Qt::Key_S << "keep.xyz" << true << 0 << ".xyz files do not";
+        for (const char* format : {"png", "bmp", "pdf"}) {
+            const Qt::Key command = QByteArray(format) == "pdf" ? Qt::Key_P : Qt::Key_S;
+            QTest::addRow("%s over an old file, disk full", format) << command << QString("keep.") + format << true << 4096 << tooLarge;
+            QTest::addRow("%s new, disk full", format) << command << QString("new.") + format << false << 4096 << tooLarge;
+        }
     }
-    void failedSaveSaysWhyWritesNothingAndKeepsThePicture() {
+    void failedSaveOrPrintSaysWhyWritesNothingAndKeepsThePicture() {
+        QFETCH(Qt::Key, command);
         QFETCH(QString, name);
+        QFETCH(bool, existing);
+        QFETCH(int, limit);
         QFETCH(QString, why);
         drawTriangle();
         const QImage before = surfaceImage();
@@ -367,13 +416,100 @@ private slots:
         QFile file(dir.filePath("file"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        services->saveAs = dir.filePath(name);
-        key(form->box, Qt::Key_S, Qt::ControlModifier);
+        const QString path = dir.filePath(name);
+        const QByteArray old = existing ? QByteArray("the old file, to be kept") : QByteArray();
+        QFile oldFile(path);
+        QVERIFY(!existing || (oldFile.open(QIODevice::WriteOnly) && oldFile.write(old) == old.size() && oldFile.flush()));
+        services->saveAs = path;
+        services->print = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(path);
+            return true;
+        };
+        withFileSizeLimit(limit ? limit : RLIM_INFINITY, [&] { key(form->box, command, Qt::ControlModifier); });
         QCOMPARE(services->shown.size(), std::size_t{1});
         const QString message = QString::fromStdString(services->shown[0].text);
-        QVERIFY2(message.contains(QDir::toNativeSeparators(dir.filePath(name))) && message.contains(why), qPrintable(message));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"file"});
+        QVERIFY2(message.contains(QDir::toNativeSeparators(path)) && message.contains(why), qPrintable(message));
+        QStringList expected{"file"};
+        if (existing)
+            expected << name;
+        expected.sort();
+        QCOMPARE(filesIn(dir.path()), expected);
+        QCOMPARE(contentOf(path), old);
         QCOMPARE(surfaceImage(), before);
+    }
+
+    // Each offered format gives back every pixel; the others are refused.
+    void savesOnlyInFormatsThatKeepEveryPixel_data() {
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<bool>("kept");
+        for (const char* suffix : {"png", "bmp", "ppm", "xpm"})
+            QTest::newRow(suffix) << suffix << true;
+        for (const char* suffix : {"jpg", "jpeg", "ico", "cur", "pbm", "pgm", "xbm", "gif"})
+            QTest::newRow(suffix) << suffix << false;
+    }
+    void savesOnlyInFormatsThatKeepEveryPixel() {
+        QFETCH(QString, suffix);
+        QFETCH(bool, kept);
+        QCOMPARE(exactPictureSuffixes().contains(suffix), kept);
+        drawTriangle();
+        chooseColour("Blue");
+        drawTriangle();
+        QTemporaryDir dir;
+        services->saveAs = dir.filePath("picture." + suffix);
+        key(form->box, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(services->shown.empty(), kept);
+        QCOMPARE(filesIn(dir.path()).size(), kept ? 1 : 0);
+        if (kept)
+            QCOMPARE(QImage(services->saveAs).convertToFormat(QImage::Format_RGB32), surfaceImage());
+    }
+
+    // The real save dialog: what a typed name gives, what it explains, and
+    // that it neither stores settings nor reads files to tell their type.
+    void saveDialogNamesTheFileAndStoresNothing_data() {
+        QTest::addColumn<QString>("typed");  // empty: cancel
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<bool>("tooLong");
+        QTest::newRow("cancel") << "" << "" << false;
+        QTest::newRow("ending in a dot") << "trail." << "trail.png" << false;
+        QTest::newRow("no suffix") << "plain" << "plain.png" << false;
+        QTest::newRow("300 bytes") << QString(300, 'x') << "" << true;
+    }
+    void saveDialogNamesTheFileAndStoresNothing() {
+        QFETCH(QString, typed);
+        QFETCH(QString, chosen);
+        QFETCH(bool, tooLong);
+        static const QTemporaryDir home;  // the user's folder from here on
+        QTemporaryDir dir;
+        qputenv("HOME", home.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", home.filePath(".config").toLocal8Bit());
+        QFile unnamed(dir.filePath("unnamed"));  // a PNG file whose name does not say so
+        QVERIFY(unnamed.open(QIODevice::WriteOnly) && unnamed.write("\x89PNG\r\n\x1a\n") == 8);
+        unnamed.close();
+        QtPictureDialogs dialogs;
+        QString typeSeen, explained;
+        bool answered = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            poll.stop();
+            answered = true;
+            typeSeen = dialog->iconProvider()->type(QFileInfo(unnamed));
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(typed);
+            if (auto* label = dialog->findChild<QLabel*>("tooLong"); label && label->isVisible())
+                explained = label->text();
+            chosen.isEmpty() ? dialog->reject() : static_cast<QDialog*>(dialog)->accept();
+        });
+        poll.start(10);
+        const QString result = dialogs.saveFileName(nullptr, dir.filePath("chaos-game.png"));
+        QVERIFY(answered);
+        QCOMPARE(result, chosen.isEmpty() ? QString() : dir.filePath(chosen));
+        QCOMPARE(QFileIconProvider().type(QFileInfo(unnamed)), QString("PNG image"));  // Qt's own reads it
+        QVERIFY2(typeSeen != "PNG image", qPrintable(typeSeen));
+        QCOMPARE(explained.contains("at most 255 bytes here, this one has 300"), tooLong);
+        QCOMPARE(filesIn(home.path()), QStringList());
     }
 
     void copyPutsThePictureOnTheClipboardButTheCountBoxCopiesItsText() {
@@ -391,7 +527,11 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), surfaceImage());
     }
 
-    void printsOnePageToAPdfFile() {
+    // The page's image is the picture pixel for pixel, stored losslessly and
+    // marked not to be smoothed when scaled.
+    void printsThePictureSharpOnOnePageOfAPdfFile() {
+        drawTriangle();
+        chooseColour("Blue");
         drawTriangle();
         QTemporaryDir dir;
         const QString pdf = dir.filePath("triangle.pdf");
@@ -401,12 +541,19 @@ private slots:
             return true;
         };
         key(form->box, Qt::Key_P, Qt::ControlModifier);
-        QFile file(pdf);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString content = QString::fromLatin1(file.readAll());
-        QVERIFY(content.startsWith("%PDF"));
-        QCOMPARE(content.count(QRegularExpression("/Type\\s*/Page\\b")), 1);
         QVERIFY(services->shown.empty());
+        const QString content = QString::fromLatin1(contentOf(pdf));
+        QVERIFY(content.startsWith("%PDF") && content.trimmed().endsWith("%%EOF"));
+        QCOMPARE(content.count(QRegularExpression("/Type\\s*/Page\\b")), 1);
+        QProcess list;  // pdfimages from poppler-utils (scripts/install-deps.sh)
+        list.start("pdfimages", {"-list", pdf});
+        QVERIFY2(list.waitForFinished() && list.exitCode() == 0, "pdfimages failed or is missing");
+        const QStringList images = QString::fromLocal8Bit(list.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts).mid(2);
+        QCOMPARE(images.size(), 1);
+        const QStringList columns = images[0].simplified().split(' ');  // page num type width height color comp bpc enc interp
+        QCOMPARE(columns.mid(3, 7), (QStringList{"551", "479", "rgb", "3", "8", "image", "no"}));
+        QCOMPARE(QProcess::execute("pdfimages", {"-png", pdf, dir.filePath("page")}), 0);
+        QCOMPARE(QImage(dir.filePath("page-000.png")).convertToFormat(QImage::Format_RGB32), surfaceImage());
     }
 
     // Keys act on the surface as the mouse does at the keyboard point.
