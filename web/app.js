@@ -238,37 +238,41 @@
         }
         const inside = (p) => p.x >= 0 && p.x < width && p.y >= 0 && p.y < height;
 
-        box.addEventListener("mousedown", (event) => {
-            // No text selection, no autoscroll, no browser action for a
-            // modified click: the press is the surface's alone.
-            event.preventDefault();
-            if (event.sourceCapabilities && event.sourceCapabilities.firesTouchEvents)
-                return;  // a finger's tap, taken as a tap below
-            const button = { 0: LEFT, 1: MIDDLE, 2: RIGHT }[event.button];
+        // Presses come as pointer events, whose positions keep fractions of a
+        // CSS pixel; a button pressed while another is held comes as a move.
+        const buttons = { 0: [LEFT, 1], 1: [MIDDLE, 4], 2: [RIGHT, 2] };  // the session's button, its bit in `buttons`
+        function mousePress(event) {
+            const [button] = buttons[event.button] || [];
             if (!button || ended)
                 return;
             box.focus({ preventScroll: true });
             const at = pointOf(event);
             if (inside(at))  // the frame is not part of the drawing area
                 pressAt(button, modifiers(event), at.x, at.y);
-        });
+        }
+        // No text selection, no autoscroll, no browser action for a modified
+        // click: a press is the surface's alone.
+        box.addEventListener("mousedown", (event) => event.preventDefault());
         box.addEventListener("auxclick", (event) => event.preventDefault());
 
         // A tap places an anchor where the finger went down; a long press
         // (the browser's context menu on touch) draws, as a right press does.
-        box.addEventListener("pointerdown", (event) => {
-            if (event.pointerType !== "touch" || touch)
-                return;
+        function touchDown(event) {
             event.preventDefault();  // no mouse events made up from the touch
             const at = pointOf(event);
-            if (!inside(at))
+            if (touch || !inside(at))
                 return;
             touch = { id: event.pointerId, x: event.clientX, y: event.clientY, at, used: false };
             box.focus({ preventScroll: true });
-        });
+        }
+        box.addEventListener("pointerdown", (event) => (event.pointerType === "touch" ? touchDown(event) : mousePress(event)));
         box.addEventListener("pointermove", (event) => {
-            if (touch && event.pointerId === touch.id &&
-                Math.hypot(event.clientX - touch.x, event.clientY - touch.y) > TAP_SLOP)
+            if (event.pointerType !== "touch") {
+                const [, bit] = buttons[event.button] || [];
+                if (bit && event.buttons & bit)
+                    mousePress(event);
+            } else if (touch && event.pointerId === touch.id &&
+                       Math.hypot(event.clientX - touch.x, event.clientY - touch.y) > TAP_SLOP)
                 touch.used = true;
         });
         box.addEventListener("pointerup", (event) => {
