@@ -273,7 +273,7 @@ TEST_F(PointCloudTest, CountThatIsNotANumberKeepsTheAnchorsAndDrawsNothing) {
         auto& [store, surface, script, count, cloud] = rig;
         cloud.box_MouseDown(kLeftButton, 0, 100, 100);
         cloud.box_MouseDown(kLeftButton, 0, 200, 100);
-        EXPECT_EQ(testing::errorKindOf([&] { cloud.box_MouseDown(kRightButton, 0, 0, 0); }), ErrorKind::TypeMismatch);
+        EXPECT_EQ(testing::errorKindOf([&] { rig.cloud.box_MouseDown(kRightButton, 0, 0, 0); }), ErrorKind::TypeMismatch);
         EXPECT_TRUE(surface.dots.empty());
         EXPECT_EQ(store.count(), 2);
         EXPECT_EQ(store.x(2), 200);
@@ -345,7 +345,7 @@ TEST_F(PointCloudTest, StartTooFarAwayOverflowsOnlyWhenThereAreDots) {
         surface.left = left;
         surface.top = top;
         cloud.box_MouseDown(kLeftButton, 0, 100, 100);
-        EXPECT_EQ(testing::errorKindOf([&] { cloud.box_MouseDown(kRightButton, 0, 0, 0); }), ErrorKind::Overflow);
+        EXPECT_EQ(testing::errorKindOf([&] { rig.cloud.box_MouseDown(kRightButton, 0, 0, 0); }), ErrorKind::Overflow);
         EXPECT_EQ(store.count(), 1);
         count.text = "0";
         script.taken = 0;
