@@ -221,6 +221,7 @@
             const line = $("ended");
             line.textContent = M.text("ended");
             line.hidden = false;
+            line.scrollIntoView({ block: "nearest" });
             paintKeyPoint();
         }
 
