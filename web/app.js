@@ -14,6 +14,7 @@
     const CROSS_GAP = 2;                // the crosshair's arms run from this distance of the point...
     const CROSS_ARM = 6;                // ...to this one, leaving the point's own pixel in view
     const TAP_SLOP = 10;                // CSS pixels a finger may move and still tap
+    const LONG_PRESS_MS = 600;          // a finger held this long draws, where the browser does not say so first
     const LEFT = 1, RIGHT = 2, MIDDLE = 4;              // the session's buttons
     const SHIFT = 1, CTRL = 2, ALT = 4;                 // and its modifier bits
 
@@ -257,40 +258,55 @@
         box.addEventListener("auxclick", (event) => event.preventDefault());
 
         // A tap places an anchor where the finger went down; a long press
-        // (the browser's context menu on touch) draws, as a right press does.
+        // draws, as a right press does: when the browser offers its context
+        // menu for the touch, or after LONG_PRESS_MS where it offers none.
         function touchDown(event) {
             event.preventDefault();  // no mouse events made up from the touch
             const at = pointOf(event);
             if (touch || !inside(at))
                 return;
-            touch = { id: event.pointerId, x: event.clientX, y: event.clientY, at, used: false };
+            touch = { id: event.pointerId, x: event.clientX, y: event.clientY, at, used: false,
+                      timer: setTimeout(longPress, LONG_PRESS_MS) };
             box.focus({ preventScroll: true });
         }
-        box.addEventListener("pointerdown", (event) => (event.pointerType === "touch" ? touchDown(event) : mousePress(event)));
-        box.addEventListener("pointermove", (event) => {
-            if (event.pointerType !== "touch") {
-                const [, bit] = buttons[event.button] || [];
-                if (bit && event.buttons & bit)
-                    mousePress(event);
-            } else if (touch && event.pointerId === touch.id &&
-                       Math.hypot(event.clientX - touch.x, event.clientY - touch.y) > TAP_SLOP)
-                touch.used = true;
-        });
-        box.addEventListener("pointerup", (event) => {
-            if (!touch || event.pointerId !== touch.id)
-                return;
-            const tap = touch;
-            touch = null;
-            if (!tap.used)
-                pressAt(LEFT, modifiers(event), tap.at.x, tap.at.y);
-        });
-        box.addEventListener("pointercancel", () => { touch = null; });
-        box.addEventListener("contextmenu", (event) => {
-            event.preventDefault();  // the surface has no context menu
+        function longPress() {
             if (touch && !touch.used) {
                 touch.used = true;
                 pressAt(RIGHT, 0, touch.at.x, touch.at.y);
             }
+        }
+        // The finger's touch, once it is lifted or lost.
+        function touchOver(event) {
+            if (!touch || event.pointerId !== touch.id)
+                return null;
+            const over = touch;
+            clearTimeout(over.timer);
+            touch = null;
+            return over;
+        }
+        box.addEventListener("pointerdown", (event) => (event.pointerType === "touch" ? touchDown(event) : mousePress(event)));
+        box.addEventListener("pointermove", (event) => {
+            const [, bit] = buttons[event.button] || [];
+            if (event.pointerType !== "touch" && bit && event.buttons & bit)
+                mousePress(event);
+        });
+        // (On the document: a draw the touch started makes the surface inert.)
+        document.addEventListener("pointermove", (event) => {
+            if (touch && event.pointerId === touch.id &&
+                Math.hypot(event.clientX - touch.x, event.clientY - touch.y) > TAP_SLOP) {
+                touch.used = true;
+                clearTimeout(touch.timer);
+            }
+        }, true);
+        document.addEventListener("pointerup", (event) => {
+            const tap = touchOver(event);
+            if (tap && !tap.used)
+                pressAt(LEFT, modifiers(event), tap.at.x, tap.at.y);
+        }, true);
+        document.addEventListener("pointercancel", touchOver, true);
+        box.addEventListener("contextmenu", (event) => {
+            event.preventDefault();  // the surface has no context menu
+            longPress();
         });
         // While a draw runs, its inert controls pass presses to the page.
         document.addEventListener("contextmenu", (event) => {

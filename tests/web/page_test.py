@@ -261,6 +261,16 @@ class PageTest(unittest.TestCase):
         self.key("F10", "F10", 121, SHIFT)
         self.assertIn(BLACK, self.colours(), "Shift+F10 draws")
 
+    def test_touch_tap_and_long_press(self):
+        left, top = self.js("const r = document.getElementById('picture').getBoundingClientRect(); return [r.left, r.top];")
+        for (x, y), hold in [*((point, 0.05) for point in TRIANGLE), ((275, 240), 0.9)]:
+            self.cdp("Input.dispatchTouchEvent", type="touchStart", touchPoints=[{"x": left + x, "y": top + y}])
+            time.sleep(hold)
+            self.cdp("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+        counts = self.colours()
+        self.assertGreater(counts.get(BLACK, 0), 5000)
+        self.assertEqual(self.colours([265, 230, 286, 251]).get(RED, 0), 0, "the long press placed no anchor")
+
     def test_narrow_window_scales_the_form(self):
         self.driver.set_window_size(420, 700)
         self.until(lambda: self.js("return document.getElementById('form').style.transform !== ''"))
