@@ -33,6 +33,21 @@ for (let y = y0; y < y1; y++)
 return counts;
 """
 
+# How many bytes of a PNG (`bytes`) differ from the canvas's, to arguments' last callback.
+DIFFERING_FROM_CANVAS = """
+const done = arguments[arguments.length - 1];
+createImageBitmap(new Blob([bytes], {type: "image/png"})).then(image => {
+    const c = new OffscreenCanvas(551, 479).getContext("2d");
+    c.drawImage(image, 0, 0);
+    const a = c.getImageData(0, 0, 551, 479).data;
+    const b = document.getElementById("picture").getContext("2d").getImageData(0, 0, 551, 479).data;
+    done(image.width === 551 && image.height === 479 ? a.reduce((n, v, i) => n + (v !== b[i]), 0) : -1);
+}, error => done(String(error)));
+"""
+
+KEY_POINT_SHOWN = """return new Uint32Array(document.getElementById("keypoint").getContext("2d")
+    .getImageData(0, 0, 551, 479).data.buffer).some(v => v);"""
+
 
 class PageTest(unittest.TestCase):
     @classmethod
@@ -192,8 +207,7 @@ class PageTest(unittest.TestCase):
         self.click("Command2")
         self.assertEqual(self.message(), "Thank you for drawing with Chaos Game.")
         self.key("Enter", "Enter", 13, text="\r")
-        self.until(lambda: self.message() is None)
-        self.assertTrue(self.js("return !document.getElementById('ended').hidden"))
+        self.until(lambda: self.js("return !document.getElementById('ended').hidden"))
         for x, y in TRIANGLE:
             self.press(x, y)
         self.press(275, 240, "right")
@@ -204,8 +218,12 @@ class PageTest(unittest.TestCase):
     def test_long_draw_cancelled_by_esc(self):
         self.set_count("2147483647")
         self.triangle()
+        self.js("""document.addEventListener('pointerdown', e => window.pressedAt = e.timeStamp, true);
+            new MutationObserver(() => window.shownAt = window.shownAt || performance.now())
+                .observe(document.getElementById('progress'), {attributes: true});""")
         self.press(275, 240, "right")
         self.until(lambda: self.js("return document.getElementById('progress').open"), 3)
+        self.assertTrue(500 <= self.js("return window.shownAt - window.pressedAt") < 700, "shown after half a second")
         before = self.colours().get(BLACK, 0)
         self.assertGreater(before, 0, "the dots so far are on the canvas")
         refreshes = self.driver.execute_async_script(
@@ -236,16 +254,24 @@ class PageTest(unittest.TestCase):
         png = saved.read_bytes()
         self.assertEqual((png[:8], int.from_bytes(png[16:20], "big"), int.from_bytes(png[20:24], "big")),
                          (b"\x89PNG\r\n\x1a\n", WIDTH, HEIGHT))
-        differing = self.driver.execute_async_script("""const done = arguments[1];
-            const bytes = Uint8Array.from(atob(arguments[0]), c => c.charCodeAt(0));
-            createImageBitmap(new Blob([bytes], {type: 'image/png'})).then(image => {
-                const c = new OffscreenCanvas(551, 479).getContext('2d');
-                c.drawImage(image, 0, 0);
-                const a = c.getImageData(0, 0, 551, 479).data;
-                const b = document.getElementById('picture').getContext('2d').getImageData(0, 0, 551, 479).data;
-                done(a.reduce((n, v, i) => n + (v !== b[i]), 0));
-            });""", base64.b64encode(png).decode())
+        differing = self.driver.execute_async_script(
+            "const bytes = Uint8Array.from(atob(arguments[0]), c => c.charCodeAt(0));" + DIFFERING_FROM_CANVAS,
+            base64.b64encode(png).decode())
         self.assertEqual(differing, 0)
+
+    def test_copy_puts_the_picture_on_the_clipboard_or_says_it_cannot(self):
+        self.triangle()
+        self.press(275, 240, "right")
+        self.cdp("Browser.grantPermissions", permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
+        self.key("c", "KeyC", 67, CTRL)
+        differing = self.driver.execute_async_script(
+            "navigator.clipboard.read().then(items => items[0].getType('image/png')).then(png => png.arrayBuffer())"
+            ".then(buffer => { const bytes = new Uint8Array(buffer);" + DIFFERING_FROM_CANVAS + "});")
+        self.assertEqual(differing, 0)
+        self.cdp("Browser.setPermission", permission={"name": "clipboard-write"}, setting="denied")
+        self.key("c", "KeyC", 67, CTRL)
+        self.until(lambda: self.message() is not None)
+        self.assertTrue(self.message().startswith("The browser did not let the picture be copied"))
 
     def test_keyboard_point(self):
         keys = [("ArrowRight", 39, SHIFT, (285, 239)), ("ArrowDown", 40, 0, (285, 240)), ("ArrowLeft", 37, 0, (284, 240))]
@@ -254,10 +280,11 @@ class PageTest(unittest.TestCase):
             self.key(key, key, vk, modifiers)
             self.key("Enter", "Enter", 13, text="\r")
             self.assertGreater(self.colours([x - 6, y - 6, x + 7, y + 7]).get(RED, 0), 0, key)
-        shown = self.js("return new Uint32Array(document.getElementById('keypoint').getContext('2d')"
-                        ".getImageData(0, 0, 551, 479).data.buffer).some(v => v)")
-        self.assertTrue(shown, "the keyboard point shows after keys")
+        self.assertTrue(self.js(KEY_POINT_SHOWN), "the keyboard point shows after keys")
         self.assertNotIn(BLACK, self.colours(), "and is not in the picture")
+        self.press(0, 0, "middle")
+        self.assertFalse(self.js(KEY_POINT_SHOWN), "a mouse press hides it")
+        self.key("ArrowUp", "ArrowUp", 38)
         self.key("F10", "F10", 121, SHIFT)
         self.assertIn(BLACK, self.colours(), "Shift+F10 draws")
 
