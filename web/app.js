@@ -207,6 +207,11 @@
 
         // --- the controls ----------------------------------------------------
         sel.addEventListener("input", () => session.setCountText(sel.value));
+        // The list of the count box is empty: its arrow only takes the focus.
+        $("selFrame").querySelector(".arrow").addEventListener("mousedown", (event) => {
+            event.preventDefault();
+            sel.focus();
+        });
         col.addEventListener("change", () => act(() => session.chooseColour(col.value)));
         $("Command1").addEventListener("click", () => act(() => session.clear()));
         $("Command2").addEventListener("click", () => {
@@ -323,13 +328,15 @@
                 return;
             const { x, y } = keyPoint;
             const arm = CROSS_ARM - CROSS_GAP;
-            // Dark arms over light ones, so that the crosshair shows on any colour.
+            // The arms' pixels as the desktop sets them: from 5 to 2 pixels
+            // before the point and from 3 to 6 after it. Dark arms over light
+            // ones, so that the crosshair shows on any colour.
             for (const [colour, thick] of [["#fff", 3], ["#000", 1]]) {
                 keyContext.fillStyle = colour;
                 const side = (thick - 1) / 2;
-                keyContext.fillRect(x + CROSS_GAP, y - side, arm, thick);
+                keyContext.fillRect(x + CROSS_GAP + 1, y - side, arm, thick);
                 keyContext.fillRect(x - CROSS_ARM + 1, y - side, arm, thick);
-                keyContext.fillRect(x - side, y + CROSS_GAP, thick, arm);
+                keyContext.fillRect(x - side, y + CROSS_GAP + 1, thick, arm);
                 keyContext.fillRect(x - side, y - CROSS_ARM + 1, thick, arm);
             }
         }
