@@ -138,7 +138,13 @@
             if (!draw)
                 return;
             const begin = performance.now();
-            const going = session.advance(draw.dots);
+            let going;
+            try {
+                going = session.advance(draw.dots);
+            } catch (error) {  // the module failed: stop, and say so rather than stay busy
+                endDraw();
+                return showMessage(String(error), "error");
+            }
             const now = performance.now();
             const took = now - begin;
             draw.dots = Math.max(1000, Math.min(MAX_SLICE_DOTS,

@@ -150,6 +150,11 @@ class PageTest(unittest.TestCase):
         self.assertGreater(counts.get(RED, 0), 0)
         self.assertEqual(sum(self.colours([0, 0, 30, 30]).values()), 900, "nothing outside the triangle")
         self.assertTrue(self.js("return window.menuPrevented"))
+        drawn = self.colours()
+        page = self.driver.current_window_handle
+        self.driver.switch_to.new_window("tab")
+        self.driver.switch_to.window(page)
+        self.assertEqual(self.colours(), drawn, "the picture survives the tab being hidden")
 
     def test_modifiers_and_buttons(self):
         cases = [  # button, modifiers, anchor placed
