@@ -6,8 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/web.sh"
-export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-build=$root/build/wasm
+. "$root/scripts/web-env.sh"
 
 echo "== WebAssembly suites under node"
 cmake --build "$build" -j"$(nproc)"
