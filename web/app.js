@@ -13,6 +13,7 @@
     const SHIFT_KEY_STEP = 10;          // with Shift held
     const CROSS_GAP = 2;                // the crosshair's arms run from this distance of the point...
     const CROSS_ARM = 6;                // ...to this one, leaving the point's own pixel in view
+    const PRINT_BLOCK = 4;              // printed image pixels per picture pixel, each way
     const TAP_SLOP = 10;                // CSS pixels a finger may move and still tap
     const LONG_PRESS_MS = 600;          // a finger held this long draws, where the browser does not say so first
     const LEFT = 1, RIGHT = 2, MIDDLE = 4;              // the session's buttons
@@ -409,10 +410,19 @@
             writing.catch(() => showMessage(M.text("copyRefused"), "error"));
         }
 
-        // The print style shows this image alone; the browser's own Print
-        // menu gets it too.
+        // The print style shows this image alone (for the browser's own Print
+        // menu too), each pixel a block of PRINT_BLOCK x PRINT_BLOCK, so that
+        // the picture stays sharp however the printing path scales it.
         const printed = $("printPicture");
-        const preparePrint = () => { printed.src = picture.toDataURL("image/png"); };
+        const preparePrint = () => {
+            const blocks = document.createElement("canvas");
+            blocks.width = width * PRINT_BLOCK;
+            blocks.height = height * PRINT_BLOCK;
+            const scaled = blocks.getContext("2d");
+            scaled.imageSmoothingEnabled = false;
+            scaled.drawImage(picture, 0, 0, blocks.width, blocks.height);
+            printed.src = blocks.toDataURL("image/png");
+        };
         window.addEventListener("beforeprint", preparePrint);
         function printPicture() {
             preparePrint();
