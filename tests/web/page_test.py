@@ -120,7 +120,7 @@ class PageTest(unittest.TestCase):
     # --- the tests -------------------------------------------------------
     def test_form_places_names_and_tab_order(self):
         places = [  # id, left, top, width, height, accessible name: as on the desktop
-            ("box", 8, 16, 553, 481, "Drawing surface"), ("Command1", 592, 248, 97, 25, "Clear Screen"),
+            ("box", 8, 16, 553, 481, "Drawing surface"), ("picture", 9, 17, WIDTH, HEIGHT, None), ("Command1", 592, 248, 97, 25, "Clear Screen"),
             ("selFrame", 592, 40, 81, 21, None), ("Command2", 592, 280, 97, 25, "Exit"),
             ("col", 592, 88, 57, 95, "Dot colour"), ("Label1", 592, 24, 121, 33, None),
             ("Label2", 592, 72, 105, 25, None), ("Label3", 24, 520, 345, 65, None), ("sel", None, 0, 0, 0, "Number of dots")]
@@ -132,9 +132,10 @@ class PageTest(unittest.TestCase):
                 self.assertEqual(rect, [left, top, width, height], name)
             if accessible:
                 self.assertEqual(element.accessible_name, accessible, name)
-        self.assertEqual(self.js("return [document.getElementById('picture').width, document.getElementById('picture').height,"
-                                 "document.getElementById('sel').value, document.getElementById('col').selectedIndex]"),
-                         [WIDTH, HEIGHT, "10000", -1])
+        self.assertEqual(self.js("const col = document.getElementById('col');"
+                                 "return [document.getElementById('picture').width, document.getElementById('picture').height,"
+                                 "document.getElementById('sel').value, [...col.options].map(o => o.text), col.selectedIndex]"),
+                         [WIDTH, HEIGHT, "10000", ["Red", "Blue", "Black", "White", "Cyan", "Yellow"], -1])
         order = []
         for _ in range(5):
             order.append(self.js("return document.activeElement.id"))
