@@ -67,6 +67,8 @@
         }
         picture.width = keyLayer.width = width;
         picture.height = keyLayer.height = height;
+        // The frame is what the surface's place leaves around the drawing area.
+        box.style.borderWidth = (box.offsetWidth - width) / 2 + "px";
         const context = picture.getContext("2d", { willReadFrequently: true });
         const keyContext = keyLayer.getContext("2d");
 
