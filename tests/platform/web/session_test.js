@@ -20,14 +20,9 @@ function drawTriangle(M, seed, simd) {
 
 const cases = {
     "the module hands out the window's tables and texts"(M) {
-        const box = M.layout().find((row) => row.name === "box");
-        assert.deepStrictEqual(box, {name: "box", left: 120, top: 240, width: 8295, height: 7215, tabIndex: 0, text: ""});
-        assert.strictEqual(M.layout().length, 8);
-        assert.deepStrictEqual(M.clientSize(), {width: 10560, height: 8430});
-        assert.deepStrictEqual(M.colourItems(), ["Red", "Blue", "Black", "White", "Cyan", "Yellow"]);
-        assert.strictEqual(M.text("goodbye"), "Thank you for drawing with Chaos Game.");
+        assert.deepStrictEqual(M.layout().find((row) => row.name === "box"),
+                               {name: "box", left: 120, top: 240, width: 8295, height: 7215, tabIndex: 0, text: ""});
         assert.match(M.text("help"), /Browsers keep Ctrl\+Q/);
-        assert.doesNotMatch(M.text("help"), /Ctrl\+Q: quit/);
         assert.throws(() => M.text("nothing"), /no text named "nothing"/);
     },
     "presses place anchors, draw in slices and forget the anchors at the end"(M) {
