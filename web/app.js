@@ -32,7 +32,8 @@
     // An embind vector or a plain array, as an array.
     const asArray = (v) => (Array.isArray(v) ? v : Array.from({ length: v.size() }, (_, i) => v.get(i)));
 
-    createChaosGame().then(start, (error) => {
+    // (The module's texts are not there when the module is not: this one line is the page's own.)
+    new Promise((resolve) => resolve(createChaosGame())).then(start).catch((error) => {
         $("loading").textContent = "Chaos Game cannot start in this browser: " + error;
     });
 
