@@ -466,7 +466,7 @@
             if (command.run === copyPicture && (textSelected || busy()))
                 return;
             event.preventDefault();
-            if (!busy())
+            if (!busy() && !event.repeat)  // a held Ctrl+S downloads once
                 command.run();
         });
 
