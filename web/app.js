@@ -50,6 +50,7 @@
         let keyboardUser = false;
         let keyPoint = { x: Math.floor(width / 2), y: Math.floor(height / 2) };
         let touch = null;       // a finger on the surface: a tap or a long press to be
+        let menuFromSurface = false;  // the coming context menu is a right press's on the surface
         let messages = Promise.resolve();
 
         // --- Form2 -----------------------------------------------------------
@@ -263,6 +264,7 @@
             if (!button || ended)
                 return;
             box.focus({ preventScroll: true });
+            menuFromSurface = button === RIGHT;
             const at = pointOf(event);
             if (inside(at))  // the frame is not part of the drawing area
                 pressAt(button, modifiers(event), at.x, at.y);
@@ -323,11 +325,14 @@
             event.preventDefault();  // the surface has no context menu
             longPress();
         });
-        // While a draw runs, its inert controls pass presses to the page.
+        // A right press's context menu comes after the press, and may land on
+        // what the press brought up (a message, an inert form): it is the
+        // surface's all the same.
         document.addEventListener("contextmenu", (event) => {
-            if (draw)
+            if (draw || menuFromSurface)
                 event.preventDefault();
-        });
+            menuFromSurface = false;
+        }, true);
 
         // --- the keyboard point ----------------------------------------------
         // A crosshair on its own layer over the picture, shown while the

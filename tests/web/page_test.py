@@ -45,6 +45,8 @@ createImageBitmap(new Blob([bytes], {type: "image/png"})).then(image => {
 }, error => done(String(error)));
 """
 
+MENU_PREVENTED = "const prevented = window.menuPrevented; window.menuPrevented = undefined; return prevented;"
+
 KEY_POINT_SHOWN = """return new Uint32Array(document.getElementById("keypoint").getContext("2d")
     .getImageData(0, 0, 551, 479).data.buffer).some(v => v);"""
 
@@ -70,6 +72,7 @@ class PageTest(unittest.TestCase):
         self.driver.set_window_size(900, 700)
         self.driver.get(pathlib.Path(PAGE).resolve().as_uri())
         self.until(lambda: self.js("return !document.getElementById('loading')"))
+        self.js("window.addEventListener('contextmenu', e => window.menuPrevented = e.defaultPrevented);")
 
     # --- helpers ---------------------------------------------------------
     def js(self, script, *args):
@@ -144,13 +147,12 @@ class PageTest(unittest.TestCase):
 
     def test_triangle_is_on_the_canvas_when_the_press_returns(self):
         self.triangle()
-        self.js("document.addEventListener('contextmenu', e => window.menuPrevented = e.defaultPrevented);")
         self.press(275, 240, "right")
         counts = self.colours()
         self.assertGreater(counts.get(BLACK, 0), 5000)
         self.assertGreater(counts.get(RED, 0), 0)
         self.assertEqual(sum(self.colours([0, 0, 30, 30]).values()), 900, "nothing outside the triangle")
-        self.assertTrue(self.js("return window.menuPrevented"))
+        self.assertTrue(self.js(MENU_PREVENTED))
         drawn = self.colours()
         page = self.driver.current_window_handle
         self.driver.switch_to.new_window("tab")
@@ -183,6 +185,7 @@ class PageTest(unittest.TestCase):
             dots = self.colours().get(BLACK, 0)
             self.assertLessEqual(dots, most, text)
             self.assertGreater(dots, 0 if most else -1, text)
+            self.assertTrue(self.js(MENU_PREVENTED), text)
             shown = self.message()
             if message is None:
                 self.assertIsNone(shown, text)
