@@ -264,7 +264,7 @@
             if (!button || ended)
                 return;
             box.focus({ preventScroll: true });
-            menuFromSurface = button === RIGHT;
+            menuFromSurface ||= button === RIGHT;
             const at = pointOf(event);
             if (inside(at))  // the frame is not part of the drawing area
                 pressAt(button, modifiers(event), at.x, at.y);
@@ -325,9 +325,10 @@
             event.preventDefault();  // the surface has no context menu
             longPress();
         });
-        // A right press's context menu comes after the press, and may land on
-        // what the press brought up (a message, an inert form): it is the
-        // surface's all the same.
+        // The context menu of a right press or of the menu key comes after the
+        // press, and may land on what the press brought up (a message, an
+        // inert form): it is the surface's all the same. Any other press or
+        // key forgets it.
         document.addEventListener("contextmenu", (event) => {
             if (draw || menuFromSurface)
                 event.preventDefault();
@@ -359,12 +360,14 @@
         box.addEventListener("blur", paintKeyPoint);
         const keyboardKeys = new Set(["Tab", "ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown", " ", "Enter"]);
         document.addEventListener("keydown", (event) => {
+            menuFromSurface = false;
             if (keyboardKeys.has(event.key) && !keyboardUser) {
                 keyboardUser = true;
                 paintKeyPoint();
             }
         }, true);
         document.addEventListener("pointerdown", () => {
+            menuFromSurface = false;
             if (keyboardUser) {
                 keyboardUser = false;
                 paintKeyPoint();
@@ -386,8 +389,10 @@
                 paintKeyPoint();
             } else if ((event.key === " " || event.key === "Enter") && plain)
                 pressAt(LEFT, 0, keyPoint.x, keyPoint.y);
-            else if (event.key === "ContextMenu" || (event.key === "F10" && event.shiftKey && plain))
+            else if (event.key === "ContextMenu" || (event.key === "F10" && event.shiftKey && plain)) {
+                menuFromSurface = true;
                 pressAt(RIGHT, 0, keyPoint.x, keyPoint.y);
+            }
             else
                 return;
             event.preventDefault();
