@@ -11,3 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 echo "== WebAssembly suites under node"
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+
+echo "== The page in headless Chromium"
+# Debian's python3, which has Debian's selenium.
+/usr/bin/python3 "$root/tests/web/page_test.py" "$root/build/web/chaosgame.html"
