@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QRegularExpression>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -122,6 +123,9 @@ QIcon programIcon() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // A file that would grow past the user's size limit (ulimit -f) is then
+    // refused with an error that a save reports, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     readCommandLine(argc, argv);
 
     const QtMessageHandler usual = qInstallMessageHandler(holdBack);

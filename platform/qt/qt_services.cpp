@@ -115,7 +115,14 @@ private:
     void explainLength() {
         const QString text = nameEdit->text();
         const qsizetype slash = text.lastIndexOf('/');
-        const QByteArray name = QFile::encodeName(text.mid(slash + 1));
+        // The name as it will be saved: without a trailing dot, and with
+        // ".png" where it has no suffix.
+        QString saved = text.mid(slash + 1);
+        while (saved.endsWith('.') && saved.count('.') < saved.size())
+            saved.chop(1);
+        if (!saved.isEmpty() && QFileInfo(saved).suffix().isEmpty())
+            saved += ".png";
+        const QByteArray name = QFile::encodeName(saved);
         const QString folder = slash < 0 ? directory().absolutePath() : directory().absoluteFilePath(text.left(slash + 1));
         long most = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
         if (most <= 0)

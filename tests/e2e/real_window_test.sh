@@ -56,7 +56,10 @@ wait_exit
 
 # The keyboard alone: the surface has the focus at start, with the keyboard
 # point at the centre (275, 239). Anchors at (60, 420), (500, 420), (280, 40).
+# The program runs under a file size limit of 64 KiB, as a user's ulimit may set.
+ulimit -S -f 64
 start_app || exit 1
+ulimit -S -f unlimited
 xdotool windowfocus --sync "$WID"
 keys() { local k=$1 n=$2; for _ in $(seq "$n"); do xdotool key "$k"; done; }
 "$PROBE" cross "$AREA_X" "$AREA_Y" 275 239 && fail "the keyboard point shows before any key"
@@ -69,21 +72,33 @@ xdotool key shift+F10
 xdotool key Tab  # the focus moves on, and the keyboard point with it
 sleep 0.5
 "$PROBE" check "$AREA_X" "$AREA_Y" 60 420 500 420 280 40 || fail "the keyboard's drawing on screen is not the expected triangle"
+# Ctrl+S, and the name typed into the save dialog.
+save_as() {
+    xdotool windowfocus --sync "$WID" key ctrl+s
+    dialog=$(wait_window "Save Picture")
+    [ -n "$dialog" ] || { fail "Ctrl+S opened no save dialog"; return; }
+    # With no window manager here, the dialog gets the keyboard only when told,
+    # and a slow start (the sanitizer build) can leave keys to the main window.
+    xdotool windowfocus --sync "$dialog"
+    for _ in $(seq 100); do [ "$(xdotool getwindowfocus 2>/dev/null)" = "$dialog" ] && break; sleep 0.05; done
+    sleep 0.5
+    xdotool key ctrl+a
+    xdotool type --delay 5 "$1"
+    xdotool key Return
+}
 saved="$(mktemp -d)/keyboard triangle.png"
-xdotool key ctrl+s
-dialog=$(wait_window "Save Picture")
-[ -n "$dialog" ] || fail "Ctrl+S opened no save dialog"
-# With no window manager here, the dialog gets the keyboard only when told,
-# and a slow start (the sanitizer build) can leave keys to the main window.
-xdotool windowfocus --sync "$dialog"
-for _ in $(seq 100); do [ "$(xdotool getwindowfocus 2>/dev/null)" = "$dialog" ] && break; sleep 0.05; done
-sleep 0.5
-xdotool key ctrl+a
-xdotool type --delay 5 "$saved"
-xdotool key Return
+save_as "$saved"
 for _ in $(seq 600); do [ -s "$saved" ] && break; sleep 0.05; done
 sleep 0.3
 "$PROBE" same "$saved" "$AREA_X" "$AREA_Y" || fail "the saved picture is not the drawing area"
+# A BMP is larger than the limit: the program says so and goes on, and
+# leaves no file behind.
+save_as "$(dirname "$saved")/large.bmp"
+box=$(wait_window "Chaos Game")
+[ -n "$box" ] || fail "no message when the file grows past the size limit"
+kill -0 "$APP_PID" 2>/dev/null || fail "the program ended when the file grew past the size limit"
+[ "$(ls -A "$(dirname "$saved")")" = "keyboard triangle.png" ] || fail "a failed save left a file: $(ls -A "$(dirname "$saved")")"
+xdotool windowfocus --sync "$box" key Return 2>/dev/null || xdotool key Return
 rm -rf "$(dirname "$saved")"
 # Shift+Tab from Clear Screen brings the keyboard point back; a click hides it.
 xdotool windowfocus --sync "$WID"

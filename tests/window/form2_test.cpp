@@ -469,16 +469,18 @@ private slots:
     void saveDialogNamesTheFileAndStoresNothing_data() {
         QTest::addColumn<QString>("typed");  // empty: cancel
         QTest::addColumn<QString>("chosen");
-        QTest::addColumn<bool>("tooLong");
-        QTest::newRow("cancel") << "" << "" << false;
-        QTest::newRow("ending in a dot") << "trail." << "trail.png" << false;
-        QTest::newRow("no suffix") << "plain" << "plain.png" << false;
-        QTest::newRow("300 bytes") << QString(300, 'x') << "" << true;
+        QTest::addColumn<int>("tooLong");  // the bytes of a name too long, as saved; 0: none
+        QTest::newRow("cancel") << "" << "" << 0;
+        QTest::newRow("ending in a dot") << "trail." << "trail.png" << 0;
+        QTest::newRow("no suffix") << "plain" << "plain.png" << 0;
+        QTest::newRow("255 bytes with .png") << QString(251, 'x') << QString(251, 'x') + ".png" << 0;
+        QTest::newRow("256 bytes with .png") << QString(252, 'x') << "" << 256;
+        QTest::newRow("300 bytes") << QString(300, 'x') + ".bmp" << "" << 304;
     }
     void saveDialogNamesTheFileAndStoresNothing() {
         QFETCH(QString, typed);
         QFETCH(QString, chosen);
-        QFETCH(bool, tooLong);
+        QFETCH(int, tooLong);
         static const QTemporaryDir home;  // the user's folder from here on
         QTemporaryDir dir;
         qputenv("HOME", home.path().toLocal8Bit());
@@ -508,7 +510,8 @@ private slots:
         QCOMPARE(result, chosen.isEmpty() ? QString() : dir.filePath(chosen));
         QCOMPARE(QFileIconProvider().type(QFileInfo(unnamed)), QString("PNG image"));  // Qt's own reads it
         QVERIFY2(typeSeen != "PNG image", qPrintable(typeSeen));
-        QCOMPARE(explained.contains("at most 255 bytes here, this one has 300"), tooLong);
+        QCOMPARE(explained, tooLong ? QString("This name is too long: a name can have at most 255 bytes here, "
+                                              "this one has %1.").arg(tooLong) : QString());
         QCOMPARE(filesIn(home.path()), QStringList());
     }
 
