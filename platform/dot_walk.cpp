@@ -27,7 +27,9 @@
 //    separate loops their times would add up.
 //
 // Portable code makes the same passes one at a time in plain C++; AVX2 is
-// chosen at run time where the CPU has it.
+// chosen at run time where the CPU has it. A WebAssembly build made with
+// SIMD128 has a third way with the same tricks, bent to what WebAssembly and
+// the browser's compiler (V8) do well; see walkSimd128.
 #include "platform/dot_walk.h"
 
 #include "platform/raster_surface.h"
@@ -36,6 +38,9 @@
 
 #if CHAOS_AVX2_CODE
 #include <immintrin.h>
+#endif
+#if CHAOS_SIMD128_CODE
+#include <wasm_simd128.h>
 #endif
 
 namespace chaos {
@@ -198,6 +203,156 @@ CHAOS_AVX2 std::size_t paintAvx2(std::uint8_t* mask, std::uint32_t* image, std::
 }
 #endif
 
+#if CHAOS_SIMD128_CODE
+// WebAssembly has no add with carry, and V8 turns a comparison into a flag,
+// a byte and a widening before it can be added: the scalar chain would take
+// five cycles a pass. So the chain runs in a vector, x in lane 0 and y in
+// lane 1, from u = s >> 1: b < s is a < u, a signed comparison (both are
+// below 2^31) that gives -1 where true, so
+//     s' = u + a - (u > a)
+// is three one-cycle operations deep for both coordinates together. Every
+// pass from within kReach leaves s below 2^32 (see walkSimd128 for the first).
+constexpr std::size_t kSimd128Block = 64;
+// A whole float f in [0, 2^23) plus 2^23 has f in its low mantissa bits,
+// above the bits of 2^23 itself; in V8 a float floor and an add are two
+// instructions where a saturating conversion to integers is seven.
+constexpr float kWholeBias = 0x1.0p23f;
+constexpr std::uint32_t kWholeBiasBits = 0x4B000000u;
+static_assert(sizeof(Entry) == 16);
+// The widest area whose twips the factor divides exactly (as for AVX2).
+constexpr int kSimd128MaxPixels = 65536 / kTwipsPerPixel;
+constexpr std::uint32_t kSimd128Factor = 34953;  // x * 34953 >> 19 == x / 15 for x < 2^16
+constexpr int kSimd128Shift = 19;
+
+// Addresses in a 32-bit WebAssembly memory, as vector lanes hold them.
+inline std::uint32_t addressOf(const void* p) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(p)); }
+
+struct Choosing {
+    v128_t count, last;
+    // The table's address less what the bias's bits add (wrapping round, as
+    // 32-bit addresses do), so the biased index shifted gives the entry's address.
+    v128_t table;
+};
+
+// Four anchor choices, with the same float multiply, clamp and truncation as
+// the plain loop: the addresses of their table entries.
+inline v128_t chooseFour(const float* r, const Choosing& c) {
+    // pmax(0, p) is 0 < p ? p : 0, and pmin(p, last) is last < p ? last : p,
+    // exactly std::max(0.0f, p) and std::min(p, last): NaN gives 0.
+    const v128_t p = wasm_f32x4_pmin(wasm_f32x4_pmax(wasm_f32x4_splat(0.0f), wasm_f32x4_mul(wasm_v128_load(r), c.count)), c.last);
+    // Truncation is floor for p >= 0; last < 2^15 keeps the index within the mantissa.
+    const v128_t biased = wasm_f32x4_add(wasm_f32x4_floor(p), wasm_f32x4_splat(kWholeBias));
+    return wasm_i32x4_add(wasm_i32x4_shl(biased, 4), c.table);
+}
+
+inline v128_t passSimd128(v128_t s, std::uint32_t entry) {
+    const v128_t a = wasm_v128_load64_zero(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(entry)));
+    const v128_t u = wasm_u32x4_shr(s, 1);
+    return wasm_i32x4_sub(wasm_i32x4_add(u, a), wasm_i32x4_gt(u, a));
+}
+
+// What marking needs, made once a walk, with the mask's address folded in.
+struct Marking128 {
+    v128_t offset, xLast, yLast, factor, width, bytes, offArea;
+};
+
+inline Marking128 marking128For(const DotMask& mask) {
+    return {wasm_i32x4_splat(static_cast<std::int32_t>(kOffset)),
+            wasm_i32x4_splat(mask.width * kTwipsPerPixel - 1),
+            wasm_i32x4_splat(mask.height * kTwipsPerPixel - 1),
+            wasm_i32x4_splat(static_cast<std::int32_t>(kSimd128Factor)),
+            wasm_i32x4_splat(mask.width),
+            wasm_i32x4_splat(static_cast<std::int32_t>(addressOf(mask.bytes))),
+            wasm_i32x4_splat(static_cast<std::int32_t>(addressOf(mask.bytes + mask.pixels())))};
+}
+
+// Marks the four dots whose unshifted coordinates are at[0..8), x and y in turn.
+inline void markFour(const std::uint32_t* at, const Marking128& m) {
+    const v128_t p0 = wasm_v128_load(at), p1 = wasm_v128_load(at + 4);
+    const v128_t x = wasm_i32x4_sub(wasm_u32x4_shr(wasm_i32x4_shuffle(p0, p1, 0, 2, 4, 6), 1), m.offset);
+    const v128_t y = wasm_i32x4_sub(wasm_u32x4_shr(wasm_i32x4_shuffle(p0, p1, 1, 3, 5, 7), 1), m.offset);
+    // Unsigned x <= width - 1: a negative x wraps round to a large value.
+    const v128_t inside = wasm_v128_and(wasm_i32x4_eq(wasm_u32x4_min(x, m.xLast), x),
+                                        wasm_i32x4_eq(wasm_u32x4_min(y, m.yLast), y));
+    const v128_t px = wasm_u32x4_shr(wasm_i32x4_mul(x, m.factor), kSimd128Shift);
+    const v128_t py = wasm_u32x4_shr(wasm_i32x4_mul(y, m.factor), kSimd128Shift);
+    const v128_t mark = wasm_v128_bitselect(wasm_i32x4_add(wasm_i32x4_mul(py, m.width), wasm_i32x4_add(px, m.bytes)),
+                                            m.offArea, inside);
+    auto byteAt = [](std::uint32_t address) { return reinterpret_cast<std::uint8_t*>(static_cast<std::uintptr_t>(address)); };
+    *byteAt(wasm_u32x4_extract_lane(mark, 0)) = 1;
+    *byteAt(wasm_u32x4_extract_lane(mark, 1)) = 1;
+    *byteAt(wasm_u32x4_extract_lane(mark, 2)) = 1;
+    *byteAt(wasm_u32x4_extract_lane(mark, 3)) = 1;
+}
+
+// Tricks 2 to 4 as for AVX2, with the chain above. A start at the edge of
+// kReach has s = 2^32, which 32-bit lanes cannot hold: the first pass is made
+// in 64 bits.
+void walkSimd128(std::uint64_t& chainX, std::uint64_t& chainY, const float* r, std::size_t n, const Run& run) {
+    if (n == 0)
+        return;
+    walkPortable(chainX, chainY, r, 1, run);
+    ++r;
+    --n;
+    const std::size_t blocks = n / kSimd128Block;
+    if (blocks > 0) {
+        const Choosing choosing{wasm_f32x4_splat(run.count), wasm_f32x4_splat(run.last),
+                                wasm_u32x4_splat(addressOf(run.table) - (kWholeBiasBits << 4))};
+        const Marking128 marking = marking128For(run.mask);
+        alignas(16) std::uint32_t entries[2][kSimd128Block];
+        alignas(16) std::uint32_t at[2][2 * kSimd128Block] = {};  // 0: far off any area
+        v128_t s = wasm_u32x4_make(static_cast<std::uint32_t>(chainX), static_cast<std::uint32_t>(chainY), 0, 0);
+        for (std::size_t g = 0; g < kSimd128Block; g += 4)
+            wasm_v128_store(&entries[0][g], chooseFour(r + g, choosing));
+        for (std::size_t b = 0; b < blocks; ++b) {
+            const std::size_t now = b & 1, other = now ^ 1;
+            for (std::size_t g = 0; g < kSimd128Block; g += 8) {
+                if (b + 1 < blocks) {
+                    wasm_v128_store(&entries[other][g], chooseFour(r + (b + 1) * kSimd128Block + g, choosing));
+                    wasm_v128_store(&entries[other][g + 4], chooseFour(r + (b + 1) * kSimd128Block + g + 4, choosing));
+                }
+#pragma clang loop unroll(full)
+                for (std::size_t j = g; j < g + 8; ++j) {
+                    s = passSimd128(s, entries[now][j]);
+                    wasm_v128_store64_lane(&at[now][2 * j], s, 0);
+                }
+                if (b > 0) {
+                    markFour(&at[other][2 * g], marking);
+                    markFour(&at[other][2 * g + 8], marking);
+                }
+            }
+        }
+        const std::size_t lastBlock = (blocks - 1) & 1;
+        for (std::size_t g = 0; g < kSimd128Block; g += 4)
+            markFour(&at[lastBlock][2 * g], marking);
+        chainX = wasm_u32x4_extract_lane(s, 0);
+        chainY = wasm_u32x4_extract_lane(s, 1);
+    }
+    walkPortable(chainX, chainY, r + blocks * kSimd128Block, n - blocks * kSimd128Block, run);
+}
+
+std::size_t paintSimd128(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t argb) {
+    const v128_t colour = wasm_u32x4_splat(argb);
+    std::size_t i = 0;
+    for (; i + 16 <= pixels; i += 16) {
+        const v128_t marks = wasm_v128_load(mask + i);
+        if (!wasm_v128_any_true(marks))
+            continue;
+        // -1 in every lane of a marked pixel, widened from bytes to pixels.
+        const v128_t marked = wasm_i8x16_ne(marks, wasm_i32x4_splat(0));
+        const v128_t low = wasm_i16x8_extend_low_i8x16(marked), high = wasm_i16x8_extend_high_i8x16(marked);
+        const v128_t lanes[4] = {wasm_i32x4_extend_low_i16x8(low), wasm_i32x4_extend_high_i16x8(low),
+                                 wasm_i32x4_extend_low_i16x8(high), wasm_i32x4_extend_high_i16x8(high)};
+        for (std::size_t q = 0; q < 4; ++q) {
+            std::uint32_t* four = image + i + 4 * q;
+            wasm_v128_store(four, wasm_v128_bitselect(colour, wasm_v128_load(four), lanes[q]));
+        }
+        wasm_v128_store(mask + i, wasm_i32x4_splat(0));
+    }
+    return i;
+}
+#endif
+
 } // namespace
 
 DotKernel::DotKernel(const AnchorView& anchors, DotMask mask, Simd simd)
@@ -209,7 +364,7 @@ DotKernel::DotKernel(const AnchorView& anchors, DotMask mask, Simd simd)
     for (std::int32_t k = 0; k < anchors.stored; ++k) {
         const auto ax = static_cast<std::uint32_t>(anchors.xs[k] + kOffset);
         const auto ay = static_cast<std::uint32_t>(anchors.ys[k] + kOffset);
-        table.push_back({ax, 2 * ax + 1, ay, 2 * ay + 1});
+        table.push_back({ax, ay, 2 * ax + 1, 2 * ay + 1});
     }
 }
 
@@ -221,6 +376,11 @@ void DotKernel::walk(WholePoint& at, const float* r, std::size_t n) const {
         walkAvx2(sx, sy, r, n, run);
     else
 #endif
+#if CHAOS_SIMD128_CODE
+    if (simd == Simd::Simd128 && mask.width <= kSimd128MaxPixels && mask.height <= kSimd128MaxPixels)
+        walkSimd128(sx, sy, r, n, run);
+    else
+#endif
         walkPortable(sx, sy, r, n, run);
     at = {pointOf(sx), pointOf(sy)};
 }
@@ -230,6 +390,10 @@ void paintMarkedDots(std::uint8_t* mask, std::uint32_t* image, std::size_t pixel
 #if CHAOS_AVX2_CODE
     if (simd == Simd::Avx2)
         i = paintAvx2(mask, image, pixels, argb);
+#endif
+#if CHAOS_SIMD128_CODE
+    if (simd == Simd::Simd128)
+        i = paintSimd128(mask, image, pixels, argb);
 #endif
     for (; i < pixels; ++i)
         if (mask[i]) {

@@ -26,9 +26,10 @@ public:
 
     void walk(WholePoint& at, const float* r, std::size_t n) const;
 
-    // An anchor, offset by kOffset, with b = 2a + 1 kept beside it (why: dot_walk.cpp).
+    // An anchor, offset by kOffset, with b = 2a + 1 kept beside it (why:
+    // dot_walk.cpp); x beside y, so that one load takes both.
     struct Entry {
-        std::uint32_t ax, bx, ay, by;
+        std::uint32_t ax, ay, bx, by;
     };
 
 private:

@@ -116,7 +116,7 @@ TEST(FastPath, DrawsTheSamePixelsAsThePlainRules) {
         std::uint64_t seed = 1;
         for (const auto& c : cases()) {
             SCOPED_TRACE(::testing::Message() << c.what << ", " << c.dots << " dots, seed " << seed << ", "
-                                              << (simd == Simd::Avx2 ? "AVX2" : "portable"));
+                                              << simdName(simd));
             RasterSurface fast(c.placement, c.pixelWidth, c.pixelHeight);
             RasterSurface plain(c.placement, c.pixelWidth, c.pixelHeight);
             fast.useSimd(simd);
@@ -167,7 +167,7 @@ TEST(FastPath, ChoosesAnchorsAsThePlainLoopForAnyValue) {
         for (int y = 0; y < 479; ++y)
             for (int x = 0; x < 551; ++x)
                 differing += fast.pixel(x, y) != plain.pixel(x, y);
-        EXPECT_EQ(differing, 0) << (simd == Simd::Avx2 ? "AVX2" : "portable");
+        EXPECT_EQ(differing, 0) << simdName(simd);
     }
 }
 
