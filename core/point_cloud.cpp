@@ -75,10 +75,18 @@ private:
 } // namespace
 
 void PointCloud::box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) {
+    press(Button, Shift, X, Y);
+    if (drawing())
+        finishDraw();
+}
+
+void PointCloud::press(std::int16_t Button, std::int16_t Shift, float X, float Y) {
+    if (drawing())
+        return;
     if (Button == kLeftButton && Shift != kShift)
         placeAnchor(X, Y);
     if (Button == kRightButton)
-        drawPointCloud();
+        startDraw();
 }
 
 void PointCloud::placeAnchor(float x, float y) {
@@ -87,7 +95,7 @@ void PointCloud::placeAnchor(float x, float y) {
     anchors.setLast(x, y);
 }
 
-void PointCloud::drawPointCloud() {
+void PointCloud::startDraw() {
     random.reseed();
     const float width = box.Width();
     const float left = box.Left();
@@ -99,45 +107,78 @@ void PointCloud::drawPointCloud() {
     requireFinite(startY);
 
     const std::uint32_t passes = dotCount(sel.Text());
+    passesDone = 0;
+    passesTotal = passes;
     // A store that was never used has no anchor to move to: such a draw
     // plots nothing.
-    if (passes > 0 && anchors.stored() > 0 && !runPasses(startX, startY, passes))
-        return;  // cancelled: the dots stay, and so do the anchors
-    anchors.reset();
-}
-
-bool PointCloud::runPasses(float startX, float startY, std::uint32_t passes) {
+    if (passes == 0 || anchors.stored() == 0) {
+        anchors.reset();
+        return;
+    }
     if (!(std::fabs(startX) < kReach && std::fabs(startY) < kReach))
         throw ProgramError(ErrorKind::Overflow,
                            "The start point lies too far outside the drawing area to draw from.");
     const bool whole = startX == std::trunc(startX) && startY == std::trunc(startY) &&
                        std::fabs(startX) <= kIntegerReach && std::fabs(startY) <= kIntegerReach;
-    WholePoint at{static_cast<std::int32_t>(startX), static_cast<std::int32_t>(startY)};
-    double dx = startX;
-    double dy = startY;
+    run.emplace(Run{whole, {static_cast<std::int32_t>(startX), static_cast<std::int32_t>(startY)}, startX, startY, nullptr});
+    if (whole)
+        run->fast = box.startWalk(AnchorView{anchors.xs(), anchors.ys(), anchors.stored(), anchors.count()});
+}
 
-    ProgressScope scope(progress, passes);
-    const AnchorView view{anchors.xs(), anchors.ys(), anchors.stored(), anchors.count()};
-    const std::unique_ptr<DotWalk> fast = whole ? box.startWalk(view) : nullptr;
+// The rest of the draw in blocks, telling the progress watcher after each.
+void PointCloud::finishDraw() {
+    {
+        ProgressScope scope(progress, passesTotal);
+        while (passesDone < passesTotal) {
+            runPasses(kChunk);
+            if (progress && !progress->keepGoing(passesDone)) {
+                cancel();  // the dots stay, and so do the anchors
+                return;
+            }
+        }
+    }
+    advance(0);
+}
+
+bool PointCloud::advance(std::uint64_t passes) {
+    if (!drawing())
+        return false;
+    runPasses(passes);
+    if (passesDone == passesTotal) {
+        run.reset();
+        anchors.reset();
+    }
+    return drawing();
+}
+
+void PointCloud::cancel() {
+    run.reset();
+}
+
+// Up to `passes` more passes; an error ends the draw where it was raised.
+void PointCloud::runPasses(std::uint64_t passes) {
+    Run& at = *run;
     auto plot = [this](auto x, auto y) {
         box.PSet(static_cast<float>(x), static_cast<float>(y), dotColor);
     };
     alignas(64) float values[kChunk];
-    std::uint64_t done = 0;
-    while (done < passes) {
-        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, passes - done));
-        random.fill(values, n);
-        if (fast)
-            fast->walk(at, values, n, dotColor);
-        else if (whole)
-            walk(at.x, at.y, values, n, anchors, plot);
-        else
-            walk(dx, dy, values, n, anchors, plot);
-        done += n;
-        if (progress && !progress->keepGoing(done))
-            return false;
+    try {
+        for (std::uint64_t left = std::min(passes, passesTotal - passesDone); left > 0;) {
+            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, left));
+            random.fill(values, n);
+            if (at.fast)
+                at.fast->walk(at.at, values, n, dotColor);
+            else if (at.whole)
+                walk(at.at.x, at.at.y, values, n, anchors, plot);
+            else
+                walk(at.dx, at.dy, values, n, anchors, plot);
+            passesDone += n;
+            left -= n;
+        }
+    } catch (...) {
+        run.reset();
+        throw;
     }
-    return true;
 }
 
 } // namespace chaos

@@ -7,6 +7,8 @@
 #include "platform/interfaces.h"
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 
 namespace chaos {
 
@@ -17,6 +19,10 @@ enum ShiftMask : std::int16_t { kShift = 1, kCtrl = 2, kAlt = 4 };
 // The drawing surface's mouse handling: a left press places an anchor and
 // marks it with a red circle; a right press draws the point cloud of the
 // chaos game around the anchors and then forgets them.
+//
+// A caller that cannot take events in the middle of a call (a web page)
+// uses press() instead of box_MouseDown: a right press then only starts the
+// draw, and the caller runs it a few passes at a time with advance().
 class PointCloud {
 public:
     static constexpr float kMarkerRadius = 75.0f;  // twips: 5 pixels
@@ -33,13 +39,37 @@ public:
 
     // One press over the surface: Button 1 left, 2 right, 4 middle; Shift
     // the modifier mask; X, Y in twips from the drawing area's top-left.
+    // A right press draws to the end, reporting to the progress watcher.
     void box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y);
 
+    // The same press, except that a right press only starts the draw. While
+    // a draw runs, a press does nothing (the surface is inert then).
+    void press(std::int16_t Button, std::int16_t Shift, float X, float Y);
+    // Whether a started draw has passes left and was not cancelled.
+    bool drawing() const { return run.has_value(); }
+    // Runs up to `passes` more passes of the running draw; after its last
+    // pass the anchors are forgotten. Returns drawing().
+    bool advance(std::uint64_t passes);
+    // Stops the running draw where it is: the dots stay, so do the anchors.
+    void cancel();
+    // The running or last draw's passes done so far, and all of them.
+    std::uint64_t done() const { return passesDone; }
+    std::uint64_t total() const { return passesTotal; }
+
 private:
+    // A started draw: its point, moved in whole twips where it can be (by
+    // the surface's fast way when it has one), else in double precision.
+    struct Run {
+        bool whole;
+        WholePoint at;
+        double dx, dy;
+        std::unique_ptr<DotWalk> fast;
+    };
+
     void placeAnchor(float x, float y);
-    void drawPointCloud();
-    // Runs the passes from the start point; false when the user cancelled.
-    bool runPasses(float startX, float startY, std::uint32_t passes);
+    void startDraw();
+    void runPasses(std::uint64_t passes);
+    void finishDraw();
 
     AnchorStore& anchors;
     Surface& box;
@@ -47,6 +77,8 @@ private:
     const ControlText& sel;
     const Color& dotColor;
     DrawProgress* progress = nullptr;
+    std::optional<Run> run;  // the running draw
+    std::uint64_t passesDone = 0, passesTotal = 0;
 };
 
 } // namespace chaos

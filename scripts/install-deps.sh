@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build, the program and its
 # tests need and this machine lacks; with the argument "package", also what
-# building and checking the Debian package needs. Run as root; does nothing
+# building and checking the Debian package needs; with "web", also what
+# building and testing the browser edition needs. Run as root; does nothing
 # when all is there.
 set -euo pipefail
 
@@ -12,9 +13,13 @@ packages=(
     xvfb xdotool
     clang libclang-rt-14-dev gcovr
 )
-if [ "${1:-}" = package ]; then
-    packages+=(debhelper dpkg-dev lintian devscripts appstream desktop-file-utils man-db)
-fi
+for part in "$@"; do
+    case "$part" in
+    package) packages+=(debhelper dpkg-dev lintian devscripts appstream desktop-file-utils man-db) ;;
+    web) packages+=(emscripten googletest nodejs python3 chromium chromium-driver python3-selenium) ;;
+    *) echo "install-deps.sh: unknown part '$part' (known: package, web)" >&2; exit 1 ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,11 +2,12 @@
 # Builds Chaos Game and runs every test: the normal build (unit, window,
 # real-window and soak tests), the same suite built with AddressSanitizer and
 # UndefinedBehaviorSanitizer, a minute of fuzzing, the core's branch
-# coverage, which must stay at 100%, and the Debian package with its checks.
+# coverage, which must stay at 100%, the Debian package with its checks, and
+# the browser edition (scripts/web-test.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
-"$root/scripts/install-deps.sh" package
+"$root/scripts/install-deps.sh" package web
 summary=$(mktemp)
 unpacked=$(mktemp -d)
 trap 'rm -rf "$summary" "$unpacked"' EXIT
@@ -47,6 +48,9 @@ version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$unpacked/usr/bin/chaosgame" --vers
 [ "$version" = "chaosgame $(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)" ] ||
     { echo "the packaged program says it is '$version'"; exit 1; }
 echo "package: $deb is lintian-clean, hardened, and says '$version'"
+
+echo "== Browser edition"
+"$root/scripts/web-test.sh" | tee -a "$summary"
 
 # Every ctest run above passed (a failure stops this script): count them.
 passed=0

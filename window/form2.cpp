@@ -3,6 +3,7 @@
 #include "platform/qt/surface_widget.h"
 #include "window/layout.h"
 #include "window/picture.h"
+#include "window/texts.h"
 
 #include <QAccessibleWidget>
 #include <QAction>
@@ -78,7 +79,7 @@ QString keyName(const QAction* command) {
 // Where a first save starts: the user's Pictures folder, or home.
 QString firstSaveName() {
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    return QDir(!pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath()).filePath("chaos-game.png");
+    return QDir(!pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath()).filePath(kSaveName);
 }
 
 } // namespace
@@ -110,14 +111,14 @@ void Form2::createControls() {
     Label3->setWordWrap(true);
 
     box = new SurfaceWidget(placementOf(placeOf("box")), this);
-    box->setAccessibleName("Drawing surface");
+    box->setAccessibleName(kSurfaceName);
     box->setAccessibleDescription(Label3->text());
 
     sel = new QComboBox(this);
     sel->setEditable(true);
     sel->setInsertPolicy(QComboBox::NoInsert);
     sel->setEditText(placeOf("sel").text);
-    sel->setAccessibleName("Number of dots");
+    sel->setAccessibleName(kCountName);
     sel->lineEdit()->setAccessibleName(sel->accessibleName());  // the part that takes the focus
     sel->lineEdit()->installEventFilter(this);
     sel->installEventFilter(this);
@@ -129,7 +130,7 @@ void Form2::createControls() {
     col->setSelectionMode(QAbstractItemView::SingleSelection);
     col->setCurrentRow(-1);
     col->clearSelection();
-    col->setAccessibleName("Dot colour");
+    col->setAccessibleName(kColourName);
     Label2->setBuddy(col);
 
     Command1 = makeButton(this, "Command1");
@@ -236,22 +237,11 @@ void Form2::printPicture() {
 }
 
 void Form2::showKeys() {
-    const QString text = QCoreApplication::translate("Form2",
-        "Mouse, on the drawing surface:\n"
-        "Left-click: place an anchor point (not with Shift alone).\n"
-        "Right-click: draw the dots around the anchor points, then forget them.\n"
-        "\n"
-        "Keys, on the drawing surface:\n"
-        "Arrow keys: move the keyboard point one pixel (with Shift, ten).\n"
-        "Space or Return: place an anchor point at the keyboard point.\n"
-        "Menu or Shift+F10: draw, as a right-click does.\n"
-        "\n"
-        "Keys, anywhere:\n"
-        "%1: save the picture.  %2: copy it.  %3: print it.\n"
-        "Tab: go to the next control.  Return: press the focused button.\n"
-        "Esc: stop a long draw.  %4: this help.  %5: quit.")
-        .arg(keyName(actions()[0]), keyName(actions()[1]), keyName(actions()[2]), keyName(actions()[3]), keyName(actions()[4]));
-    services.messages.show(text.toStdString(), MessageKind::Information);
+    // The commands' actions were added in KeyCommand's order.
+    const std::string text = helpText(kDesktop, [this](KeyCommand command) {
+        return keyName(actions()[static_cast<int>(command)]).toStdString();
+    });
+    services.messages.show(text, MessageKind::Information);
 }
 
 // Return or Enter on a button presses it. In the count box, the copy key
@@ -275,12 +265,7 @@ bool Form2::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Form2::col_Click() {
-    const std::string chosen = colText->Text();
-    for (const auto& colour : kDotColours)
-        if (chosen == colour.item) {
-            dotColor = colour.value;
-            return;
-        }
+    dotColor = dotColourOf(colText->Text(), dotColor);
 }
 
 void Form2::Command1_Click() {
@@ -289,7 +274,7 @@ void Form2::Command1_Click() {
 }
 
 void Form2::Command2_Click() {
-    services.messages.show("Thank you for drawing with Chaos Game.", MessageKind::Information);
+    services.messages.show(kGoodbyeText, MessageKind::Information);
     services.programEnd.end();
 }
 

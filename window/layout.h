@@ -2,6 +2,8 @@
 
 #include "platform/interfaces.h"
 
+#include <string_view>
+
 namespace chaos {
 
 // Form2's client area, in twips (704 x 562 pixels).
@@ -30,6 +32,10 @@ inline constexpr ControlPlace kForm2Layout[] = {
      "Right-Click to draw the midpoints"},
 };
 
+// The drawing surface's frame, in pixels on each side; the drawing area is
+// what lies inside it.
+inline constexpr int kSurfaceFrame = 1;
+
 // The items of the colour list, in order, and the dot colour each sets.
 struct DotColour {
     const char* item;
@@ -40,5 +46,14 @@ inline constexpr DotColour kDotColours[] = {
     {"Red", 0x0000FF}, {"Blue", 0xFF0000}, {"Black", 0x000000},
     {"White", 0xFFFFFF}, {"Cyan", 0xFFFF00}, {"Yellow", 0x00FFFF},
 };
+
+// The dot colour that choosing a list item sets: the item's, or `current`
+// for a text that is no item's.
+constexpr Color dotColourOf(std::string_view item, Color current) {
+    for (const auto& colour : kDotColours)
+        if (item == colour.item)
+            return colour.value;
+    return current;
+}
 
 } // namespace chaos

@@ -60,7 +60,7 @@ void QtProgressView::show(std::uint64_t totalDots) {
     setBusy(true);
     dialog = new QProgressDialog(window);
     dialog->setWindowTitle(kProgramName);
-    dialog->setCancelButtonText(QCoreApplication::translate("Form2", "Cancel"));
+    dialog->setCancelButtonText(QCoreApplication::translate("Form2", kCancelText));
     dialog->setAutoClose(false);
     dialog->setAutoReset(false);
     dialog->setMinimumDuration(0);
@@ -76,7 +76,7 @@ void QtProgressView::show(std::uint64_t totalDots) {
 bool QtProgressView::update(std::uint64_t done) {
     if (dialog) {
         const QLocale locale;
-        dialog->setLabelText(QCoreApplication::translate("Form2", "Drawing dots: %1 of %2")
+        dialog->setLabelText(QCoreApplication::translate("Form2", kProgressText)
                                  .arg(locale.toString(static_cast<qulonglong>(done)),
                                       locale.toString(static_cast<qulonglong>(total))));
         dialog->setValue(static_cast<int>(std::min<std::uint64_t>(done, INT_MAX)));

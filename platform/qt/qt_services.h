@@ -2,6 +2,7 @@
 
 #include "platform/interfaces.h"
 #include "platform/progress_watch.h"
+#include "window/texts.h"
 
 #include <QPointer>
 #include <QString>
@@ -15,7 +16,7 @@ class QProgressDialog;
 
 namespace chaos {
 
-inline constexpr const char* kProgramName = "Chaos Game";
+inline constexpr const char* kProgramName = kTitle;
 
 // A modal message box titled with the program's name, OK only.
 class QtMessageBox : public MessageBox {

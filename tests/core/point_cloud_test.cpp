@@ -273,7 +273,7 @@ TEST_F(PointCloudTest, CountThatIsNotANumberKeepsTheAnchorsAndDrawsNothing) {
         auto& [store, surface, script, count, cloud] = rig;
         cloud.box_MouseDown(kLeftButton, 0, 100, 100);
         cloud.box_MouseDown(kLeftButton, 0, 200, 100);
-        EXPECT_EQ(testing::errorKindOf([&] { cloud.box_MouseDown(kRightButton, 0, 0, 0); }), ErrorKind::TypeMismatch);
+        EXPECT_EQ(testing::errorKindOf([&] { rig.cloud.box_MouseDown(kRightButton, 0, 0, 0); }), ErrorKind::TypeMismatch);
         EXPECT_TRUE(surface.dots.empty());
         EXPECT_EQ(store.count(), 2);
         EXPECT_EQ(store.x(2), 200);
@@ -345,7 +345,7 @@ TEST_F(PointCloudTest, StartTooFarAwayOverflowsOnlyWhenThereAreDots) {
         surface.left = left;
         surface.top = top;
         cloud.box_MouseDown(kLeftButton, 0, 100, 100);
-        EXPECT_EQ(testing::errorKindOf([&] { cloud.box_MouseDown(kRightButton, 0, 0, 0); }), ErrorKind::Overflow);
+        EXPECT_EQ(testing::errorKindOf([&] { rig.cloud.box_MouseDown(kRightButton, 0, 0, 0); }), ErrorKind::Overflow);
         EXPECT_EQ(store.count(), 1);
         count.text = "0";
         script.taken = 0;
@@ -396,6 +396,104 @@ TEST_F(PointCloudTest, CancelKeepsTheDotsSoFarAndTheAnchors) {
     EXPECT_LT(box.dots.size(), 100000u);
     EXPECT_EQ(progress.finishedCalls, 1);
     EXPECT_EQ(anchors.count(), 2);
+}
+
+// A draw started by press() and advanced in slices of any size gives the
+// dots of one right press, and forgets the anchors only after its last pass.
+TEST(PointCloudInSlices, GivesTheDotsOfOneRightPress) {
+    auto draw = [](std::uint64_t slice, std::vector<testing::FakeSurface::Dot>& dots) {
+        AnchorStore store;
+        FakeSurface surface;
+        ScriptedRandom random({0.3f, 0.6f, 0.1f, 0.5f, 0.9f, 0.35f, 0.7f});
+        random.cycle = true;
+        FakeText count("20000");
+        const Color color = 0xFF0000;
+        PointCloud cloud(store, surface, random, count, color);
+        for (float x : {600.0f, 7000.0f, 3000.5f})
+            cloud.press(kLeftButton, 0, x, 900);
+        if (slice == 0) {
+            cloud.box_MouseDown(kRightButton, 0, 0, 0);
+        } else {
+            cloud.press(kRightButton, 0, 0, 0);
+            EXPECT_TRUE(surface.dots.empty());
+            std::uint64_t slices = 0;
+            for (; cloud.drawing(); ++slices) {
+                EXPECT_EQ(store.count(), 3);
+                const bool more = cloud.advance(slice);
+                EXPECT_EQ(more, cloud.drawing());
+                EXPECT_EQ(cloud.done(), std::min<std::uint64_t>(slice * (slices + 1), 20000));
+            }
+            EXPECT_EQ(slices, (20000 + slice - 1) / slice);
+        }
+        EXPECT_EQ(cloud.total(), 20000u);
+        EXPECT_EQ(store.count(), 0);
+        EXPECT_EQ(random.taken, 20002u);
+        dots = surface.dots;
+    };
+    std::vector<testing::FakeSurface::Dot> whole, sliced;
+    draw(0, whole);
+    ASSERT_EQ(whole.size(), 20000u);
+    for (std::uint64_t slice : {1u, 999u, 8192u, 20000u, 1000000u}) {
+        draw(slice, sliced);
+        ASSERT_EQ(sliced.size(), whole.size()) << slice;
+        for (std::size_t i = 0; i < whole.size(); ++i)
+            ASSERT_TRUE(sliced[i].x == whole[i].x && sliced[i].y == whole[i].y) << "slice " << slice << ", dot " << i;
+    }
+}
+
+TEST_F(PointCloudTest, SlicedDrawCancelledKeepsItsDotsAndAnchorsAndIgnoresPressesWhileItRuns) {
+    leftPress(100, 100);
+    leftPress(900, 100);
+    sel.text = "1000";
+    random.script.assign(1002, 0.5f);
+    handler.press(kRightButton, 0, 0, 0);
+    EXPECT_TRUE(handler.advance(300));
+    handler.press(kLeftButton, 0, 50, 50);   // the surface is inert while a draw runs
+    handler.press(kRightButton, 0, 0, 0);
+    EXPECT_EQ(box.circles.size(), 2u);
+    EXPECT_EQ(random.reseeds, 1);
+    handler.cancel();
+    EXPECT_FALSE(handler.drawing());
+    EXPECT_FALSE(handler.advance(300));
+    EXPECT_EQ(box.dots.size(), 300u);
+    EXPECT_EQ(handler.done(), 300u);
+    EXPECT_EQ(anchors.count(), 2);
+}
+
+// A surface whose fast way fails on its second block.
+struct FailingWalks : FakeSurface {
+    std::unique_ptr<DotWalk> startWalk(const AnchorView&) override {
+        struct Walk : DotWalk {
+            int blocks = 0;
+            void walk(WholePoint&, const float*, std::size_t, Color) override {
+                if (++blocks == 2)
+                    throw ProgramError(ErrorKind::ControlCall, "walk failed");
+            }
+        };
+        return std::make_unique<Walk>();
+    }
+};
+
+TEST(PointCloudInSlices, AnErrorEndsTheDrawAndKeepsTheAnchors) {
+    for (bool sliced : {false, true}) {
+        AnchorStore store;
+        FailingWalks surface;
+        ScriptedRandom random({0.5f, 0.5f});
+        random.cycle = true;
+        FakeText count("100000");
+        const Color color = 0;
+        PointCloud cloud(store, surface, random, count, color);
+        cloud.press(kLeftButton, 0, 30, 30);
+        auto run = [&] {
+            if (!sliced)
+                return cloud.box_MouseDown(kRightButton, 0, 0, 0);
+            cloud.press(kRightButton, 0, 0, 0);
+            while (cloud.advance(5000)) {}
+        };
+        EXPECT_EQ(testing::errorKindOf(run), ErrorKind::ControlCall) << sliced;
+        EXPECT_FALSE(cloud.drawing());
+        EXPECT_EQ(store.count(), 1);
+    }
 }
 
 // A surface whose fast way only counts what it is given.

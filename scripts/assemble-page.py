@@ -1,0 +1,33 @@
+#!/usr/bin/env python3
+"""Makes the page one file: each line "<!-- inline: NAME -->" of the
+template becomes NAME's text inside <style> (for .css) or <script>; NAME
+"module" is the module's JavaScript, any other name a file beside the
+template. Usage: assemble-page.py TEMPLATE MODULE_JS OUTPUT"""
+import pathlib
+import re
+import sys
+
+template, module, output = (pathlib.Path(a) for a in sys.argv[1:4])
+marker = re.compile(r"^\s*<!--\s*inline:\s*(\S+)\s*-->\s*$")
+
+
+def inlined(name):
+    source = module if name == "module" else template.parent / name
+    if not source.is_file():
+        sys.exit(f"{template}: there is no {source} to put into the page")
+    text = source.read_text(encoding="utf-8")
+    tag = "style" if name.endswith(".css") else "script"
+    if f"</{tag}" in text.lower():
+        sys.exit(f"{source} holds '</{tag}', which would end its element early")
+    return f"<{tag}>\n{text.rstrip()}\n</{tag}>\n"
+
+
+page = []
+for line in template.read_text(encoding="utf-8").splitlines(keepends=True):
+    found = marker.match(line)
+    page.append(inlined(found.group(1)) if found else line)
+if not any(marker.match(line) and marker.match(line).group(1) == "module"
+           for line in template.read_text(encoding="utf-8").splitlines()):
+    sys.exit(f"{template} has no '<!-- inline: module -->' line")
+output.parent.mkdir(parents=True, exist_ok=True)
+output.write_text("".join(page), encoding="utf-8")
