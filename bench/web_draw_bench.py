@@ -1,18 +1,24 @@
 #!/usr/bin/python3
 """Measures the browser edition's draw in headless Chromium (Debian's chromium,
 chromium-driver and python3-selenium), on the benchmark page that
-scripts/bench.sh assembles from bench/web/draw_bench.html and the module:
-  - dots per second of a draw of DOTS dots around a triangle (a right press,
+scripts/bench.sh assembles from bench/web/draw_bench.html and the module,
+against the native program's draw on the same machine:
+  - dots per second of a draw of 1e8 dots around a triangle (a right press,
     then advance() in slices), with the SIMD128 path and with the portable one,
     straight through and in the page's way (a task per slice, the canvas
-    refreshed after each), medians of REPS;
+    refreshed after each). Each round draws once in every way and runs the
+    native draw (draw_bench's Production/100000000) just before, so that both
+    meet the same load on a shared machine; medians over ROUNDS of the speeds
+    and of the ratios to the native draw of the same round;
   - the time from a right press (a real input event) to the 10000-dot draw on
     the canvas: from the event's time stamp to just after putImageData, and to
     the next animation frame, medians of PRESSES.
-Usage: web_draw_bench.py PAGE [DOTS [REPS [PRESSES]]]. The last lines are
-key=value pairs for scripts/bench.sh."""
+Usage: web_draw_bench.py PAGE DRAW_BENCH [ROUNDS [PRESSES]]. The last lines
+are key=value pairs for scripts/bench.sh."""
+import json
 import pathlib
 import statistics
+import subprocess
 import sys
 import tempfile
 
@@ -23,10 +29,20 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 
 page = pathlib.Path(sys.argv[1]).resolve()
-dots = int(float(sys.argv[2])) if len(sys.argv) > 2 else 100_000_000
-reps = int(sys.argv[3]) if len(sys.argv) > 3 else 3
+draw_bench = sys.argv[2]
+rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 5
 presses = int(sys.argv[4]) if len(sys.argv) > 4 else 11
+dots = 100_000_000
 anchors = [(60, 460), (500, 460), (280, 40)]  # pixels, as the page's own draws
+
+
+def native_speed():
+    """Dots per second of the native draw of 1e8 dots (the mean of draw_bench's iterations)."""
+    with tempfile.NamedTemporaryFile(suffix=".json") as out:
+        subprocess.run([draw_bench, "--benchmark_filter=^Production/100000000/", f"--benchmark_out={out.name}",
+                        "--benchmark_out_format=json"], check=True, capture_output=True)
+        return json.load(open(out.name))["benchmarks"][0]["items_per_second"]
+
 
 profile = tempfile.TemporaryDirectory()
 options = Options()
@@ -48,18 +64,31 @@ def call(body):
 try:
     driver.set_script_timeout(900)
     driver.get(page.as_uri())
-    results = {}
+    ways = {f"{path}_{way}": (simd, yielding) for path, simd in (("simd128", "true"), ("portable", "false"))
+            for way, yielding in (("straight", "false"), ("sliced", "true"))}
     for simd in ("true", "false"):
-        call(f"b.drawMs(1e6, {simd}, false)")  # lets V8 compile the module's hot code fully
-        for way, yielding in (("straight", "false"), ("sliced", "true")):
-            times = [call(f"b.drawMs({dots}, {simd}, {yielding})") for _ in range(reps)]
-            if any(isinstance(t, str) for t in times):
-                sys.exit(f"the page failed: {times}")
-            speed = dots / (statistics.median(times) / 1000)
-            name = f"{'simd128' if simd == 'true' else 'portable'}_{way}"
-            results[name] = speed
-            print(f"page {name:18} {dots:.0e} dots: {' '.join(f'{t:.0f}' for t in times)} ms, "
-                  f"median {speed / 1e6:.1f} M dots/s")
+        # V8 runs new code in its baseline compiler first and swaps in the
+        # optimised code once a background thread has made it: warm up, wait.
+        for _ in range(3):
+            call(f"b.drawMs(1e7, {simd}, false)")
+            driver.execute_script("return new Promise((r) => setTimeout(r, 300));")
+    natives, speeds = [], {name: [] for name in ways}
+    for _ in range(rounds):
+        natives.append(native_speed())
+        for name, (simd, yielding) in ways.items():
+            ms = call(f"b.drawMs({dots}, {simd}, {yielding})")
+            if isinstance(ms, str):
+                sys.exit(f"the page failed: {ms}")
+            speeds[name].append(dots / (ms / 1000))
+    results = {"native": statistics.median(natives)}
+    print(f"native draw, 1e8 dots (M dots/s): {' '.join(f'{v / 1e6:.0f}' for v in natives)}; "
+          f"median {results['native'] / 1e6:.1f}")
+    for name, values in speeds.items():
+        ratio = statistics.median(v / n for v, n in zip(values, natives))
+        results[name] = statistics.median(values)
+        results[name + "_ratio"] = ratio
+        print(f"page {name:18} (M dots/s): {' '.join(f'{v / 1e6:.0f}' for v in values)}; "
+              f"median {results[name] / 1e6:.1f}, {ratio:.2f}x the native draw of the same round")
 
     call("(b.reset(), 0)")
     canvas = driver.find_element(By.ID, "surface")
