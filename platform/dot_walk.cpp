@@ -35,6 +35,7 @@
 #include "platform/raster_surface.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #if CHAOS_AVX2_CODE
 #include <immintrin.h>
@@ -219,10 +220,15 @@ constexpr std::size_t kSimd128Block = 64;
 constexpr float kWholeBias = 0x1.0p23f;
 constexpr std::uint32_t kWholeBiasBits = 0x4B000000u;
 static_assert(sizeof(Entry) == 16);
-// The widest area whose twips the factor divides exactly (as for AVX2).
-constexpr int kSimd128MaxPixels = 65536 / kTwipsPerPixel;
-constexpr std::uint32_t kSimd128Factor = 34953;  // x * 34953 >> 19 == x / 15 for x < 2^16
-constexpr int kSimd128Shift = 19;
+// A dot's pixel is (u * 4 * 34953 mod 2^32) >> 21 for u = x + kOffset: the
+// offset times the factor is a multiple of 2^32 and drops out, and the rest
+// is x * 34953 >> 19, which is x / 15 for x < 2^16, as long as x * 4 * 34953
+// stays below 2^32: for x < 30720, twips of areas up to 2048 pixels.
+constexpr std::uint32_t kSimd128Factor = 4 * 34953;
+constexpr int kSimd128Shift = 21;
+constexpr int kSimd128MaxPixels = 2048;
+static_assert(kOffset * kSimd128Factor % (std::int64_t{1} << 32) == 0);
+static_assert((std::int64_t{kSimd128MaxPixels} * kTwipsPerPixel - 1) * kSimd128Factor < (std::int64_t{1} << 32));
 
 // Addresses in a 32-bit WebAssembly memory, as vector lanes hold them.
 inline std::uint32_t addressOf(const void* p) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(p)); }
@@ -262,37 +268,52 @@ inline v128_t opaque(v128_t v) {
 
 // What marking needs, made once a walk, with the mask's address folded in.
 struct Marking128 {
-    v128_t offset, xLast, yLast, factor, width;
+    v128_t factor;
+    v128_t rowStep;      // 16-bit lanes 1, width, 1, width, ...
+    v128_t bytes;        // the mask's address
+    v128_t offset;       // kOffset
+    v128_t lastTwip;     // width and height in twips less 1: x, y, x, y
     v128_t fromOffArea;  // the mask's address less that of the byte after the last pixel
     v128_t offArea;      // that byte's address
 };
 
 inline Marking128 marking128For(const DotMask& mask) {
-    return {wasm_i32x4_splat(static_cast<std::int32_t>(kOffset)),
-            wasm_i32x4_splat(mask.width * kTwipsPerPixel - 1),
-            wasm_i32x4_splat(mask.height * kTwipsPerPixel - 1),
-            wasm_i32x4_splat(static_cast<std::int32_t>(kSimd128Factor)),
-            wasm_i32x4_splat(mask.width),
+    const std::int32_t lastX = mask.width * kTwipsPerPixel - 1, lastY = mask.height * kTwipsPerPixel - 1;
+    return {wasm_u32x4_splat(kSimd128Factor),
+            wasm_i32x4_splat(static_cast<std::int32_t>(1 + (static_cast<std::uint32_t>(mask.width) << 16))),
+            wasm_u32x4_splat(addressOf(mask.bytes)),
+            wasm_i32x4_splat(static_cast<std::int32_t>(kOffset)),
+            wasm_i32x4_make(lastX, lastY, lastX, lastY),
             wasm_u32x4_splat(0u - static_cast<std::uint32_t>(mask.pixels())),
             wasm_u32x4_splat(addressOf(mask.bytes + mask.pixels()))};
 }
 
 inline void markAt(std::uint32_t address) { *reinterpret_cast<std::uint8_t*>(static_cast<std::uintptr_t>(address)) = 1; }
 
-// Marks the four dots whose offset coordinates are at[0..8), x and y in turn.
+// Marks the four dots at[0..8), x and y in turn as the passes stored them,
+// kept that way: the pixel's column and row, narrowed to 16 bits side by
+// side, give row * width + column in one multiply-add of pairs
+// (i32x4.dot_i16x8_s). `Checked` sends dots off the area to the byte after
+// the last pixel; without it every dot must be on the area.
+template <bool Checked>
 inline void markFour(const std::uint32_t* at, const Marking128& m) {
     const v128_t p0 = wasm_v128_load(at), p1 = wasm_v128_load(at + 4);
-    const v128_t x = wasm_i32x4_sub(wasm_i32x4_shuffle(p0, p1, 0, 2, 4, 6), m.offset);
-    const v128_t y = wasm_i32x4_sub(wasm_i32x4_shuffle(p0, p1, 1, 3, 5, 7), m.offset);
-    // Unsigned x <= width - 1: a negative x wraps round to a large value.
-    const v128_t inside = opaque(wasm_v128_and(wasm_i32x4_eq(wasm_u32x4_min(x, m.xLast), x),
-                                               wasm_i32x4_eq(wasm_u32x4_min(y, m.yLast), y)));
-    const v128_t px = wasm_u32x4_shr(wasm_i32x4_mul(x, m.factor), kSimd128Shift);
-    const v128_t py = wasm_u32x4_shr(wasm_i32x4_mul(y, m.factor), kSimd128Shift);
-    // The pixel's distance from the byte after the last, or 0 off the area:
-    // an and and an add, where choosing between two addresses takes three.
-    const v128_t fromOff = wasm_i32x4_add(wasm_i32x4_mul(py, m.width), wasm_i32x4_add(px, m.fromOffArea));
-    const v128_t mark = wasm_i32x4_add(wasm_v128_and(fromOff, inside), m.offArea);
+    const v128_t pixel = wasm_i16x8_narrow_i32x4(wasm_u32x4_shr(wasm_i32x4_mul(p0, m.factor), kSimd128Shift),
+                                                 wasm_u32x4_shr(wasm_i32x4_mul(p1, m.factor), kSimd128Shift));
+    const v128_t index = wasm_i32x4_dot_i16x8(pixel, m.rowStep);
+    v128_t mark;
+    if constexpr (Checked) {
+        // Unsigned x <= width - 1: a negative x wraps round to a large value.
+        const v128_t t0 = wasm_i32x4_sub(p0, m.offset), t1 = wasm_i32x4_sub(p1, m.offset);
+        const v128_t inside = wasm_i16x8_narrow_i32x4(wasm_i32x4_eq(wasm_u32x4_min(t0, m.lastTwip), t0),
+                                                      wasm_i32x4_eq(wasm_u32x4_min(t1, m.lastTwip), t1));
+        const v128_t both = opaque(wasm_i32x4_eq(inside, wasm_i32x4_splat(-1)));
+        // The pixel's distance from the byte after the last, or 0 off the
+        // area: an and and an add, where choosing between two addresses takes three.
+        mark = wasm_i32x4_add(wasm_v128_and(wasm_i32x4_add(index, m.fromOffArea), both), m.offArea);
+    } else {
+        mark = wasm_i32x4_add(index, m.bytes);
+    }
     // Two 64-bit lanes split in scalar registers: fewer instructions in V8
     // than four 32-bit lane extractions.
     const std::uint64_t low = wasm_u64x2_extract_lane(mark, 0), high = wasm_u64x2_extract_lane(mark, 1);
@@ -306,6 +327,7 @@ inline void markFour(const std::uint32_t* at, const Marking128& m) {
 // kReach has s = 2^32, which 32-bit lanes cannot hold: the first pass is made
 // in 64 bits. The loops step pointers, so that V8 folds each fixed offset
 // into its load or store instead of computing every address.
+template <bool Checked>
 void walkSimd128(std::uint64_t& chainX, std::uint64_t& chainY, const float* r, std::size_t n, const Run& run) {
     if (n == 0)
         return;
@@ -342,14 +364,14 @@ void walkSimd128(std::uint64_t& chainX, std::uint64_t& chainY, const float* r, s
                     wasm_v128_store(dot + 2 * k, u);
                 }
                 if (mark) {
-                    markFour(lastDot, marking);
-                    markFour(lastDot + 8, marking);
+                    markFour<Checked>(lastDot, marking);
+                    markFour<Checked>(lastDot + 8, marking);
                 }
             }
         }
         const std::uint32_t* lastDot = at[(blocks - 1) & 1];
         for (std::size_t g = 0; g < kSimd128Block; g += 4)
-            markFour(lastDot + 2 * g, marking);
+            markFour<Checked>(lastDot + 2 * g, marking);
         chainX = std::uint64_t{wasm_u32x4_extract_lane(u, 0)} << 1;
         chainY = std::uint64_t{wasm_u32x4_extract_lane(u, 1)} << 1;
     }
@@ -386,10 +408,14 @@ DotKernel::DotKernel(const AnchorView& anchors, DotMask mask, Simd simd)
       mask(mask),
       simd(simd) {
     table.reserve(static_cast<std::size_t>(anchors.stored));
+    lowest = {INT32_MAX, INT32_MAX};
+    highest = {INT32_MIN, INT32_MIN};
     for (std::int32_t k = 0; k < anchors.stored; ++k) {
         const auto ax = static_cast<std::uint32_t>(anchors.xs[k] + kOffset);
         const auto ay = static_cast<std::uint32_t>(anchors.ys[k] + kOffset);
         table.push_back({ax, ay, 2 * ax + 1, 2 * ay + 1});
+        lowest = {std::min<std::int32_t>(lowest.x, anchors.xs[k]), std::min<std::int32_t>(lowest.y, anchors.ys[k])};
+        highest = {std::max<std::int32_t>(highest.x, anchors.xs[k]), std::max<std::int32_t>(highest.y, anchors.ys[k])};
     }
 }
 
@@ -402,9 +428,19 @@ void DotKernel::walk(WholePoint& at, const float* r, std::size_t n) const {
     else
 #endif
 #if CHAOS_SIMD128_CODE
-    if (simd == Simd::Simd128 && mask.width <= kSimd128MaxPixels && mask.height <= kSimd128MaxPixels)
-        walkSimd128(sx, sy, r, n, run);
-    else
+    if (simd == Simd::Simd128 && mask.width <= kSimd128MaxPixels && mask.height <= kSimd128MaxPixels) {
+        // A pass moves toward its anchor and never past it, so every dot lies
+        // between the point and the anchors, coordinate by coordinate: when
+        // they all lie on the area, so does every dot, and none need be checked.
+        auto onArea = [&](WholePoint p) {
+            return static_cast<std::uint32_t>(p.x) < static_cast<std::uint32_t>(mask.width * kTwipsPerPixel) &&
+                   static_cast<std::uint32_t>(p.y) < static_cast<std::uint32_t>(mask.height * kTwipsPerPixel);
+        };
+        if (onArea(at) && onArea(lowest) && onArea(highest))
+            walkSimd128<false>(sx, sy, r, n, run);
+        else
+            walkSimd128<true>(sx, sy, r, n, run);
+    } else
 #endif
         walkPortable(sx, sy, r, n, run);
     at = {pointOf(sx), pointOf(sy)};
