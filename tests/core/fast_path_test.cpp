@@ -87,6 +87,9 @@ std::vector<Case> cases() {
         // code takes, passed on the way from far off the area.
         {"a pixel's last twip far right", {{23834, 0}, {23834, 400}}, 200, {23834, 0, 1, 1}, 1600, 30},
         {"beyond 2^16 twips", {{32767, 0}}, 100, {117050, 0, 1, 1}, 5000, 2},
+        // The last twip of the widest area whose pixels the WebAssembly
+        // vector code finds by one multiply and shift.
+        {"the widest area's last twip", {{30719, 0}, {30719, 400}}, 200, {30719, 0, 1, 1}, 2048, 30},
     };
     for (std::uint32_t n : {0u, 1u, 7u, 63u, 64u, 65u, 8191u, 8193u, 100003u})
         table.push_back({"a count", triangle, n, window});
