@@ -137,7 +137,7 @@ void PointCloud::finishDraw() {
             }
         }
     }
-    advance(0);
+    advance(0);  // every pass is done: forget the anchors
 }
 
 bool PointCloud::advance(std::uint64_t passes) {

@@ -22,12 +22,15 @@ def inlined(name):
     return f"<{tag}>\n{text.rstrip()}\n</{tag}>\n"
 
 
-page = []
+if not template.is_file():
+    sys.exit(f"there is no page template {template}")
+page, names = [], []
 for line in template.read_text(encoding="utf-8").splitlines(keepends=True):
     found = marker.match(line)
+    if found:
+        names.append(found.group(1))
     page.append(inlined(found.group(1)) if found else line)
-if not any(marker.match(line) and marker.match(line).group(1) == "module"
-           for line in template.read_text(encoding="utf-8").splitlines()):
-    sys.exit(f"{template} has no '<!-- inline: module -->' line")
+if "module" not in names:
+    sys.exit(f"{template} has no line '<!-- inline: module -->'")
 output.parent.mkdir(parents=True, exist_ok=True)
 output.write_text("".join(page), encoding="utf-8")

@@ -6,9 +6,12 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/web.sh"
-export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-build=$root/build/wasm
+. "$root/scripts/web-env.sh"
 
 echo "== WebAssembly suites under node"
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+
+echo "== The page in headless Chromium"
+# Debian's python3, which has Debian's selenium.
+/usr/bin/python3 "$root/tests/web/page_test.py" "$root/build/web/chaosgame.html"

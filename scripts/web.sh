@@ -5,10 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" web
-# Emscripten's tools find their node modules only here when node is not Debian's.
-export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-
-build=$root/build/wasm
+. "$root/scripts/web-env.sh"
 emcmake cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCHAOS_WEB=ON -DCHAOS_GUI=OFF \
       -DCHAOS_BENCH=OFF >/dev/null
 cmake --build "$build" --target chaosgame_module -j"$(nproc)"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/raster_surface.h"
+#include "window/layout.h"
 
 #include <QImage>
 #include <QPoint>
@@ -21,7 +22,7 @@ class SurfaceWidget : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kBorder = 1;  // pixels
+    static constexpr int kBorder = kSurfaceFrame;  // pixels
 
     // placement: the widget's rectangle in the window, in twips.
     explicit SurfaceWidget(RasterSurface::Placement placement, QWidget* parent = nullptr);

@@ -115,7 +115,9 @@ public:
     int width() const { return surface.pixelWidth(); }
     int height() const { return surface.pixelHeight(); }
     int anchorCount() const { return anchors.count(); }
-    void reseed(double seed) { random.fixedSeed = static_cast<std::uint64_t>(std::max(seed, 0.0)); }
+    // Every draw from now on starts from this seed: the same picture each time.
+    void reseed(double seed) { random.fixedSeed = wholeCount(seed); }
+    // false: the portable code, which gives the same pixels.
     void useSimd(bool on) {
         const Simd choice = on ? bestSimd() : Simd::Portable;
         surface.useSimd(choice);
