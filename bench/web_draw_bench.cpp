@@ -4,17 +4,22 @@
 // of 5 draws and the best (the best is the steadier figure on a busy machine).
 //   em++ -std=c++20 -O3 -msimd128 -I. core/*.cpp platform/*.cpp bench/web_draw_bench.cpp \
 //       -sSINGLE_FILE=1 -o web_draw_bench.js && node web_draw_bench.js [dots...]
-// scripts/bench.sh measures the page itself in Chromium; this is the quick loop.
+// Times are the process's CPU time (node's process.cpuUsage), steadier than
+// the clock on a machine shared with other work. scripts/bench.sh measures
+// the page itself in Chromium; this is the quick loop.
 #include "core/point_cloud.h"
 #include "platform/fast_random.h"
 #include "platform/raster_surface.h"
 
+#include <emscripten.h>
+
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+EM_JS(double, cpuSeconds, (), { const t = process.cpuUsage(); return (t.user + t.system) / 1e6; });
 
 namespace {
 
@@ -41,11 +46,11 @@ double drawSeconds(long long n, Simd simd) {
     PointCloud handler(anchors, surface, random, count, dotColor);
     for (const auto& a : {std::pair{900.0f, 6900.0f}, {7500.0f, 6900.0f}, {4200.0f, 600.0f}})
         handler.box_MouseDown(kLeftButton, 0, a.first, a.second);
-    const auto start = std::chrono::steady_clock::now();
+    const double start = cpuSeconds();
     handler.box_MouseDown(kRightButton, 0, 0, 0);
     volatile std::uint32_t sink = surface.bits()[0];
     (void)sink;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return cpuSeconds() - start;
 }
 
 // Seconds to fill n random values, 8192 at a time as the draw does.
@@ -53,12 +58,12 @@ double fillSeconds(long long n, Simd simd) {
     FastRandom random;
     random.useSimd(simd);
     static float values[8192];
-    const auto start = std::chrono::steady_clock::now();
+    const double start = cpuSeconds();
     for (long long done = 0; done < n; done += 8192)
         random.fill(values, 8192);
     volatile float sink = values[0];
     (void)sink;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return cpuSeconds() - start;
 }
 
 } // namespace
