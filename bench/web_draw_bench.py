@@ -12,26 +12,33 @@ against the native program's draw on the same machine:
     and of the ratios to the native draw of the same round;
   - the time from a right press (a real input event) to the 10000-dot draw on
     the canvas: from the event's time stamp to just after putImageData, and to
-    the next animation frame, medians of PRESSES.
-Usage: web_draw_bench.py PAGE DRAW_BENCH [ROUNDS [PRESSES]]. The last lines
-are key=value pairs for scripts/bench.sh."""
+    the next animation frame, medians of PRESSES;
+  - with REAL_PAGE (build/web/chaosgame.html), the same on the program's own
+    page driven as a user would (count typed, anchors clicked, right click):
+    a 1e8-dot draw from the press to its last putImageData, each after a
+    native draw, and the 10000-dot draw from the press to putImageData.
+Usage: web_draw_bench.py PAGE DRAW_BENCH [ROUNDS [PRESSES [REAL_PAGE]]]. The
+last lines are key=value pairs for scripts/bench.sh."""
 import json
 import pathlib
 import statistics
 import subprocess
 import sys
 import tempfile
+import time
 
 from selenium import webdriver
 from selenium.webdriver.chrome.options import Options
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 
 page = pathlib.Path(sys.argv[1]).resolve()
 draw_bench = sys.argv[2]
 rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 5
 presses = int(sys.argv[4]) if len(sys.argv) > 4 else 11
+real_page = pathlib.Path(sys.argv[5]).resolve() if len(sys.argv) > 5 else None
 dots = 100_000_000
 anchors = [(60, 460), (500, 460), (280, 40)]  # pixels, as the page's own draws
 
@@ -59,6 +66,60 @@ def call(body):
     return driver.execute_async_script(
         "const done = arguments[arguments.length - 1];"
         f"ready.then((b) => {body}).then(done, (e) => done('error: ' + e));")
+
+
+def measure_real_page():
+    """The program's page as a user drives it; times from the press's event to putImageData."""
+    driver.get(real_page.as_uri())
+    for _ in range(600):
+        if driver.execute_script("return !document.getElementById('loading');"):
+            break
+        time.sleep(0.05)
+    driver.execute_script("""
+        window.blits = [];
+        const put = CanvasRenderingContext2D.prototype.putImageData;
+        CanvasRenderingContext2D.prototype.putImageData = function (...args) {
+            put.apply(this, args);
+            window.blits.push(performance.now());
+        };
+        window.rightPresses = [];
+        document.addEventListener("pointerdown", (e) => { if (e.button === 2) rightPresses.push(e.timeStamp); }, true);""")
+    picture = driver.find_element(By.ID, "picture")
+    count = driver.find_element(By.ID, "sel")
+    width, height = picture.size["width"], picture.size["height"]
+
+    def draw(dots):
+        count.send_keys(Keys.CONTROL, "a")
+        count.send_keys(str(dots))
+        for x, y in anchors:
+            ActionChains(driver).move_to_element_with_offset(picture, x - width // 2, y - height // 2).click().perform()
+        ActionChains(driver).move_to_element_with_offset(picture, 0, 0).context_click().perform()
+        for _ in range(1200):
+            time.sleep(0.05)
+            if not driver.execute_script("return document.getElementById('form').inert;"):
+                break
+        time.sleep(0.1)
+        pressed, blits = driver.execute_script("return [rightPresses[rightPresses.length - 1], blits];")
+        return max(blits) - pressed
+
+    draw(dots)  # the warm-up that lets V8 swap in its optimised code
+    time.sleep(0.3)
+    found = {}
+    natives, speeds = [], []
+    for _ in range(rounds):
+        natives.append(native_speed())
+        speeds.append(dots / (draw(dots) / 1000))
+    found["real_page"] = statistics.median(speeds)
+    found["real_page_ratio"] = statistics.median(v / n for v, n in zip(speeds, natives))
+    print(f"the program's page, 1e8 dots from the press to the last putImageData (M dots/s): "
+          f"{' '.join(f'{v / 1e6:.0f}' for v in speeds)}; median {found['real_page'] / 1e6:.1f}, "
+          f"{found['real_page_ratio']:.2f}x the native draw just before (M dots/s: "
+          f"{' '.join(f'{v / 1e6:.0f}' for v in natives)})")
+    times = [draw(10000) for _ in range(presses)]
+    found["real_page_press_ms"] = statistics.median(times)
+    print(f"the program's page, right press to 10000 dots put on the canvas (ms): "
+          f"{' '.join(f'{t:.2f}' for t in times)}; median {found['real_page_press_ms']:.2f}")
+    return found
 
 
 try:
@@ -115,6 +176,8 @@ try:
           f"{statistics.median(framed):.2f} ms to the next animation frame")
     results["press_ms"] = statistics.median(blitted)
     results["press_frame_ms"] = statistics.median(framed)
+    if real_page:
+        results.update(measure_real_page())
     for key, value in results.items():
         print(f"{key}={value:.6g}")
 finally:
