@@ -335,7 +335,7 @@ void walkSimd128(std::uint64_t& chainX, std::uint64_t& chainY, const float* r, s
                                 wasm_u32x4_splat(addressOf(run.table) - (kWholeBiasBits << 4))};
         const Marking128 marking = marking128For(run.mask);
         alignas(16) std::uint32_t entries[2][kSimd128Block];
-        alignas(16) std::uint32_t at[2][2 * kSimd128Block] = {};  // 0: far off any area
+        alignas(16) std::uint32_t at[2][2 * kSimd128Block];  // a block's dots, marked during the next
         std::uint64_t sx = chainX, sy = chainY;
         for (std::size_t g = 0; g < kSimd128Block; g += 4)
             wasm_v128_store(&entries[0][g], chooseFour(r + g, choosing));
