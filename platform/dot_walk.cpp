@@ -409,7 +409,7 @@ DotKernel::DotKernel(const AnchorView& anchors, DotMask mask, Simd simd)
     for (std::int32_t k = 0; k < anchors.stored; ++k) {
         const auto ax = static_cast<std::uint32_t>(anchors.xs[k] + kOffset);
         const auto ay = static_cast<std::uint32_t>(anchors.ys[k] + kOffset);
-        table.push_back({ax, ay, 2 * ax + 1, 2 * ay + 1});
+        table.push_back({ax, 2 * ax + 1, ay, 2 * ay + 1});
         lowest = {std::min<std::int32_t>(lowest.x, anchors.xs[k]), std::min<std::int32_t>(lowest.y, anchors.ys[k])};
         highest = {std::max<std::int32_t>(highest.x, anchors.xs[k]), std::max<std::int32_t>(highest.y, anchors.ys[k])};
     }

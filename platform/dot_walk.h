@@ -26,10 +26,9 @@ public:
 
     void walk(WholePoint& at, const float* r, std::size_t n) const;
 
-    // An anchor, offset by kOffset, with b = 2a + 1 kept beside it (why:
-    // dot_walk.cpp); x beside y, so that one load takes both.
+    // An anchor, offset by kOffset, with b = 2a + 1 kept beside it (why: dot_walk.cpp).
     struct Entry {
-        std::uint32_t ax, ay, bx, by;
+        std::uint32_t ax, bx, ay, by;
     };
 
 private:
