@@ -39,6 +39,10 @@ browser_edition() {
     awk -v n="$(get native)" 'BEGIN { printf "%-28s %10.1f %9.2fx\n", "native draw", n / 1e6, 1 }'
     echo "right press to 10000 dots on the canvas: $(get press_ms) ms on the benchmark page" \
         "(next animation frame $(get press_frame_ms) ms), $(get real_page_press_ms) ms on the program's page"
+    awk -v r="$(get real_page_ratio)" -v p="$(get real_page_press_ms)" 'BEGIN {
+        printf "targets on the program'"'"'s page: at least half the native speed (%.2fx): %s; " \
+               "10000 dots within 16 ms of the press (%.1f ms): %s\n", r, (r >= 0.5 ? "met" : "NOT met"),
+               p, (p <= 16 ? "met" : "NOT met") }'
 }
 if $web_only; then
     browser_edition
