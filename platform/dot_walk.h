@@ -33,6 +33,7 @@ public:
 
 private:
     std::vector<Entry> table;
+    WholePoint lowest, highest;  // the corners of the box around the anchors a choice may give
     float count;  // anchors chosen from
     float last;   // the highest index a choice may give
     DotMask mask;

@@ -5,6 +5,9 @@
 #if CHAOS_AVX2_CODE
 #include <immintrin.h>
 #endif
+#if CHAOS_SIMD128_CODE
+#include <wasm_simd128.h>
+#endif
 
 namespace chaos {
 
@@ -79,6 +82,54 @@ CHAOS_AVX2 void stepsAvx2(State& s, float* out, std::size_t steps) {
 }
 #endif
 
+#if CHAOS_SIMD128_CODE
+// One step of four lanes, each state word in one register.
+struct Four {
+    v128_t s0, s1, s2, s3;
+};
+
+inline v128_t stepFour(Four& f) {
+    const v128_t top = wasm_u32x4_shr(wasm_i32x4_add(f.s0, f.s3), 8);
+    const v128_t t = wasm_i32x4_shl(f.s1, 9);
+    f.s2 = wasm_v128_xor(f.s2, f.s0);
+    f.s3 = wasm_v128_xor(f.s3, f.s1);
+    f.s1 = wasm_v128_xor(f.s1, f.s2);
+    f.s0 = wasm_v128_xor(f.s0, f.s3);
+    f.s2 = wasm_v128_xor(f.s2, t);
+    f.s3 = wasm_v128_or(wasm_i32x4_shl(f.s3, 11), wasm_u32x4_shr(f.s3, 21));
+    return wasm_f32x4_mul(wasm_f32x4_convert_i32x4(top), wasm_f32x4_splat(0x1.0p-24f));
+}
+
+inline Four loadFour(const State& s, int first) {
+    return {wasm_v128_load(&s[0][first]), wasm_v128_load(&s[1][first]), wasm_v128_load(&s[2][first]),
+            wasm_v128_load(&s[3][first])};
+}
+
+inline void storeFour(State& s, int first, const Four& f) {
+    wasm_v128_store(&s[0][first], f.s0);
+    wasm_v128_store(&s[1][first], f.s1);
+    wasm_v128_store(&s[2][first], f.s2);
+    wasm_v128_store(&s[3][first], f.s3);
+}
+
+// Eight lanes at a time, four to a register and two registers side by side
+// (as for AVX2); all sixteen at once would need more registers than V8 has
+// to give, and it would keep state in memory.
+void stepsSimd128(State& s, float* out, std::size_t steps) {
+    static_assert(FastRandom::kLanes == 16);
+    for (int first = 0; first < FastRandom::kLanes; first += 8) {
+        Four low = loadFour(s, first), high = loadFour(s, first + 4);
+        float* at = out + first;
+        for (std::size_t i = 0; i < steps; ++i, at += FastRandom::kLanes) {
+            wasm_v128_store(at, stepFour(low));
+            wasm_v128_store(at + 4, stepFour(high));
+        }
+        storeFour(s, first, low);
+        storeFour(s, first + 4, high);
+    }
+}
+#endif
+
 } // namespace
 
 void FastRandom::seed(std::uint64_t seedValue) {
@@ -116,10 +167,16 @@ void FastRandom::fill(float* out, std::size_t n) {
     std::size_t i = 0;
     for (; i < n && used < kLanes; ++i)
         out[i] = buffered[used++];
-    const std::size_t steps = (n - i) / kLanes;
+    [[maybe_unused]] const std::size_t steps = (n - i) / kLanes;
 #if CHAOS_AVX2_CODE
     if (simd == Simd::Avx2) {
         stepsAvx2(state, out + i, steps);
+        i += steps * kLanes;
+    }
+#endif
+#if CHAOS_SIMD128_CODE
+    if (simd == Simd::Simd128) {
+        stepsSimd128(state, out + i, steps);
         i += steps * kLanes;
     }
 #endif

@@ -1,12 +1,53 @@
 #!/usr/bin/env bash
 # Measures the draw's speed and memory (bench/draw_bench), the time from
-# starting the program to its window on screen, and the CPU time of long
-# draws in the real window (under Xvfb) against the floor kernel.
+# starting the program to its window on screen, the CPU time of long draws in
+# the real window (under Xvfb) against the floor kernel, and the browser
+# edition's draw in headless Chromium against the native draw.
+# `bench.sh web` measures the browser edition alone; any other arguments go to
+# draw_bench.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh"
+web_only=false
+if [ "${1:-}" = web ]; then
+    web_only=true
+    shift
+fi
+"$root/scripts/install-deps.sh" web
 cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$root/build/release" --target draw_bench chaosgame -j"$(nproc)"
+
+# The browser edition: the page's draw in headless Chromium, against the
+# native program's draw on this machine in the same run. Neither is pinned to
+# a core: Chromium compiles the module's optimised code on other threads.
+browser_edition() {
+    echo "== Browser edition: the page's draw in headless Chromium against the native draw"
+    "$root/scripts/web.sh" >/dev/null
+    local page=$root/build/web/draw_bench.html results
+    python3 "$root/scripts/assemble-page.py" "$root/bench/web/draw_bench.html" \
+        "$root/build/wasm/platform/web/chaosgame.js" "$page"
+    results=$(/usr/bin/python3 "$root/bench/web_draw_bench.py" "$page" "$root/build/release/bench/draw_bench" 5 11 \
+        "$root/build/web/chaosgame.html")
+    echo "$results" | grep -v =
+    get() { echo "$results" | sed -n "s/^$1=//p"; }
+    printf "%-28s %10s %10s\n" "1e8 dots" "M dots/s" "/ native"
+    for way in simd128_straight simd128_sliced portable_straight portable_sliced; do
+        awk -v w="$way" -v s="$(get $way)" -v r="$(get ${way}_ratio)" \
+            'BEGIN { printf "%-28s %10.1f %9.2fx\n", "page, " w, s / 1e6, r }'
+    done
+    awk -v s="$(get real_page)" -v r="$(get real_page_ratio)" \
+        'BEGIN { printf "%-28s %10.1f %9.2fx\n", "the program'"'"'s page", s / 1e6, r }'
+    awk -v n="$(get native)" 'BEGIN { printf "%-28s %10.1f %9.2fx\n", "native draw", n / 1e6, 1 }'
+    echo "right press to 10000 dots on the canvas: $(get press_ms) ms on the benchmark page" \
+        "(next animation frame $(get press_frame_ms) ms), $(get real_page_press_ms) ms on the program's page"
+    awk -v r="$(get real_page_ratio)" -v p="$(get real_page_press_ms)" 'BEGIN {
+        printf "targets on the program'"'"'s page: at least half the native speed (%.2fx): %s; " \
+               "10000 dots within 16 ms of the press (%.1f ms): %s\n", r, (r >= 0.5 ? "met" : "NOT met"),
+               p, (p <= 16 ? "met" : "NOT met") }'
+}
+if $web_only; then
+    browser_edition
+    exit 0
+fi
 
 echo "== Draw speed and memory, on one core"
 taskset -c 1 "$root/build/release/bench/draw_bench" --benchmark_repetitions=3 \
@@ -73,3 +114,5 @@ floor_ms=$(taskset -c 1 "$root/build/release/bench/draw_bench" --benchmark_filte
     awk '/_median/ { print $2 * 2 }')
 echo "floor kernel, 200000000 dots (twice its 1e8 median): ${floor_ms} ms"
 awk -v w="$window_ms" -v f="$floor_ms" 'BEGIN { printf "real window against the floor kernel: %.2fx\n", f / w }'
+
+browser_edition
