@@ -75,8 +75,11 @@ private:
 } // namespace
 
 void PointCloud::box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) {
+    // Only a draw this press starts is run here: one running already (a
+    // press reaching the surface from inside a progress report) goes on.
+    const bool running = drawing();
     press(Button, Shift, X, Y);
-    if (drawing())
+    if (!running && drawing())
         finishDraw();
 }
 

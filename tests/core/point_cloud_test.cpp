@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace chaos {
@@ -360,9 +361,12 @@ public:
     std::vector<std::uint64_t> ticks;
     int finishedCalls = 0;
     std::size_t cancelAfter = SIZE_MAX;
+    std::function<void()> onTick;  // what the user does while the draw reports
     void started(std::uint64_t n) override { total = n; }
     bool keepGoing(std::uint64_t done) override {
         ticks.push_back(done);
+        if (onTick)
+            onTick();
         return ticks.size() < cancelAfter;
     }
     void finished() override { ++finishedCalls; }
@@ -380,6 +384,24 @@ TEST_F(PointCloudTest, ProgressIsToldOfEveryBlockOfDots) {
     EXPECT_EQ(progress.ticks.back(), 20000u);
     EXPECT_EQ(progress.finishedCalls, 1);
     EXPECT_EQ(box.dots.size(), 20000u);
+}
+
+TEST_F(PointCloudTest, PressesDuringAProgressReportNeitherNestNorRestartTheDraw) {
+    RecordingProgress progress;
+    progress.onTick = [this] {
+        handler.box_MouseDown(kRightButton, 0, 0, 0);
+        handler.box_MouseDown(kLeftButton, 0, 50, 50);
+    };
+    handler.setProgress(&progress);
+    leftPress(100, 100);
+    sel.text = "20000";
+    random.script.assign(20002, 0.5f);
+    rightPress();
+    EXPECT_EQ(random.reseeds, 1);
+    EXPECT_EQ(progress.finishedCalls, 1);
+    EXPECT_EQ(box.dots.size(), 20000u);
+    EXPECT_EQ(box.circles.size(), 1u);
+    EXPECT_EQ(anchors.count(), 0);
 }
 
 TEST_F(PointCloudTest, CancelKeepsTheDotsSoFarAndTheAnchors) {
