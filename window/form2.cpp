@@ -28,13 +28,6 @@ namespace chaos {
 
 namespace {
 
-const ControlPlace& placeOf(const char* name) {
-    for (const auto& place : kForm2Layout)
-        if (std::string_view(place.name) == name)
-            return place;
-    throw std::logic_error(std::string("no layout for ") + name);
-}
-
 RasterSurface::Placement placementOf(const ControlPlace& place) {
     return {static_cast<float>(place.left), static_cast<float>(place.top),
             static_cast<float>(place.width), static_cast<float>(place.height)};

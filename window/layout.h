@@ -2,6 +2,8 @@
 
 #include "platform/interfaces.h"
 
+#include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace chaos {
@@ -31,6 +33,14 @@ inline constexpr ControlPlace kForm2Layout[] = {
      "Left-Click to select anchor points ( you can select as many as you want)   "
      "Right-Click to draw the midpoints"},
 };
+
+// The row of the control with this name.
+inline const ControlPlace& placeOf(std::string_view name) {
+    for (const auto& place : kForm2Layout)
+        if (place.name == name)
+            return place;
+    throw std::logic_error("no layout for " + std::string(name));
+}
 
 // The drawing surface's frame, in pixels on each side; the drawing area is
 // what lies inside it.

@@ -26,13 +26,6 @@ namespace {
 
 using emscripten::val;
 
-const ControlPlace& placeOf(std::string_view name) {
-    for (const auto& place : kForm2Layout)
-        if (place.name == name)
-            return place;
-    throw std::logic_error("no layout for " + std::string(name));
-}
-
 class CountText : public ControlText {
 public:
     std::string text = placeOf("sel").text;  // until the page says otherwise
