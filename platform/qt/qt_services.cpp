@@ -76,6 +76,23 @@ struct IconsOwner {
     NameOnlyIcons icons;
 };
 
+// While it lives, every file dialog that opens tells types by names alone:
+// the print dialog's "..." button opens one of Qt's own.
+class NameOnlyIconsEverywhere : public QObject {
+public:
+    NameOnlyIconsEverywhere() { QCoreApplication::instance()->installEventFilter(this); }
+    ~NameOnlyIconsEverywhere() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Polish)
+            if (auto* dialog = qobject_cast<QFileDialog*>(watched); dialog && dialog->iconProvider() != &icons)
+                dialog->setIconProvider(&icons);
+        return false;
+    }
+
+private:
+    NameOnlyIcons icons;
+};
+
 // Qt's own file dialog (the fixes below need its widgets), reading no file's
 // contents, saying why a name is too long, and taking "trail." for "trail".
 class PictureFileDialog : private IconsOwner, public QFileDialog {
@@ -164,6 +181,7 @@ QString QtPictureDialogs::saveFileName(QWidget* parent, const QString& suggested
 }
 
 bool QtPictureDialogs::setUpPrinter(QWidget* parent, QPrinter& printer) {
+    const NameOnlyIconsEverywhere icons;
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
 }

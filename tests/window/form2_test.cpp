@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <cerrno>
 #include <cmath>
@@ -513,6 +514,37 @@ private slots:
         QCOMPARE(explained, tooLong ? QString("This name is too long: a name can have at most 255 bytes here, "
                                               "this one has %1.").arg(tooLong) : QString());
         QCOMPARE(filesIn(home.path()), QStringList());
+    }
+
+    // The print dialog's "..." button opens Qt's own file dialog: it too
+    // tells a file's type by its name alone.
+    void printDialogsFileBrowserReadsNoFile() {
+        QTemporaryDir dir;
+        QFile unnamed(dir.filePath("unnamed"));  // a PNG file whose name does not say so
+        QVERIFY(unnamed.open(QIODevice::WriteOnly) && unnamed.write("\x89PNG\r\n\x1a\n") == 8);
+        unnamed.close();
+        QString typeSeen;
+        bool browsed = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+                typeSeen = files->iconProvider()->type(QFileInfo(unnamed));
+                files->reject();
+            } else if (auto* browse = modal ? modal->findChild<QToolButton*>("fileBrowser") : nullptr;
+                       browse && browse->isEnabled() && !browsed) {
+                browsed = true;
+                QTimer::singleShot(0, browse, &QToolButton::click);  // it waits for its dialog
+            } else if (modal && !typeSeen.isEmpty()) {
+                poll.stop();
+                static_cast<QDialog*>(modal)->reject();
+            }
+        });
+        poll.start(10);
+        QPrinter printer;
+        printer.setOutputFileName(dir.filePath("page.pdf"));
+        QVERIFY(!QtPictureDialogs().setUpPrinter(nullptr, printer));
+        QVERIFY2(!typeSeen.isEmpty() && typeSeen != "PNG image", qPrintable(typeSeen));
     }
 
     void copyPutsThePictureOnTheClipboardButTheCountBoxCopiesItsText() {
