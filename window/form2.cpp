@@ -28,11 +28,6 @@ namespace chaos {
 
 namespace {
 
-RasterSurface::Placement placementOf(const ControlPlace& place) {
-    return {static_cast<float>(place.left), static_cast<float>(place.top),
-            static_cast<float>(place.width), static_cast<float>(place.height)};
-}
-
 QLabel* makeLabel(QWidget* parent, const char* name) {
     auto* label = new QLabel(QString::fromUtf8(placeOf(name).text), parent);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -103,7 +98,7 @@ void Form2::createControls() {
     Label3 = makeLabel(this, "Label3");
     Label3->setWordWrap(true);
 
-    box = new SurfaceWidget(placementOf(placeOf("box")), this);
+    box = new SurfaceWidget(surfacePlacement(), this);
     box->setAccessibleName(kSurfaceName);
     box->setAccessibleDescription(Label3->text());
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/interfaces.h"
+#include "platform/raster_surface.h"
 
 #include <stdexcept>
 #include <string>
@@ -45,6 +46,16 @@ inline const ControlPlace& placeOf(std::string_view name) {
 // The drawing surface's frame, in pixels on each side; the drawing area is
 // what lies inside it.
 inline constexpr int kSurfaceFrame = 1;
+
+// The drawing surface's place in the window, in twips.
+inline RasterSurface::Placement surfacePlacement() {
+    const ControlPlace& box = placeOf("box");
+    return {static_cast<float>(box.left), static_cast<float>(box.top), static_cast<float>(box.width),
+            static_cast<float>(box.height)};
+}
+
+// The pixels of the drawing area across a surface this many twips wide (or high).
+inline int drawingAreaPixels(float twips) { return twipsToPixel(twips) - 2 * kSurfaceFrame; }
 
 // The items of the colour list, in order, and the dot colour each sets.
 struct DotColour {

@@ -57,17 +57,6 @@ QByteArray pdfOf(const QImage& picture, const QPrinter& printer) {
 
 } // namespace
 
-QString pictureFileName(const QString& chosen) {
-    const QString name = QFileInfo(chosen).fileName();
-    if (name.endsWith('.') && name.count('.') < name.size()) {  // not "." or ".."
-        QString stem = chosen;
-        while (stem.endsWith('.'))
-            stem.chop(1);
-        return stem + ".png";
-    }
-    return QFileInfo(chosen).suffix().isEmpty() ? chosen + ".png" : chosen;
-}
-
 QString writeWholeFile(const QByteArray& bytes, const QString& path) {
     QSaveFile file(path);
     // Unbuffered, so that every write reaches the system here: a write error

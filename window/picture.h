@@ -8,10 +8,6 @@ class QPrinter;
 
 namespace chaos {
 
-// The file name a chosen name stands for: a name without a suffix, or ending
-// in dots ("trail."), gets ".png" ("trail.png").
-QString pictureFileName(const QString& chosen);
-
 // Writes `bytes` to `path`. The file is replaced only once every byte is
 // written, so a failed write leaves what was there before, and no temporary
 // file. Returns why it failed, as the system says it, or an empty string.

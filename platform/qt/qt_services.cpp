@@ -43,6 +43,21 @@ QStringList exactPictureSuffixes() {
     return suffixes;
 }
 
+QString withoutTrailingDots(const QString& chosen) {
+    const QString name = QFileInfo(chosen).fileName();
+    if (name.count('.') == name.size())
+        return chosen;
+    QString stem = chosen;
+    while (stem.endsWith('.'))
+        stem.chop(1);
+    return stem;
+}
+
+QString pictureFileName(const QString& chosen) {
+    const QString stem = withoutTrailingDots(chosen);
+    return QFileInfo(stem).suffix().isEmpty() ? stem + ".png" : stem;
+}
+
 namespace {
 
 // Tells a file's type and icon from its name alone. Qt's own provider reads
@@ -114,15 +129,8 @@ public:
 
     void accept() override {
         // Qt adds the default suffix after the dot ("trail..png").
-        if (nameEdit) {
-            QString text = nameEdit->text();
-            const QString name = text.mid(text.lastIndexOf('/') + 1);
-            if (name.endsWith('.') && name.count('.') < name.size()) {
-                while (text.endsWith('.'))
-                    text.chop(1);
-                nameEdit->setText(text);
-            }
-        }
+        if (nameEdit)
+            nameEdit->setText(withoutTrailingDots(nameEdit->text()));
         QFileDialog::accept();
     }
 
@@ -132,14 +140,7 @@ private:
     void explainLength() {
         const QString text = nameEdit->text();
         const qsizetype slash = text.lastIndexOf('/');
-        // The name as it will be saved: without a trailing dot, and with
-        // ".png" where it has no suffix.
-        QString saved = text.mid(slash + 1);
-        while (saved.endsWith('.') && saved.count('.') < saved.size())
-            saved.chop(1);
-        if (!saved.isEmpty() && QFileInfo(saved).suffix().isEmpty())
-            saved += ".png";
-        const QByteArray name = QFile::encodeName(saved);
+        const QByteArray name = QFile::encodeName(pictureFileName(text.mid(slash + 1)));  // as it will be saved
         const QString folder = slash < 0 ? directory().absolutePath() : directory().absoluteFilePath(text.left(slash + 1));
         long most = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
         if (most <= 0)

@@ -39,6 +39,13 @@ public:
 // keep every pixel of the picture: "png" first, then "bmp", "ppm", ...
 QStringList exactPictureSuffixes();
 
+// A chosen name without the dots it ends in ("trail." gives "trail"); a name
+// of dots alone ("." or "..") stays as it is.
+QString withoutTrailingDots(const QString& chosen);
+// The file a chosen name stands for: without its trailing dots, and with
+// ".png" where it has no suffix ("trail." gives "trail.png").
+QString pictureFileName(const QString& chosen);
+
 // The dialogs of the picture commands, so that tests can answer them
 // instead of a modal dialog.
 class PictureDialogs {

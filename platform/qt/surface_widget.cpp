@@ -22,7 +22,7 @@ constexpr int kCrossArm = 6;       // ...to this one, leaving the point's own pi
 
 SurfaceWidget::SurfaceWidget(RasterSurface::Placement placement, QWidget* parent)
     : QWidget(parent),
-      raster(placement, twipsToPixel(placement.width) - 2 * kBorder, twipsToPixel(placement.height) - 2 * kBorder),
+      raster(placement, drawingAreaPixels(placement.width), drawingAreaPixels(placement.height)),
       view(reinterpret_cast<const uchar*>(raster.bits()), raster.pixelWidth(), raster.pixelHeight(),
            raster.pixelWidth() * 4, QImage::Format_RGB32),
       keyPoint(raster.pixelWidth() / 2, raster.pixelHeight() / 2) {

@@ -60,11 +60,6 @@ public:
     void fill(float* out, std::size_t n) override { values.fill(out, n); }
 };
 
-RasterSurface::Placement placement(const ControlPlace& place) {
-    return {static_cast<float>(place.left), static_cast<float>(place.top), static_cast<float>(place.width),
-            static_cast<float>(place.height)};
-}
-
 // JavaScript numbers to whole counts: anything that is not a positive number
 // counts as none.
 std::uint64_t wholeCount(double value) {
@@ -80,8 +75,8 @@ std::uint64_t wholeCount(double value) {
 class Session {
 public:
     Session()
-        : surface(placement(placeOf("box")), twipsToPixel(placeOf("box").width) - 2 * kSurfaceFrame,
-                  twipsToPixel(placeOf("box").height) - 2 * kSurfaceFrame) {}
+        : surface(surfacePlacement(), drawingAreaPixels(surfacePlacement().width),
+                  drawingAreaPixels(surfacePlacement().height)) {}
 
     void setCountText(const std::string& text) { count.text = text; }
     void press(int button, int shift, float x, float y) {
