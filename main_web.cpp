@@ -28,6 +28,8 @@ public:
 
     val pixels() { return WebRuntime::pixels(surface()); }
     int anchorCount() const { return anchors.count(); }
+    bool drawing() const { return drawRunning(); }
+    std::string helpText() const { return help(); }
     // Every draw from now on starts from this seed: the same picture each time.
     void reseed(double seed) { fixSeed(static_cast<std::uint64_t>(std::clamp(seed, 0.0, 9007199254740992.0))); }
     // false: the portable code, which draws the same dots.
@@ -55,8 +57,8 @@ EMSCRIPTEN_BINDINGS(chaosgame) {
         .constructor<val>()
         .function("pixels", &Program::pixels)
         .function("anchorCount", &Program::anchorCount)
-        .function("drawing", &Program::drawRunning)
-        .function("help", &Program::help)
+        .function("drawing", &Program::drawing)
+        .function("help", &Program::helpText)
         .function("reseed", &Program::reseed)
         .function("useSimd", &Program::simd)
         .class_function("form", &Program::form)

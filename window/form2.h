@@ -22,7 +22,7 @@
 
 namespace chaos {
 
-class Form2 final : public WindowEvents {
+class Form2 : public WindowEvents {
 public:
     Form2(Front front, const Host& host);
 
