@@ -26,8 +26,8 @@ RULES = [  # (path prefix, folders, toolkits); the first that fits decides
     ("tests/core/", FREE | {"core"}, set()),
     ("tests/window/", FREE | {"core", "window"}, set()),
     ("tests/qt/", FREE | {"core", "window", "platform/qt"}, {"qt"}),
-    ("fuzz/", FREE | {"core"}, set()),
-    ("bench/web_", FREE | {"core"}, {"web"}),
+    ("fuzz/", FREE | {"core", "window"}, set()),
+    ("bench/web_", FREE | {"core", "window"}, {"web"}),
     ("bench/", FREE | {"core", "window", "platform/qt"}, {"qt"}),
 ]
 
