@@ -24,7 +24,7 @@ browser_edition() {
     "$root/scripts/web.sh" >/dev/null
     local page=$root/build/web/draw_bench.html results
     python3 "$root/scripts/assemble-page.py" "$root/bench/web/draw_bench.html" \
-        "$root/build/wasm/platform/web/chaosgame.js" "$page"
+        "$root/build/wasm/chaosgame.js" "$page"
     results=$(/usr/bin/python3 "$root/bench/web_draw_bench.py" "$page" "$root/build/release/bench/draw_bench" 5 11 \
         "$root/build/web/chaosgame.html")
     echo "$results" | grep -v =
