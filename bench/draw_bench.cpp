@@ -19,6 +19,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QImage>
 #include <QMouseEvent>
 
@@ -206,7 +208,9 @@ void RightPressToScreen(benchmark::State& state) {
     Form2 form(kDesktop, runtime.host());
     runtime.build(Form2::spec(), form.surface(), form);
     runtime.window()->show();
-    QApplication::processEvents();
+    QEventLoop shown;  // one turn of the event loop: the window is on screen
+    QTimer::singleShot(0, &shown, &QEventLoop::quit);
+    shown.exec();
     SurfaceWidget* box = runtime.surface();
     const QPointF at(100, 100);
     for (auto _ : state) {

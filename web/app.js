@@ -8,6 +8,7 @@
     const TAP_SLOP = 10;         // CSS pixels a finger may move and still tap
     const LONG_PRESS_MS = 600;   // a finger held this long draws, where the browser does not say so first
     const PRINT_BLOCK = 4;       // printed image pixels per picture pixel, each way
+    const PRINT_DELAY_MS = 300;  // the print image follows the picture once it has not changed for this long
     const LEFT = 1, RIGHT = 2, MIDDLE = 4;            // the Program's buttons
     const SHIFT = 1, CTRL = 2, ALT = 4, META = 8;     // and its modifier bits
 
@@ -79,6 +80,8 @@
         let menuFromSurface = false;  // the coming context menu is the surface's
         let messages = Promise.resolve();
         let progressText = "";
+        const printed = $("printPicture");
+        let printTimer = 0;           // the print image is to follow the picture
         const channel = new MessageChannel();
         channel.port1.onmessage = () => program.tick();
 
@@ -93,6 +96,7 @@
             },
             showPicture() {
                 context.putImageData(new ImageData(program.pixels(), width, height), 0, 0);
+                printStale();
             },
             showMarks(marks) {
                 keyContext.clearRect(0, 0, width, height);
@@ -155,10 +159,13 @@
                 }
                 writing.catch(() => program.pictureFailed(command));
             },
+            // The engine lays the printed page out at once: the image is
+            // decoded and in a frame before the dialog opens.
             printPicture() {
                 page.showPicture();
                 preparePrint();
-                printed.decode().then(() => window.print(), () => window.print());
+                const frame = () => new Promise((resolve) => requestAnimationFrame(resolve));
+                printed.decode().catch(() => {}).then(frame).then(frame).then(() => window.print());
             },
             // After Exit the picture stays, nothing answers any more, and one
             // line says how to start again.
@@ -176,8 +183,18 @@
         // The print style shows this image alone (for the browser's own Print
         // menu too), each pixel a block of PRINT_BLOCK x PRINT_BLOCK, so that
         // the picture stays sharp however the printing path scales it.
-        const printed = $("printPicture");
+        // It follows the picture a moment after it last changed (a long
+        // draw's refreshes make no image each), so that it is ready, decoded,
+        // when the browser prints.
+        function printStale() {
+            clearTimeout(printTimer);
+            printTimer = setTimeout(preparePrint, PRINT_DELAY_MS);
+        }
         function preparePrint() {
+            if (!printTimer && printed.src)
+                return;  // up to date
+            clearTimeout(printTimer);
+            printTimer = 0;
             const blocks = document.createElement("canvas");
             blocks.width = width * PRINT_BLOCK;
             blocks.height = height * PRINT_BLOCK;
@@ -199,8 +216,33 @@
         for (const arrow of form.querySelectorAll(".arrow"))
             arrow.addEventListener("mousedown", (event) => {
                 event.preventDefault();
-                arrow.parentElement.querySelector("input").focus();
+                arrow.parentElement.querySelector("textarea").focus();
             });
+        // The count box is a text area kept to one line, as an <input> is:
+        // no line break typed, a pasted one becomes a space, and the Tab key
+        // that brings the focus in selects the whole text.
+        let tabbing = false;
+        document.addEventListener("keydown", (event) => { tabbing = event.key === "Tab"; }, true);
+        document.addEventListener("pointerdown", () => { tabbing = false; }, true);
+        for (const field of form.querySelectorAll("textarea")) {
+            field.addEventListener("beforeinput", (event) => {
+                if (event.inputType === "insertLineBreak" || event.inputType === "insertParagraph")
+                    event.preventDefault();
+            });
+            field.addEventListener("input", () => {
+                const oneLine = (text) => text.replace(/\r\n|[\r\n]/g, " ");
+                if (/[\r\n]/.test(field.value)) {
+                    const caret = oneLine(field.value.slice(0, field.selectionEnd)).length;
+                    field.value = oneLine(field.value);
+                    field.setSelectionRange(caret, caret);
+                }
+            });
+            field.addEventListener("focus", () => {
+                if (tabbing)
+                    field.select();
+                tabbing = false;
+            });
+        }
         const focusChanged = () => program.focusChanged(rowOf(document.activeElement));
         document.addEventListener("focusin", focusChanged);
         document.addEventListener("focusout", focusChanged);
@@ -219,7 +261,7 @@
             const focused = document.activeElement;
             const mods = (event.shiftKey ? SHIFT : 0) | (event.altKey ? ALT : 0) |
                 ((isMac ? event.metaKey : event.ctrlKey) ? CTRL : 0) | ((isMac ? event.ctrlKey : event.metaKey) ? META : 0);
-            const textSelected = focused instanceof HTMLInputElement && focused.selectionStart !== focused.selectionEnd;
+            const textSelected = focused instanceof HTMLTextAreaElement && focused.selectionStart !== focused.selectionEnd;
             if (program.keyDown(rowOf(focused), event.key, event.code, mods, event.repeat, textSelected)) {
                 event.preventDefault();
                 menuFromSurface = true;  // nor does the menu that may follow a key the Program took open
