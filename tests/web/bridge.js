@@ -75,6 +75,11 @@ const commands = {
         await other.close();
         await page.bringToFront();
     },
+    // The id of the element that the browser's accessibility tree names so.
+    async named({ name }) {
+        const element = await page.$(`aria/${name}`);
+        return element && await element.evaluate((e) => e.id);
+    },
     async js({ script, args = [] }) { return await page.evaluate(call(script, args)); },
     async jsAsync({ script, args = [] }) { return await page.evaluate(callAsync(script, args)); },
     // A press and release at a viewport CSS position, with modifiers held.
