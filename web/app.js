@@ -238,8 +238,10 @@
                 }
             });
             field.addEventListener("focus", () => {
-                if (tabbing)
+                if (tabbing) {
                     field.select();
+                    setTimeout(() => field.select());  // (WebKit places the caret after the focus event)
+                }
                 tabbing = false;
             });
         }
