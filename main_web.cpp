@@ -35,7 +35,13 @@ public:
     // false: the portable code, which draws the same dots.
     void simd(bool on) { useSimd(on ? bestSimd() : Simd::Portable); }
 
-    static val form() { return WebRuntime::describe(spec()); }
+    // The layout, with the drawing area's size in pixels.
+    static val form() {
+        val form = WebRuntime::describe(spec());
+        form.set("areaWidth", drawingAreaPixels(kForm2Layout[kBox].width));
+        form.set("areaHeight", drawingAreaPixels(kForm2Layout[kBox].height));
+        return form;
+    }
     // The texts the page shows of its own: its dialogs' title and button, and
     // the line after Exit.
     static val texts() {

@@ -54,10 +54,9 @@
                 controls[row.names].setAttribute("aria-describedby", row.name);
             if (row.kind === "surface") {
                 box = control;
-                // The drawing area is what the frame leaves of the surface's place.
                 box.style.borderWidth = layout.surfaceFrame + "px";
-                picture.width = keyLayer.width = width = row.width / layout.twipsPerPixel - 2 * layout.surfaceFrame;
-                picture.height = keyLayer.height = height = row.height / layout.twipsPerPixel - 2 * layout.surfaceFrame;
+                picture.width = keyLayer.width = width = layout.areaWidth;
+                picture.height = keyLayer.height = height = layout.areaHeight;
                 box.setAttribute("aria-describedby", layout.controls[layout.describedBy].name);
             } else if (row.kind === "countBox")
                 control.value = row.text;
