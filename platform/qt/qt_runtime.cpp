@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
@@ -21,6 +22,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace chaos {
 
@@ -128,7 +130,6 @@ void QtRuntime::build(const FormSpec& spec, RasterSurface& raster, WindowEvents&
                 widget = box = new SurfaceWidget(raster, spec.surfaceFrame, form);
                 connect(box, &SurfaceWidget::mouseDown, this,
                         [this](std::int16_t button, std::int16_t shift, double x, double y) { events->surfaceDown(button, shift, x, y); });
-                connect(box, &SurfaceWidget::keyboardMenu, this, [this, id] { events->keyDown(id, {Key::Menu}, false); });
                 break;
             case ControlKind::Button: {
                 auto* button = new QPushButton(QString::fromUtf8(c.text), form);
@@ -206,7 +207,23 @@ bool QtRuntime::eventFilter(QObject* watched, QEvent* event) {
         const int row = rowOf(watched);
         const auto* text = row >= 0 ? qobject_cast<QComboBox*>(controls[static_cast<std::size_t>(row)]) : nullptr;
         const bool selected = text && text->lineEdit() && text->lineEdit()->hasSelectedText();
-        return events->keyDown(row, keyOf(*static_cast<QKeyEvent*>(event)), selected);
+        const KeyPress key = keyOf(*static_cast<QKeyEvent*>(event));
+        if (key.key == Key::Menu && menu == Menu::FromRequest)
+            return true;  // the same press, told as a context-menu request first
+        const bool taken = events->keyDown(row, key, selected);
+        menu = taken && key.key == Key::Menu ? Menu::FromKey : Menu::None;
+        return taken;
+    } else if (event->type() == QEvent::KeyRelease && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Menu) {
+        menu = Menu::None;
+    } else if (event->type() == QEvent::ContextMenu &&
+               static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        // The usual keyboard right-click. The X server sends the Menu key as
+        // a context-menu request and as the key, in either order: one press.
+        if (menu == Menu::FromKey)
+            return true;
+        const bool taken = events->keyDown(rowOf(watched), {Key::Menu}, false);
+        menu = taken ? Menu::FromRequest : Menu::None;
+        return taken;
     }
     return false;
 }

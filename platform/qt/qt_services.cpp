@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileIconProvider>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QImageWriter>
 #include <QLabel>
@@ -89,6 +90,11 @@ public:
                 dialog->setIconProvider(&icons);
         return false;
     }
+    // The models that complete a typed file name (the print dialog's output file).
+    void nameOnly(QObject* dialog) {
+        for (auto* model : dialog->findChildren<QFileSystemModel*>())
+            model->setIconProvider(&icons);
+    }
 
 private:
     NameOnlyIcons icons;
@@ -168,8 +174,9 @@ QString QtPictureDialogs::saveFileName(QWidget* parent, const QString& suggested
 }
 
 bool QtPictureDialogs::setUpPrinter(QWidget* parent, QPrinter& printer) {
-    const NameOnlyIconsEverywhere icons;
+    NameOnlyIconsEverywhere icons;
     QPrintDialog dialog(&printer, parent);
+    icons.nameOnly(&dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 

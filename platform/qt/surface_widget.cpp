@@ -1,6 +1,5 @@
 #include "platform/qt/surface_widget.h"
 
-#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
@@ -49,12 +48,6 @@ void SurfaceWidget::mousePressEvent(QMouseEvent* event) {
                                                  (keys & Qt::AltModifier ? kAlt : 0));
     const QPointF at = event->position() - QPointF(border, border);
     emit mouseDown(button, shift, at.x(), at.y());
-}
-
-// A right press with the mouse was handled as a press.
-void SurfaceWidget::contextMenuEvent(QContextMenuEvent* event) {
-    if (event->reason() == QContextMenuEvent::Keyboard)
-        emit keyboardMenu();
 }
 
 } // namespace chaos

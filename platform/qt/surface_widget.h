@@ -32,13 +32,10 @@ signals:
     // 2 Ctrl, 4 Alt added together; x, y in pixels from the drawing area's
     // top-left (outside it: on the frame).
     void mouseDown(std::int16_t button, std::int16_t shift, double x, double y);
-    // The usual keyboard right-click, where the platform makes one.
-    void keyboardMenu();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     // The raster's pixels (red, green, blue, 255 in memory) as an image.

@@ -9,9 +9,11 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileIconProvider>
+#include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -527,6 +529,31 @@ private slots:
         QVERIFY2(!typeSeen.isEmpty() && typeSeen != "PNG image", qPrintable(typeSeen));
     }
 
+    // The print dialog's output file name is completed from the folder: the
+    // completion, too, tells types by names alone (a name under /proc/ typed
+    // there would otherwise block the window).
+    void printDialogsNameCompletionReadsNoFile() {
+        QTemporaryDir dir;
+        QFile unnamed(dir.filePath("unnamed"));
+        QVERIFY(unnamed.open(QIODevice::WriteOnly) && unnamed.write("\x89PNG\r\n\x1a\n") == 8);
+        unnamed.close();
+        QStringList types;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                poll.stop();
+                for (auto* model : modal->findChildren<QFileSystemModel*>())
+                    types << model->iconProvider()->type(QFileInfo(unnamed));
+                static_cast<QDialog*>(modal)->reject();
+            }
+        });
+        poll.start(10);
+        QPrinter printer;
+        QVERIFY(!QtPictureDialogs().setUpPrinter(nullptr, printer));
+        QVERIFY(!types.isEmpty());
+        QVERIFY2(!types.contains("PNG image"), qPrintable(types.join(", ")));
+    }
+
     void copyPutsThePictureOnTheClipboardButTheCountBoxCopiesItsText() {
         drawTriangle();
         key(box, Qt::Key_C, Qt::ControlModifier);
@@ -601,6 +628,32 @@ private slots:
         key(box, draw, drawKeys);
         QCOMPARE(form->anchors.count(), 0);
         QVERIFY(countPixels(surfaceImage(), qRgb(0, 0, 0)) > 100);
+    }
+
+    // The X server sends the Menu key as a key and as a context-menu request:
+    // one draw, not a second one towards the corner.
+    void theMenuKeyDrawsOnce() {
+        for (QPoint p : {QPoint(50, 400), QPoint(500, 400), QPoint(275, 30)})
+            press(Qt::LeftButton, p);
+        box->setFocus();
+        QTest::keyPress(box, Qt::Key_Menu);
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(10, 10), box->mapToGlobal(QPoint(10, 10)));
+        QApplication::sendEvent(box, &request);
+        QTest::keyRelease(box, Qt::Key_Menu);
+        QCOMPARE(form->anchors.count(), 0);
+        QVERIFY(countPixels(surfaceImage(), qRgb(0, 0, 0)) > 3000);
+        QCOMPARE(surfaceImage().pixel(0, 0), kWhite);
+        QCOMPARE(surfaceImage().pixel(0, 0), kWhite);
+        for (QPoint p : {QPoint(50, 400), QPoint(500, 400), QPoint(275, 30)})  // the request first, then the key
+            press(Qt::LeftButton, p);
+        box->setFocus();
+        QApplication::sendEvent(box, &request);
+        QTest::keyPress(box, Qt::Key_Menu);
+        QTest::keyRelease(box, Qt::Key_Menu);
+        QCOMPARE(form->anchors.count(), 0);
+        QCOMPARE(surfaceImage().pixel(0, 0), kWhite);
+        QApplication::sendEvent(box, &request);  // a request of its own (a platform's keyboard menu) draws
+        QCOMPARE(surfaceImage().pixel(0, 0), qRgb(0, 0, 0));
     }
 
     void returnPressesTheFocusedButton() {
