@@ -79,7 +79,6 @@ void Form2::run(Command command) {
     if (busy() || !offers(command))
         return;
     const int id = static_cast<int>(command);
-    box.settle();  // the picture commands read the pixels as they are
     switch (command) {
     case Command::Save: return host.pictures.save(id, kSaveName);
     case Command::Copy: return host.pictures.copy(id);

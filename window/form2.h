@@ -55,6 +55,7 @@ public:
     // the surface and the commands do nothing.
     bool busy() const { return drawing || messagesOpen > 0 || ended; }
     bool drawRunning() const { return cloud.drawing(); }
+    std::uint64_t dotsDone() const { return cloud.done(); }  // of the running or last draw
     // The drawing-area pixel the keyboard acts on, and whether it shows.
     struct Point {
         int x, y;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <string>
 #include <vector>
 
@@ -81,6 +83,21 @@ TEST_F(Form2Test, TheChosenRowColoursTheNextDots) {
         EXPECT_GT(dots, 3000) << row.rows.size();
         EXPECT_EQ(fresh.surface().pixel(55, 400), 0xFF0000FFu) << "the circles stay red";
     }
+}
+
+// A draw starts from a point the random source gives, within the surface's
+// place in the window: with one anchor and one dot, that dot is halfway.
+TEST_F(Form2Test, ADrawStartsFromARandomPointOfTheSurfacesPlace) {
+    FastRandom values;
+    values.seed(7);
+    const double startX = std::floor(values.next() * 8295) + 120, startY = std::floor(values.next() * 7215) + 240;
+    press(kLeftButton, 300, 200);
+    host.count = "1";
+    press(kRightButton, 0, 0);
+    const int x = static_cast<int>(startX + std::trunc((4500 - startX) / 2)) / 15;
+    const int y = static_cast<int>(startY + std::trunc((3000 - startY) / 2)) / 15;
+    EXPECT_EQ(form.surface().pixel(x, y), 0xFF000000u) << x << ", " << y;
+    EXPECT_EQ(count(0xFF000000), 1);
 }
 
 TEST_F(Form2Test, ClearScreenWipesTheSurfaceAndKeepsTheAnchorsCountAndColour) {
@@ -201,6 +218,12 @@ TEST_F(Form2Test, KeysActAtTheKeyboardPoint) {
     }
     EXPECT_EQ(form.keyboardPoint().x, 0);
     EXPECT_EQ(form.keyboardPoint().y, 478);
+    for (int i = 0; i < 60; ++i) {
+        key(Key::Right, kShift);
+        key(Key::Up, kShift);
+    }
+    EXPECT_EQ(form.keyboardPoint().x, 550);
+    EXPECT_EQ(form.keyboardPoint().y, 0);
     EXPECT_FALSE(key(Key::Space, 0, kCommand1)) << "the surface's keys act on the surface only";
 }
 
@@ -250,6 +273,9 @@ TEST_F(Form2Test, TheKeyboardPointShowsOnlyForTheKeyboard) {
     EXPECT_EQ(host.marks[5].x, 274 - 5);
     EXPECT_EQ(host.marks[5].height, 1);
     EXPECT_EQ(host.marks[5].color, 0u);
+    EXPECT_EQ(host.marks[3].x, 274 - 1);  // the light arm upwards, three wide around the point
+    EXPECT_EQ(host.marks[3].y, 239 - 5);
+    EXPECT_EQ(host.marks[3].height, 4);
     EXPECT_EQ(form.surface().pixel(277, 239), kWhitePixel) << "never part of the picture";
 }
 
@@ -373,6 +399,12 @@ TEST_F(Form2Test, ALongDrawShowsItsProgressAndEscStopsIt) {
     }
     EXPECT_EQ(host.logged("update").size(), 4u);
     EXPECT_EQ(host.logged("picture").size(), 4u);
+    host.msPerReading = 1;  // runs of 2 ms: a slice takes runs until its 8 ms are up
+    const std::uint64_t before = form.dotsDone();
+    const double began = host.now;
+    form.tick();
+    EXPECT_GE(host.now - began, DrawDriver::kSliceMs + 1);
+    EXPECT_GT(form.dotsDone(), before);
     const int dots = count(0xFF000000);
     EXPECT_GT(dots, 0);
     host.log.clear();
