@@ -1,4 +1,4 @@
-#include "platform/qt/qt_services.h"
+#include "platform/qt/qt_runtime.h"
 #include "window/form2.h"
 
 #include <QApplication>
@@ -134,15 +134,14 @@ int main(int argc, char* argv[]) {
     for (const auto& [type, message] : heldBack)
         qt_message_output(type, QMessageLogContext(), message);
 
-    QApplication::setApplicationName(chaos::kProgramName);
+    QApplication::setApplicationName(chaos::kTitle);
     QGuiApplication::setDesktopFileName(kCommand);
     QApplication::setWindowIcon(programIcon());
 
-    chaos::QtMessageBox messages;
-    chaos::QtProgramEnd programEnd;
     chaos::QtPictureDialogs dialogs;
-    chaos::Form2 form({messages, programEnd, dialogs});
-    messages.setParent(&form);
-    form.show();
+    chaos::QtRuntime runtime(dialogs);
+    chaos::Form2 form(chaos::kDesktop, runtime.host());
+    runtime.build(chaos::Form2::spec(), form.surface(), form);
+    runtime.window()->show();
     return QApplication::exec();
 }

@@ -10,6 +10,7 @@
 #include "core/point_cloud.h"
 #include "platform/fast_random.h"
 #include "platform/raster_surface.h"
+#include "window/layout.h"
 
 #include <emscripten.h>
 
@@ -36,7 +37,8 @@ private:
 
 // Seconds for one draw of n dots around a triangle, the window's area.
 double drawSeconds(long long n, Simd simd) {
-    RasterSurface surface({120, 240, 8295, 7215}, 551, 479);
+    RasterSurface surface(surfacePlacement(), drawingAreaPixels(kForm2Layout[kBox].width),
+                          drawingAreaPixels(kForm2Layout[kBox].height));
     surface.useSimd(simd);
     FastRandom random;
     random.useSimd(simd);

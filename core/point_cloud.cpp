@@ -11,7 +11,7 @@ namespace chaos {
 
 namespace {
 
-// Random values are drawn, and progress is reported, this many dots at a time.
+// Random values are drawn this many dots at a time.
 constexpr std::size_t kChunk = 8192;
 
 // Start points within this distance of the origin move in 32-bit integers;
@@ -55,32 +55,14 @@ void requireFinite(float value) {
                            "point can be chosen.");
 }
 
-class ProgressScope {
-public:
-    ProgressScope(DrawProgress* progress, std::uint64_t total) : progress(progress) {
-        if (progress)
-            progress->started(total);
-    }
-    ~ProgressScope() {
-        if (progress)
-            progress->finished();
-    }
-    ProgressScope(const ProgressScope&) = delete;
-    ProgressScope& operator=(const ProgressScope&) = delete;
-
-private:
-    DrawProgress* progress;
-};
-
 } // namespace
 
 void PointCloud::box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) {
-    // Only a draw this press starts is run here: one running already (a
-    // press reaching the surface from inside a progress report) goes on.
-    const bool running = drawing();
+    if (drawing())
+        return;  // inert while a draw runs, as press is
     press(Button, Shift, X, Y);
-    if (!running && drawing())
-        finishDraw();
+    while (advance(kChunk)) {
+    }
 }
 
 void PointCloud::press(std::int16_t Button, std::int16_t Shift, float X, float Y) {
@@ -126,21 +108,6 @@ void PointCloud::startDraw() {
     run.emplace(Run{whole, {static_cast<std::int32_t>(startX), static_cast<std::int32_t>(startY)}, startX, startY, nullptr});
     if (whole)
         run->fast = box.startWalk(AnchorView{anchors.xs(), anchors.ys(), anchors.stored(), anchors.count()});
-}
-
-// The rest of the draw in blocks, telling the progress watcher after each.
-void PointCloud::finishDraw() {
-    {
-        ProgressScope scope(progress, passesTotal);
-        while (passesDone < passesTotal) {
-            runPasses(kChunk);
-            if (progress && !progress->keepGoing(passesDone)) {
-                cancel();  // the dots stay, and so do the anchors
-                return;
-            }
-        }
-    }
-    advance(0);  // every pass is done: forget the anchors
 }
 
 bool PointCloud::advance(std::uint64_t passes) {

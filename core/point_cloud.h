@@ -4,6 +4,7 @@
 // includes a toolkit.
 
 #include "core/anchor_store.h"
+#include "platform/input.h"
 #include "platform/interfaces.h"
 
 #include <cstdint>
@@ -12,17 +13,13 @@
 
 namespace chaos {
 
-// Mouse buttons and modifier keys as a press delivers them.
-enum MouseButton : std::int16_t { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
-enum ShiftMask : std::int16_t { kShift = 1, kCtrl = 2, kAlt = 4 };
-
 // The drawing surface's mouse handling: a left press places an anchor and
 // marks it with a red circle; a right press draws the point cloud of the
 // chaos game around the anchors and then forgets them.
 //
-// A caller that cannot take events in the middle of a call (a web page)
-// uses press() instead of box_MouseDown: a right press then only starts the
-// draw, and the caller runs it a few passes at a time with advance().
+// A right press only starts the draw: the caller runs it a few passes at a
+// time with advance(), from its event loop, so that the window answers while
+// a long draw runs.
 class PointCloud {
 public:
     static constexpr float kMarkerRadius = 75.0f;  // twips: 5 pixels
@@ -34,17 +31,14 @@ public:
                const Color& dotColor)
         : anchors(anchors), box(box), random(random), sel(sel), dotColor(dotColor) {}
 
-    // Reports long draws and lets the user cancel them; nullptr for none.
-    void setProgress(DrawProgress* watcher) { progress = watcher; }
-
     // One press over the surface: Button 1 left, 2 right, 4 middle; Shift
-    // the modifier mask; X, Y in twips from the drawing area's top-left.
-    // A right press draws to the end, reporting to the progress watcher.
-    void box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y);
-
-    // The same press, except that a right press only starts the draw. While
-    // a draw runs, a press does nothing (the surface is inert then).
+    // the modifier mask; X, Y in twips from the drawing area's top-left. A
+    // right press starts the draw. While a draw runs, a press does nothing
+    // (the surface is inert then).
     void press(std::int16_t Button, std::int16_t Shift, float X, float Y);
+    // The same press with its whole draw at once, for a caller that may hold
+    // the thread for it (tests, the fuzzer, the benchmark).
+    void box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y);
     // Whether a started draw has passes left and was not cancelled.
     bool drawing() const { return run.has_value(); }
     // Runs up to `passes` more passes of the running draw; after its last
@@ -69,14 +63,12 @@ private:
     void placeAnchor(float x, float y);
     void startDraw();
     void runPasses(std::uint64_t passes);
-    void finishDraw();
 
     AnchorStore& anchors;
     Surface& box;
     RandomSource& random;
     const ControlText& sel;
     const Color& dotColor;
-    DrawProgress* progress = nullptr;
     std::optional<Run> run;  // the running draw
     std::uint64_t passesDone = 0, passesTotal = 0;
 };

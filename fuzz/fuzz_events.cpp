@@ -10,6 +10,7 @@
 #include "platform/errors.h"
 #include "platform/fast_random.h"
 #include "platform/raster_surface.h"
+#include "window/layout.h"
 
 #include <cmath>
 #include <cstdint>
@@ -23,6 +24,10 @@
 namespace {
 
 using namespace chaos;
+
+// The window's drawing surface: its place in twips and its drawing area in pixels.
+constexpr RasterSurface::Placement kPlace = surfacePlacement();
+constexpr int kWidth = drawingAreaPixels(kForm2Layout[kBox].width), kHeight = drawingAreaPixels(kForm2Layout[kBox].height);
 
 [[noreturn]] void mismatch(const char* what) {
     std::fprintf(stderr, "model mismatch: %s\n", what);
@@ -49,10 +54,10 @@ public:
         ++dots;
     }
     void Cls() override {}
-    float Left() const override { return 120; }
-    float Top() const override { return 240; }
-    float Width() const override { return 8295; }
-    float Height() const override { return 7215; }
+    float Left() const override { return kPlace.left; }
+    float Top() const override { return kPlace.top; }
+    float Width() const override { return kPlace.width; }
+    float Height() const override { return kPlace.height; }
 };
 
 // Reseeds from a counter, so that a run can be replayed.
@@ -69,12 +74,6 @@ private:
 
 // Stops every draw after this many dots, so that any count runs quickly.
 constexpr std::uint64_t kDotsPerDraw = 65536;
-class StopEarly : public DrawProgress {
-public:
-    void started(std::uint64_t) override {}
-    bool keepGoing(std::uint64_t done) override { return done < kDotsPerDraw; }
-    void finished() override {}
-};
 
 class CountBox : public ControlText {
 public:
@@ -200,10 +199,16 @@ void press(PointCloud& handler, Model& model, AnchorStore& store, CountingSurfac
                 model.reset();  // a stopped draw keeps the anchors
         }
     }
+    // The press, and at most kDotsPerDraw dots of its draw.
+    auto run = [&] {
+        handler.press(button, shift, x, y);
+        handler.advance(kDotsPerDraw);
+        handler.cancel();
+    };
     if (expected)
-        expect(runExpectingError([&] { handler.box_MouseDown(button, shift, x, y); }) == *expected, "error kind");
+        expect(runExpectingError(run) == *expected, "error kind");
     else
-        handler.box_MouseDown(button, shift, x, y);
+        run();
 
     expect(surface.circles - circlesBefore == (places && !refused ? 1u : 0u), "circles drawn");
     expect(surface.dots - dotsBefore == expectedDots, "dots drawn");
@@ -226,13 +231,13 @@ void drawBothWays(const AnchorStore& anchors, Reader& in) {
     CountBox count;
     count.text = std::to_string(in.byte() * 4 + in.byte() % 4);
     std::vector<std::unique_ptr<RasterSurface>> surfaces;
-    surfaces.push_back(std::make_unique<PSetOnly>(RasterSurface::Placement{left, top, 1, 1}, 551, 479));
+    surfaces.push_back(std::make_unique<PSetOnly>(RasterSurface::Placement{left, top, 1, 1}, kWidth, kHeight));
     for (Simd simd : simdHere()) {
-        surfaces.push_back(std::make_unique<RasterSurface>(RasterSurface::Placement{left, top, 1, 1}, 551, 479));
+        surfaces.push_back(std::make_unique<RasterSurface>(RasterSurface::Placement{left, top, 1, 1}, kWidth, kHeight));
         surfaces.back()->useSimd(simd);
     }
     // The fastest way once more, its draw run in slices of this many passes.
-    surfaces.push_back(std::make_unique<RasterSurface>(RasterSurface::Placement{left, top, 1, 1}, 551, 479));
+    surfaces.push_back(std::make_unique<RasterSurface>(RasterSurface::Placement{left, top, 1, 1}, kWidth, kHeight));
     const std::uint64_t slice = 1 + in.byte() * 37u;
     for (auto& surface : surfaces) {
         AnchorStore copy;
@@ -253,7 +258,7 @@ void drawBothWays(const AnchorStore& anchors, Reader& in) {
         }
     }
     for (std::size_t i = 1; i < surfaces.size(); ++i)
-        expect(std::memcmp(surfaces[0]->bits(), surfaces[i]->bits(), 551 * 479 * 4) == 0, "fast, sliced and plain pixels");
+        expect(std::memcmp(surfaces[0]->bits(), surfaces[i]->bits(), std::size_t{kWidth} * kHeight * 4) == 0, "fast, sliced and plain pixels");
 }
 
 } // namespace
@@ -265,9 +270,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CountBox sel;
     Color dotColor = 0;
     surface.dotColor = &dotColor;
-    StopEarly stopEarly;
     PointCloud handler(store, surface, random, sel, dotColor);
-    handler.setProgress(&stopEarly);
     Model model;
 
     constexpr Color kColours[] = {0x0000FF, 0xFF0000, 0x000000, 0xFFFFFF, 0xFFFF00, 0x00FFFF};

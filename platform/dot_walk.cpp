@@ -184,8 +184,8 @@ CHAOS_AVX2 void walkAvx2(std::uint64_t& chainX, std::uint64_t& chainY, const flo
     walkPortable(chainX, chainY, r + blocks * kBlock, n - blocks * kBlock, run);
 }
 
-CHAOS_AVX2 std::size_t paintAvx2(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t argb) {
-    const __m256i colour = _mm256_set1_epi32(static_cast<int>(argb));
+CHAOS_AVX2 std::size_t paintAvx2(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t pixel) {
+    const __m256i colour = _mm256_set1_epi32(static_cast<int>(pixel));
     const __m256i zero = _mm256_setzero_si256();
     std::size_t i = 0;
     for (; i + 32 <= pixels; i += 32) {
@@ -374,8 +374,8 @@ void walkSimd128(std::uint64_t& chainX, std::uint64_t& chainY, const float* r, s
     walkPortable(chainX, chainY, r + blocks * kSimd128Block, n - blocks * kSimd128Block, run);
 }
 
-std::size_t paintSimd128(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t argb) {
-    const v128_t colour = wasm_u32x4_splat(argb);
+std::size_t paintSimd128(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t pixel) {
+    const v128_t colour = wasm_u32x4_splat(pixel);
     std::size_t i = 0;
     for (; i + 16 <= pixels; i += 16) {
         const v128_t marks = wasm_v128_load(mask + i);
@@ -442,19 +442,19 @@ void DotKernel::walk(WholePoint& at, const float* r, std::size_t n) const {
     at = {pointOf(sx), pointOf(sy)};
 }
 
-void paintMarkedDots(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t argb, Simd simd) {
+void paintMarkedDots(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t pixel, Simd simd) {
     std::size_t i = 0;
 #if CHAOS_AVX2_CODE
     if (simd == Simd::Avx2)
-        i = paintAvx2(mask, image, pixels, argb);
+        i = paintAvx2(mask, image, pixels, pixel);
 #endif
 #if CHAOS_SIMD128_CODE
     if (simd == Simd::Simd128)
-        i = paintSimd128(mask, image, pixels, argb);
+        i = paintSimd128(mask, image, pixels, pixel);
 #endif
     for (; i < pixels; ++i)
         if (mask[i]) {
-            image[i] = argb;
+            image[i] = pixel;
             mask[i] = 0;
         }
 }

@@ -40,8 +40,8 @@ private:
     Simd simd;
 };
 
-// Paints `argb` into image[i] for every marked byte mask[i], i < pixels, and
+// Paints `pixel` into image[i] for every marked byte mask[i], i < pixels, and
 // clears those marks.
-void paintMarkedDots(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t argb, Simd simd);
+void paintMarkedDots(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t pixel, Simd simd);
 
 } // namespace chaos

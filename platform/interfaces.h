@@ -1,7 +1,7 @@
 #pragma once
 
 // The services the program's logic calls. The core includes only these
-// headers and never a toolkit; the window puts real implementations behind
+// headers and never a toolkit; the runtimes put real implementations behind
 // them, and the tests put recording fakes.
 
 #include <cstddef>
@@ -86,7 +86,9 @@ public:
 
 enum class MessageKind { Information, Error };
 
-// A modal message with an OK button; returns once the user dismissed it.
+// A modal message with OK. A window's runtime then tells it when the user
+// dismissed it (WindowEvents::messageDismissed, in platform/host.h): on a
+// runtime whose message boxes block, before show returns.
 class MessageBox {
 public:
     virtual ~MessageBox() = default;
@@ -98,17 +100,6 @@ class ProgramEnd {
 public:
     virtual ~ProgramEnd() = default;
     virtual void end() = 0;
-};
-
-// Told how a draw advances, so that a long draw can show its progress and be
-// cancelled. keepGoing is called every few thousand dots and is cheap.
-class DrawProgress {
-public:
-    virtual ~DrawProgress() = default;
-    virtual void started(std::uint64_t total) = 0;
-    // False when the user asked to stop the draw where it is.
-    virtual bool keepGoing(std::uint64_t done) = 0;
-    virtual void finished() = 0;
 };
 
 } // namespace chaos

@@ -13,7 +13,7 @@ public:
         : surface(surface), kernel(anchors, {surface.walked.data(), surface.width, surface.height}, surface.simd) {}
 
     void walk(WholePoint& at, const float* r, std::size_t n, Color color) override {
-        surface.markingIn(toArgb(color));
+        surface.markingIn(toPixel(color));
         kernel.walk(at, r, n);
     }
 
@@ -28,9 +28,9 @@ RasterSurface::RasterSurface(Placement place, int pixelWidth, int pixelHeight)
       height(std::max(pixelHeight, 0)),
       image(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), kBackground) {}
 
-void RasterSurface::setPixel(int px, int py, std::uint32_t argb) {
+void RasterSurface::setPixel(int px, int py, std::uint32_t pixel) {
     if (static_cast<unsigned>(px) < static_cast<unsigned>(width) && static_cast<unsigned>(py) < static_cast<unsigned>(height))
-        image[static_cast<std::size_t>(py) * static_cast<std::size_t>(width) + static_cast<std::size_t>(px)] = argb;
+        image[static_cast<std::size_t>(py) * static_cast<std::size_t>(width) + static_cast<std::size_t>(px)] = pixel;
 }
 
 // Midpoint circle: the pixels nearest to the true circle, each once, in the
@@ -42,7 +42,7 @@ void RasterSurface::Circle(float x, float y, float radius, Color color) {
     const float pixelRadius = radius / kTwipsPerPixel;
     if (cx == kNowhere || cy == kNowhere || !(pixelRadius >= 0.0f) || pixelRadius > 1e5f)
         return;  // not on any surface, or not a radius
-    const std::uint32_t argb = toArgb(color);
+    const std::uint32_t pixel = toPixel(color);
     const int r = static_cast<int>(std::lround(pixelRadius));
     int dx = r;
     int dy = 0;
@@ -51,7 +51,7 @@ void RasterSurface::Circle(float x, float y, float radius, Color color) {
         const int xs[] = {dx, dy, -dy, -dx, -dx, -dy, dy, dx};
         const int ys[] = {dy, dx, dx, dy, -dy, -dx, -dx, -dy};
         for (int i = 0; i < 8; ++i)
-            setPixel(cx + xs[i], cy + ys[i], argb);
+            setPixel(cx + xs[i], cy + ys[i], pixel);
         ++dy;
         if (err < 0) {
             err += 2 * dy + 1;
@@ -64,7 +64,7 @@ void RasterSurface::Circle(float x, float y, float radius, Color color) {
 
 void RasterSurface::PSet(float x, float y, Color color) {
     settle();
-    setPixel(twipsToPixel(x), twipsToPixel(y), toArgb(color));
+    setPixel(twipsToPixel(x), twipsToPixel(y), toPixel(color));
 }
 
 void RasterSurface::Cls() {
@@ -80,17 +80,17 @@ std::unique_ptr<DotWalk> RasterSurface::startWalk(const AnchorView& anchors) {
     return std::make_unique<Walk>(*this, anchors);
 }
 
-void RasterSurface::markingIn(std::uint32_t argb) {
-    if (marked && argb != walkedArgb)
+void RasterSurface::markingIn(std::uint32_t pixel) {
+    if (marked && pixel != walkedPixel)
         settle();
-    walkedArgb = argb;
+    walkedPixel = pixel;
     marked = true;
 }
 
 void RasterSurface::settle() {
     if (!marked)
         return;
-    paintMarkedDots(walked.data(), image.data(), image.size(), walkedArgb, simd);
+    paintMarkedDots(walked.data(), image.data(), image.size(), walkedPixel, simd);
     marked = false;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/interfaces.h"
 #include "platform/simd.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -27,9 +28,12 @@ inline constexpr int twipsToPixel(int twips) {
     return twips >= 0 ? twips / kTwipsPerPixel : -((kTwipsPerPixel - 1 - twips) / kTwipsPerPixel);
 }
 
-// An opaque pixel 0xFFRRGGBB from a colour 0x00BBGGRR.
-inline constexpr std::uint32_t toArgb(Color color) {
-    return 0xFF000000u | ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
+// An opaque pixel from a colour 0x00BBGGRR. A pixel's four bytes in memory
+// are red, green, blue and 255, as a canvas and Qt's RGBX8888 images keep
+// them: on a little-endian machine, the colour with the top byte set.
+static_assert(std::endian::native == std::endian::little, "pixels are kept as little-endian words");
+inline constexpr std::uint32_t toPixel(Color color) {
+    return 0xFF000000u | (color & 0xFFFFFFu);
 }
 
 // A surface that draws into its own image in memory, usable with or without
@@ -74,15 +78,15 @@ public:
 private:
     class Walk;
 
-    void setPixel(int px, int py, std::uint32_t argb);
-    // Makes way for walked dots in `argb`: paints those of another colour.
-    void markingIn(std::uint32_t argb);
+    void setPixel(int px, int py, std::uint32_t pixel);
+    // Makes way for walked dots in `pixel`: paints those of another colour.
+    void markingIn(std::uint32_t pixel);
 
     Placement placement;
     int width, height;  // pixels
     std::vector<std::uint32_t> image;
     std::vector<std::uint8_t> walked;  // a walk's marks, made when the first walk starts
-    std::uint32_t walkedArgb = 0;
+    std::uint32_t walkedPixel = 0;
     bool marked = false;  // whether `walked` may hold marks
     Simd simd = bestSimd();
 };

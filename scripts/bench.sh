@@ -2,7 +2,7 @@
 # Measures the draw's speed and memory (bench/draw_bench), the time from
 # starting the program to its window on screen, the CPU time of long draws in
 # the real window (under Xvfb) against the floor kernel, and the browser
-# edition's draw in headless Chromium against the native draw.
+# edition's draw in Chromium, Firefox and WebKit against the native draw.
 # `bench.sh web` measures the browser edition alone; any other arguments go to
 # draw_bench.
 set -euo pipefail
@@ -16,33 +16,37 @@ fi
 cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$root/build/release" --target draw_bench chaosgame -j"$(nproc)"
 
-# The browser edition: the page's draw in headless Chromium, against the
+# The browser edition: the page's draw in each engine (headless Chromium,
+# Firefox and WebKit in windows on an Xvfb display of their own), against the
 # native program's draw on this machine in the same run. Neither is pinned to
-# a core: Chromium compiles the module's optimised code on other threads.
+# a core: the engines compile the module's optimised code on other threads.
 browser_edition() {
-    echo "== Browser edition: the page's draw in headless Chromium against the native draw"
+    echo "== Browser edition: the page's draw in Chromium, Firefox and WebKit against the native draw"
     "$root/scripts/web.sh" >/dev/null
-    local page=$root/build/web/draw_bench.html results
+    local page=$root/build/web/draw_bench.html results engine
     python3 "$root/scripts/assemble-page.py" "$root/bench/web/draw_bench.html" \
-        "$root/build/wasm/platform/web/chaosgame.js" "$page"
-    results=$(/usr/bin/python3 "$root/bench/web_draw_bench.py" "$page" "$root/build/release/bench/draw_bench" 5 11 \
-        "$root/build/web/chaosgame.html")
+        "$root/build/wasm/chaosgame.js" "$page"
+    results=$(env -u DISPLAY /usr/bin/python3 "$root/bench/web_draw_bench.py" "$page" \
+        "$root/build/release/bench/draw_bench" 5 11 "$root/build/web/chaosgame.html" chromium firefox webkit)
     echo "$results" | grep -v =
-    get() { echo "$results" | sed -n "s/^$1=//p"; }
-    printf "%-28s %10s %10s\n" "1e8 dots" "M dots/s" "/ native"
-    for way in simd128_straight simd128_sliced portable_straight portable_sliced; do
-        awk -v w="$way" -v s="$(get $way)" -v r="$(get ${way}_ratio)" \
-            'BEGIN { printf "%-28s %10.1f %9.2fx\n", "page, " w, s / 1e6, r }'
+    for engine in chromium firefox webkit; do
+        get() { echo "$results" | sed -n "s/^$engine\.$1=//p"; }
+        echo "-- $engine (WebAssembly SIMD: $([ "$(get simd)" = 1 ] && echo yes || echo no))"
+        printf "%-28s %10s %10s\n" "1e8 dots" "M dots/s" "/ native"
+        for way in simd128_straight simd128_sliced portable_straight portable_sliced; do
+            awk -v w="$way" -v s="$(get $way)" -v r="$(get ${way}_ratio)" \
+                'BEGIN { printf "%-28s %10.1f %9.2fx\n", "page, " w, s / 1e6, r }'
+        done
+        awk -v s="$(get real_page)" -v r="$(get real_page_ratio)" \
+            'BEGIN { printf "%-28s %10.1f %9.2fx\n", "the program'"'"'s page", s / 1e6, r }'
+        awk -v n="$(get native)" 'BEGIN { printf "%-28s %10.1f %9.2fx\n", "native draw", n / 1e6, 1 }'
+        echo "right press to 10000 dots on the canvas: $(get press_ms) ms on the benchmark page" \
+            "(next animation frame $(get press_frame_ms) ms), $(get real_page_press_ms) ms on the program's page"
+        awk -v r="$(get real_page_ratio)" -v p="$(get real_page_press_ms)" 'BEGIN {
+            printf "targets on the program'"'"'s page: at least half the native speed (%.2fx): %s; " \
+                   "10000 dots within 16 ms of the press (%.1f ms): %s\n", r, (r >= 0.5 ? "met" : "NOT met"),
+                   p, (p <= 16 ? "met" : "NOT met") }'
     done
-    awk -v s="$(get real_page)" -v r="$(get real_page_ratio)" \
-        'BEGIN { printf "%-28s %10.1f %9.2fx\n", "the program'"'"'s page", s / 1e6, r }'
-    awk -v n="$(get native)" 'BEGIN { printf "%-28s %10.1f %9.2fx\n", "native draw", n / 1e6, 1 }'
-    echo "right press to 10000 dots on the canvas: $(get press_ms) ms on the benchmark page" \
-        "(next animation frame $(get press_frame_ms) ms), $(get real_page_press_ms) ms on the program's page"
-    awk -v r="$(get real_page_ratio)" -v p="$(get real_page_press_ms)" 'BEGIN {
-        printf "targets on the program'"'"'s page: at least half the native speed (%.2fx): %s; " \
-               "10000 dots within 16 ms of the press (%.1f ms): %s\n", r, (r >= 0.5 ? "met" : "NOT met"),
-               p, (p <= 16 ? "met" : "NOT met") }'
 }
 if $web_only; then
     browser_edition

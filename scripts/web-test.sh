@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Tests the browser edition: builds the page (scripts/web.sh), then the
 # core's and the platform's GoogleTest suites with em++, and runs them under
-# node. Each part prints a line "... tests passed, 0 tests failed out of N",
-# which scripts/test.sh adds to its count.
+# node; then the page itself in Chromium, Firefox and WebKit. Each part prints
+# a line "... tests passed, 0 tests failed out of N", which scripts/test.sh
+# adds to its count. Fails if any part fails; every engine runs all the same.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/web.sh"
@@ -12,6 +13,17 @@ echo "== WebAssembly suites under node"
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 
-echo "== The page in headless Chromium"
-# Debian's python3, which has Debian's selenium.
-/usr/bin/python3 "$root/tests/web/page_test.py" "$root/build/web/chaosgame.html"
+echo "== The page in Chromium, Firefox and WebKit"
+# Firefox and WebKit run in real windows, on an X server of our own.
+. "$root/tests/e2e/xsession.sh"
+start_x
+trap stop_x EXIT
+failed=()
+for engine in chromium firefox webkit; do
+    # Debian's python3, which has Debian's selenium.
+    /usr/bin/python3 "$root/tests/web/page_test.py" "$root/build/web/chaosgame.html" "$engine" || failed+=("$engine")
+done
+if [ ${#failed[@]} -ne 0 ]; then
+    echo "the page failed in: ${failed[*]}" >&2
+    exit 1
+fi

@@ -11,7 +11,7 @@ emcmake cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCHAOS_WEB=ON -
 cmake --build "$build" --target chaosgame_module -j"$(nproc)"
 
 page=$root/build/web/chaosgame.html
-python3 "$root/scripts/assemble-page.py" "$root/web/chaosgame.html" "$build/platform/web/chaosgame.js" "$page"
+python3 "$root/scripts/assemble-page.py" "$root/web/chaosgame.html" "$build/chaosgame.js" "$page"
 size=$(stat -c %s "$page")
 limit=$((1024 * 1024))
 if [ "$size" -ge "$limit" ]; then

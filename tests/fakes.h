@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/errors.h"
+#include "platform/host.h"
 #include "platform/interfaces.h"
 
 #include <cstddef>
@@ -84,10 +85,60 @@ public:
     void show(const std::string& text, MessageKind kind) override { shown.push_back({text, kind}); }
 };
 
-class FakeEnd : public ProgramEnd {
+// A runtime that records what the window asks of it, in order, and answers
+// as the test says. Its clock moves on by `msPerReading` at every reading.
+class FakeHost : public Screen, public Controls, public FakeMessages, public ProgressView, public Scheduler,
+                 public Clock, public Pictures, public ProgramEnd {
 public:
-    int ends = 0;
-    void end() override { ++ends; }
+    std::vector<std::string> log;
+    std::string count = "10000";  // the count box's text
+    int row = -1;                 // the colour list's chosen row
+    mutable double now = 1000, msPerReading = 0;
+    bool soon = false;            // a tick was asked for
+    std::vector<Mark> marks;
+    std::vector<std::string> keyNames;  // what keyName answers, in turn; empty: ""
+
+    Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
+    void showPicture() override { log.push_back("picture"); }
+    void showMarks(const Mark* m, std::size_t n) override {
+        marks.assign(m, m + n);
+        log.push_back("marks " + std::to_string(n));
+    }
+    std::string text(int) const override { return count; }
+    int chosenRow(int) const override { return row; }
+    void focus(int control) override { log.push_back("focus " + std::to_string(control)); }
+    void setBusy(bool busy) override { log.push_back(busy ? "busy" : "not busy"); }
+    std::string keyName(Key, std::int16_t) const override {
+        return keyNames.empty() ? "" : keyNames[names++ % keyNames.size()];
+    }
+    void show(const std::string& text, MessageKind kind) override {
+        FakeMessages::show(text, kind);
+        log.push_back("message");
+    }
+    void show(const std::string& title, const std::string& text, const std::string& cancel) override {
+        log.push_back("progress " + title + ": " + text + " [" + cancel + "]");
+    }
+    void update(std::uint64_t done, std::uint64_t total) override {
+        log.push_back("update " + std::to_string(done) + "/" + std::to_string(total));
+    }
+    void hide() override { log.push_back("hide"); }
+    void callSoon() override { soon = true; }
+    double nowMs() const override { return now += msPerReading; }
+    void save(int, const std::string& name) override { log.push_back("save " + name); }
+    void copy(int) override { log.push_back("copy"); }
+    void print(int) override { log.push_back("print"); }
+    void end() override { log.push_back("end"); }
+    // The entries of `log` that start with `prefix`.
+    std::vector<std::string> logged(const std::string& prefix) const {
+        std::vector<std::string> found;
+        for (const auto& entry : log)
+            if (entry.rfind(prefix, 0) == 0)
+                found.push_back(entry);
+        return found;
+    }
+
+private:
+    mutable std::size_t names = 0;
 };
 
 } // namespace chaos::testing

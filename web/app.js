@@ -1,36 +1,23 @@
 "use strict";
-// The page's side of Chaos Game. The module holds every rule, text and place;
-// this lays Form2 out from its layout table, turns mouse, touch and keys into
-// the session's presses, runs long draws in slices so that the page keeps
-// answering, and shows the session's messages in modal dialogs.
+// The page's side of Chaos Game. The module's Program holds every rule, text
+// and place; this builds Form2 from its layout table, tells the Program what
+// the user does (mouse, touch, keys, clicks, focus), and does what it asks
+// through `page`: the canvas, the dialogs, downloads, the clipboard, printing
+// and the event loop's calls.
 (function () {
-    const SLICE_MS = 8;                 // work between two looks at the input
-    const FIRST_SLICE_DOTS = 200000;    // a 10000-dot draw ends in the first slice
-    const MAX_SLICE_DOTS = 1e8;
-    const PROGRESS_DELAY_MS = 500;      // a draw shows its progress once it has run this long...
-    const PROGRESS_INTERVAL_MS = 40;    // ...and then refreshes it this often
-    const KEY_STEP = 1;                 // pixels an arrow key moves the keyboard point
-    const SHIFT_KEY_STEP = 10;          // with Shift held
-    const CROSS_GAP = 2;                // the crosshair's arms run from this distance of the point...
-    const CROSS_ARM = 6;                // ...to this one, leaving the point's own pixel in view
-    const PRINT_BLOCK = 4;              // printed image pixels per picture pixel, each way
-    const TAP_SLOP = 10;                // CSS pixels a finger may move and still tap
-    const LONG_PRESS_MS = 600;          // a finger held this long draws, where the browser does not say so first
-    const LEFT = 1, RIGHT = 2, MIDDLE = 4;              // the session's buttons
-    const SHIFT = 1, CTRL = 2, ALT = 4;                 // and its modifier bits
+    const TAP_SLOP = 10;         // CSS pixels a finger may move and still tap
+    const LONG_PRESS_MS = 600;   // a finger held this long draws, where the browser does not say so first
+    const PRINT_BLOCK = 4;       // printed image pixels per picture pixel, each way
+    const PRINT_DELAY_MS = 300;  // the print image follows the picture once it has not changed for this long
+    const LEFT = 1, RIGHT = 2, MIDDLE = 4;            // the Program's buttons
+    const SHIFT = 1, CTRL = 2, ALT = 4, META = 8;     // and its modifier bits
 
     const $ = (id) => document.getElementById(id);
     const form = $("form");
-    const box = $("box");
     const picture = $("picture");
     const keyLayer = $("keypoint");
-    const sel = $("sel");
-    const col = $("col");
     const messageDialog = $("message");
     const progressDialog = $("progress");
-
-    // An embind vector or a plain array, as an array.
-    const asArray = (v) => (Array.isArray(v) ? v : Array.from({ length: v.size() }, (_, i) => v.get(i)));
 
     // (The module's texts are not there when the module is not: this one line is the page's own.)
     new Promise((resolve) => resolve(createChaosGame())).then(start).catch((error) => {
@@ -38,236 +25,275 @@
     });
 
     function start(M) {
-        const session = new M.Session();
-        const twipsPerPixel = M.twipsPerPixel();
-        const px = (twips) => twips / twipsPerPixel + "px";  // one CSS pixel per pixel
-        const width = session.width();
-        const height = session.height();
+        const layout = M.Program.form();
+        const texts = M.Program.texts();
+        const px = (twips) => twips / layout.twipsPerPixel + "px";  // one CSS pixel per pixel
         const isMac = /Mac|iPhone|iPad/.test(navigator.platform);
 
-        let draw = null;        // the running draw
-        let ended = false;      // after Exit
-        let keyboardUser = false;
-        let keyPoint = { x: Math.floor(width / 2), y: Math.floor(height / 2) };
-        let touch = null;       // a finger on the surface: a tap or a long press to be
-        let menuFromSurface = false;  // the coming context menu is a right press's on the surface
-        let messages = Promise.resolve();
-
         // --- Form2 -----------------------------------------------------------
-        const client = M.clientSize();
-        form.style.width = px(client.width);
-        form.style.height = px(client.height);
-        for (const place of asArray(M.layout())) {
-            const control = $(place.name === "sel" ? "selFrame" : place.name);
-            Object.assign(control.style, {
-                left: px(place.left), top: px(place.top), width: px(place.width), height: px(place.height),
-            });
-            if (place.name === "sel")
-                sel.value = place.text;
-            else if (place.text)
-                control.textContent = place.text;
-        }
-        picture.width = keyLayer.width = width;
-        picture.height = keyLayer.height = height;
-        // The frame is what the surface's place leaves around the drawing area.
-        box.style.borderWidth = (box.offsetWidth - width) / 2 + "px";
+        // Each row's control is the element of its name; its place is the
+        // form's child that holds it. Labels come first, so that the controls
+        // they reach over cover them; the rest in tab order.
+        const controls = layout.controls.map((row) => $(row.name));
+        const placed = controls.map((control) => control.closest("#form > *"));
+        const order = layout.controls.map((row, r) => r).filter((r) => layout.controls[r].tabIndex < 0)
+            .concat(layout.controls.map((row, r) => r).filter((r) => layout.controls[r].tabIndex >= 0)
+                .sort((a, b) => layout.controls[a].tabIndex - layout.controls[b].tabIndex));
+        form.append(...order.map((r) => placed[r]));
+        form.style.width = px(layout.width);
+        form.style.height = px(layout.height);
+        let box = null, width = 0, height = 0;
+        layout.controls.forEach((row, r) => {
+            const control = controls[r];
+            Object.assign(placed[r].style, { left: px(row.left), top: px(row.top), width: px(row.width), height: px(row.height) });
+            if (row.accessibleName)
+                control.setAttribute("aria-label", row.accessibleName);
+            if (row.tabIndex >= 0)
+                control.tabIndex = 0;
+            if (row.names >= 0)
+                controls[row.names].setAttribute("aria-describedby", row.name);
+            if (row.kind === "surface") {
+                box = control;
+                box.style.borderWidth = layout.surfaceFrame + "px";
+                picture.width = keyLayer.width = width = layout.areaWidth;
+                picture.height = keyLayer.height = height = layout.areaHeight;
+                box.setAttribute("aria-describedby", layout.controls[layout.describedBy].name);
+            } else if (row.kind === "countBox")
+                control.value = row.text;
+            else if (row.kind === "list") {
+                for (const item of row.items)
+                    control.add(new Option(item, item));
+                control.selectedIndex = -1;
+            } else
+                control.textContent = row.text;
+        });
+        const rowOf = (element) => controls.indexOf(element);
         const context = picture.getContext("2d", { willReadFrequently: true });
         const keyContext = keyLayer.getContext("2d");
+        $("messageTitle").textContent = texts.title;
+        $("messageOk").textContent = texts.ok;
 
-        box.setAttribute("aria-label", M.text("surfaceName"));
-        box.setAttribute("aria-describedby", "Label3");
-        sel.setAttribute("aria-label", M.text("countName"));
-        col.setAttribute("aria-label", M.text("colourName"));
-        for (const item of asArray(M.colourItems()))
-            col.add(new Option(item, item));
-        col.selectedIndex = -1;
-        $("messageTitle").textContent = $("progressTitle").textContent = M.text("title");
-        $("messageOk").textContent = M.text("ok");
-        $("progressCancel").textContent = M.text("cancel");
-        session.setCountText(sel.value);
-        $("loading").remove();
-
-        // --- the picture -----------------------------------------------------
-        function blit() {
-            const bytes = session.pixels();
-            const rgba = bytes instanceof Uint8ClampedArray ? bytes
-                : new Uint8ClampedArray(bytes.buffer, bytes.byteOffset, bytes.length);
-            context.putImageData(new ImageData(rgba, width, height), 0, 0);
-        }
-
-        // Shows the message the last call into the session raised, if any.
-        function report() {
-            const message = session.takeMessage();
-            return message && message.text ? showMessage(message.text, message.kind) : Promise.resolve();
-        }
-
-        function act(call) {
-            call();
-            blit();
-            report();
-        }
-
-        function busy() {
-            return ended || draw !== null || messageDialog.open;
-        }
-
-        // A press on the drawing area at a position in pixels (fractions kept).
-        function pressAt(button, shift, x, y) {
-            if (busy())
-                return;
-            session.press(button, shift, x * twipsPerPixel, y * twipsPerPixel);
-            if (button === RIGHT && session.drawing())
-                startDraw();
-            else {
-                blit();
-                report();
-            }
-        }
-
-        // --- long draws ------------------------------------------------------
-        // The draw advances in slices of about SLICE_MS, the number of dots per
-        // slice following the measured speed; between slices the page takes
-        // input, so Cancel and Esc answer at once. The first slice runs here, in
-        // the event handler, so that a short draw is on the canvas at once.
+        let program = null;
+        let busy = false;             // a long draw holds the form
+        let touch = null;             // a finger on the surface: a tap or a long press to be
+        let menuFromSurface = false;  // the coming context menu is the surface's
+        let messages = Promise.resolve();
+        let progressText = "";
+        const printed = $("printPicture");
+        let printTimer = 0;           // the print image is to follow the picture
         const channel = new MessageChannel();
-        channel.port1.onmessage = slice;
+        channel.port1.onmessage = () => program.tick();
 
-        function startDraw() {
-            draw = { started: performance.now(), refreshed: 0, dots: FIRST_SLICE_DOTS, focus: document.activeElement };
-            slice();
-            if (draw)
-                form.inert = true;  // as the desktop disables its controls
-        }
-
-        function slice() {
-            if (!draw)
-                return;
-            const begin = performance.now();
-            let going;
-            try {
-                going = session.advance(draw.dots);
-            } catch (error) {  // the module failed: stop, and say so rather than stay busy
-                endDraw();
-                return showMessage(String(error), "error");
-            }
-            const now = performance.now();
-            const took = now - begin;
-            draw.dots = Math.max(1000, Math.min(MAX_SLICE_DOTS,
-                Math.round(took > 0.5 ? draw.dots * SLICE_MS / took : draw.dots * 2)));
-            if (!going)
-                return endDraw();
-            if (now - draw.started >= PROGRESS_DELAY_MS && now - draw.refreshed >= PROGRESS_INTERVAL_MS) {
-                draw.refreshed = now;
-                blit();
-                showProgress();
-            }
-            channel.port2.postMessage(null);
-        }
-
-        function showProgress() {
-            const format = (n) => n.toLocaleString();
-            const done = session.done(), total = session.total();
-            $("progressText").textContent = M.text("progress").replace("%1", format(done)).replace("%2", format(total));
-            const bar = $("progressBar");
-            bar.max = total;
-            bar.value = done;
-            if (!progressDialog.open) {
+        // --- what the Program asks of the page -------------------------------
+        const page = {
+            text: (row) => controls[row].value,
+            chosenRow: (row) => controls[row].selectedIndex,
+            focus: (row) => controls[row].focus({ preventScroll: true }),
+            setBusy(on) {
+                busy = on;
+                form.inert = on;  // as the desktop disables its controls
+            },
+            showPicture() {
+                context.putImageData(new ImageData(program.pixels(), width, height), 0, 0);
+                printStale();
+            },
+            showMarks(marks) {
+                keyContext.clearRect(0, 0, width, height);
+                for (const m of marks) {
+                    keyContext.fillStyle = `rgb(${m.red}, ${m.green}, ${m.blue})`;
+                    keyContext.fillRect(m.x, m.y, m.width, m.height);
+                }
+            },
+            // A modal dialog with OK, one after another.
+            showMessage(text, kind) {
+                messages = messages.then(() => new Promise((resolve) => {
+                    $("messageText").textContent = text;
+                    messageDialog.dataset.kind = kind;
+                    messageDialog.addEventListener("close", () => {
+                        resolve();
+                        program.messageDismissed();
+                    }, { once: true });
+                    messageDialog.showModal();
+                    $("messageOk").focus();
+                }));
+            },
+            showProgress(title, text, cancel) {
+                $("progressTitle").textContent = title;
+                $("progressCancel").textContent = cancel;
+                progressText = text;
                 progressDialog.showModal();
                 $("progressCancel").focus();
-            }
-        }
+            },
+            updateProgress(done, total) {
+                $("progressText").textContent = progressText.replace("%1", done.toLocaleString())
+                    .replace("%2", total.toLocaleString());
+                const bar = $("progressBar");
+                bar.max = total;
+                bar.value = done;
+            },
+            hideProgress: () => progressDialog.close(),
+            callSoon: () => channel.port2.postMessage(null),
+            savePicture(command, fileName) {
+                page.showPicture();
+                picture.toBlob((png) => {
+                    if (!png)
+                        return program.pictureFailed(command);
+                    const link = document.createElement("a");
+                    link.href = URL.createObjectURL(png);
+                    link.download = fileName;
+                    link.click();
+                    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+                }, "image/png");
+            },
+            // The PNG is made while the browser writes, within the key's user activation.
+            copyPicture(command) {
+                page.showPicture();
+                const png = new Promise((resolve, reject) =>
+                    picture.toBlob((blob) => (blob ? resolve(blob) : reject(new Error("no picture"))), "image/png"));
+                let writing;
+                try {
+                    writing = navigator.clipboard.write([new ClipboardItem({ "image/png": png })]);
+                } catch (error) {
+                    writing = Promise.reject(error);
+                }
+                writing.catch(() => program.pictureFailed(command));
+            },
+            // The engine lays the printed page out at once: the image is
+            // decoded and in a frame before the dialog opens.
+            printPicture() {
+                page.showPicture();
+                preparePrint();
+                const frame = () => new Promise((resolve) => requestAnimationFrame(resolve));
+                printed.decode().catch(() => {}).then(frame).then(frame).then(() => window.print());
+            },
+            // After Exit the picture stays, nothing answers any more, and one
+            // line says how to start again.
+            end() {
+                form.inert = true;
+                page.showMarks([]);
+                const line = $("ended");
+                line.textContent = texts.ended;
+                line.hidden = false;
+                line.scrollIntoView({ block: "nearest" });
+            },
+        };
+        program = new M.Program(page);
 
-        function cancelDraw() {
-            if (!draw)
-                return;
-            session.cancel();
-            endDraw();
+        // The print style shows this image alone (for the browser's own Print
+        // menu too), each pixel a block of PRINT_BLOCK x PRINT_BLOCK, so that
+        // the picture stays sharp however the printing path scales it.
+        // It follows the picture a moment after it last changed (a long
+        // draw's refreshes make no image each), so that it is ready, decoded,
+        // when the browser prints.
+        function printStale() {
+            clearTimeout(printTimer);
+            printTimer = setTimeout(preparePrint, PRINT_DELAY_MS);
         }
-
-        function endDraw() {
-            const focus = draw.focus;
-            draw = null;
-            if (progressDialog.open)
-                progressDialog.close();
-            form.inert = false;
-            if (focus && focus !== document.body && document.activeElement !== focus)
-                focus.focus({ preventScroll: true });
-            blit();
-            report();
+        function preparePrint() {
+            if (!printTimer && printed.src)
+                return;  // up to date
+            clearTimeout(printTimer);
+            printTimer = 0;
+            const blocks = document.createElement("canvas");
+            blocks.width = width * PRINT_BLOCK;
+            blocks.height = height * PRINT_BLOCK;
+            const scaled = blocks.getContext("2d");
+            scaled.imageSmoothingEnabled = false;
+            scaled.drawImage(picture, 0, 0, blocks.width, blocks.height);
+            printed.src = blocks.toDataURL("image/png");
         }
+        window.addEventListener("beforeprint", preparePrint);
 
-        $("progressCancel").addEventListener("click", cancelDraw);
+        // --- the controls and dialogs ----------------------------------------
+        layout.controls.forEach((row, r) => {
+            if (row.kind === "button")
+                controls[r].addEventListener("click", () => program.clicked(r));
+            else if (row.kind === "list")
+                controls[r].addEventListener("change", () => program.chosen(r));
+        });
+        // The list of the count box is empty: its arrow only takes the focus.
+        for (const arrow of form.querySelectorAll(".arrow"))
+            arrow.addEventListener("mousedown", (event) => {
+                event.preventDefault();
+                arrow.parentElement.querySelector("textarea").focus();
+            });
+        // The count box is a text area kept to one line, as an <input> is:
+        // no line break typed, a pasted one becomes a space, and the Tab key
+        // that brings the focus in selects the whole text.
+        let tabbing = false;
+        document.addEventListener("keydown", (event) => { tabbing = event.key === "Tab"; }, true);
+        document.addEventListener("pointerdown", () => { tabbing = false; }, true);
+        for (const field of form.querySelectorAll("textarea")) {
+            field.addEventListener("beforeinput", (event) => {
+                if (event.inputType === "insertLineBreak" || event.inputType === "insertParagraph")
+                    event.preventDefault();
+            });
+            field.addEventListener("input", () => {
+                const oneLine = (text) => text.replace(/\r\n|[\r\n]/g, " ");
+                if (/[\r\n]/.test(field.value)) {
+                    const caret = oneLine(field.value.slice(0, field.selectionEnd)).length;
+                    field.value = oneLine(field.value);
+                    field.setSelectionRange(caret, caret);
+                }
+            });
+            field.addEventListener("focus", () => {
+                if (tabbing) {
+                    field.select();
+                    setTimeout(() => field.select());  // (WebKit places the caret after the focus event)
+                }
+                tabbing = false;
+            });
+        }
+        const focusChanged = () => program.focusChanged(rowOf(document.activeElement));
+        document.addEventListener("focusin", focusChanged);
+        document.addEventListener("focusout", focusChanged);
+        $("messageOk").addEventListener("click", () => messageDialog.close());
+        $("progressCancel").addEventListener("click", () => program.progressCancelled());
         progressDialog.addEventListener("cancel", (event) => {
             event.preventDefault();
-            cancelDraw();
+            program.progressCancelled();
         });
 
-        // --- messages --------------------------------------------------------
-        // A modal dialog with OK; the promise settles once it is dismissed.
-        function showMessage(text, kind) {
-            messages = messages.then(() => new Promise((resolve) => {
-                $("messageText").textContent = text;
-                messageDialog.dataset.kind = kind === "error" ? "error" : "information";
-                messageDialog.addEventListener("close", () => resolve(), { once: true });
-                messageDialog.showModal();
-                $("messageOk").focus();
-            }));
-            return messages;
-        }
-        $("messageOk").addEventListener("click", () => messageDialog.close());
-
-        // --- the controls ----------------------------------------------------
-        sel.addEventListener("input", () => session.setCountText(sel.value));
-        // The list of the count box is empty: its arrow only takes the focus.
-        $("selFrame").querySelector(".arrow").addEventListener("mousedown", (event) => {
-            event.preventDefault();
-            sel.focus();
+        // --- keys --------------------------------------------------------------
+        // The Program takes the keys it acts on; the platform's command key is
+        // Ctrl, or Command on a Mac.
+        document.addEventListener("keydown", (event) => {
+            menuFromSurface = false;
+            const focused = document.activeElement;
+            const mods = (event.shiftKey ? SHIFT : 0) | (event.altKey ? ALT : 0) |
+                ((isMac ? event.metaKey : event.ctrlKey) ? CTRL : 0) | ((isMac ? event.ctrlKey : event.metaKey) ? META : 0);
+            const textSelected = focused instanceof HTMLTextAreaElement && focused.selectionStart !== focused.selectionEnd;
+            if (program.keyDown(rowOf(focused), event.key, event.code, mods, event.repeat, textSelected)) {
+                event.preventDefault();
+                menuFromSurface = true;  // nor does the menu that may follow a key the Program took open
+            }
         });
-        col.addEventListener("change", () => act(() => session.chooseColour(col.value)));
-        $("Command1").addEventListener("click", () => act(() => session.clear()));
-        $("Command2").addEventListener("click", () => {
-            if (!busy())
-                showMessage(M.text("goodbye"), "information").then(endProgram);
-        });
-
-        // After Exit the picture stays, nothing answers any more, and one line
-        // says how to start again.
-        function endProgram() {
-            ended = true;
-            form.inert = true;
-            const line = $("ended");
-            line.textContent = M.text("ended");
-            line.hidden = false;
-            line.scrollIntoView({ block: "nearest" });
-            paintKeyPoint();
-        }
 
         // --- mouse and touch on the surface ----------------------------------
+        document.addEventListener("pointerdown", () => {
+            menuFromSurface = false;
+            program.pointerDown();
+        }, true);
         const modifiers = (event) => (event.shiftKey ? SHIFT : 0) | (event.ctrlKey ? CTRL : 0) | (event.altKey ? ALT : 0);
 
         // Where an event lands in the drawing area, in its pixels: CSS pixels
         // from the canvas's corner, the scale of a narrow window undone.
         function pointOf(event) {
             const rect = picture.getBoundingClientRect();
-            return {
-                x: (event.clientX - rect.left) * width / rect.width,
-                y: (event.clientY - rect.top) * height / rect.height,
-            };
+            return { x: (event.clientX - rect.left) * width / rect.width, y: (event.clientY - rect.top) * height / rect.height };
         }
-        const inside = (p) => p.x >= 0 && p.x < width && p.y >= 0 && p.y < height;
+        const press = (button, shift, at) => program.surfaceDown(button, shift, at.x, at.y);
 
         // Presses come as pointer events, whose positions keep fractions of a
         // CSS pixel; a button pressed while another is held comes as a move.
-        const buttons = { 0: [LEFT, 1], 1: [MIDDLE, 4], 2: [RIGHT, 2] };  // the session's button, its bit in `buttons`
+        const buttons = { 0: [LEFT, 1], 1: [MIDDLE, 4], 2: [RIGHT, 2] };  // the Program's button, its bit in `buttons`
         function mousePress(event) {
             const [button] = buttons[event.button] || [];
-            if (!button || ended)
+            if (!button)
                 return;
             box.focus({ preventScroll: true });
             menuFromSurface ||= button === RIGHT;
-            const at = pointOf(event);
-            if (inside(at))  // the frame is not part of the drawing area
-                pressAt(button, modifiers(event), at.x, at.y);
+            press(button, modifiers(event), pointOf(event));
         }
         // No text selection, no autoscroll, no browser action for a modified
         // click: a press is the surface's alone.
@@ -279,17 +305,16 @@
         // menu for the touch, or after LONG_PRESS_MS where it offers none.
         function touchDown(event) {
             event.preventDefault();  // no mouse events made up from the touch
-            const at = pointOf(event);
-            if (touch || !inside(at))
+            if (touch)
                 return;
-            touch = { id: event.pointerId, x: event.clientX, y: event.clientY, at, used: false,
+            touch = { id: event.pointerId, x: event.clientX, y: event.clientY, at: pointOf(event), used: false,
                       timer: setTimeout(longPress, LONG_PRESS_MS) };
             box.focus({ preventScroll: true });
         }
         function longPress() {
             if (touch && !touch.used) {
                 touch.used = true;
-                pressAt(RIGHT, 0, touch.at.x, touch.at.y);
+                press(RIGHT, 0, touch.at);
             }
         }
         // The finger's touch, once it is lifted or lost.
@@ -318,180 +343,34 @@
         document.addEventListener("pointerup", (event) => {
             const tap = touchOver(event);
             if (tap && !tap.used)
-                pressAt(LEFT, modifiers(event), tap.at.x, tap.at.y);
+                press(LEFT, modifiers(event), tap.at);
         }, true);
         document.addEventListener("pointercancel", touchOver, true);
         box.addEventListener("contextmenu", (event) => {
             event.preventDefault();  // the surface has no context menu
             longPress();
         });
-        // The context menu of a right press or of the menu key comes after the
-        // press, and may land on what the press brought up (a message, an
-        // inert form): it is the surface's all the same. Any other press or
-        // key forgets it.
+        // The context menu of a right press or of a key comes after it, and
+        // may land on what it brought up (a message, an inert form): it is
+        // the surface's all the same. Any other press or key forgets it.
         document.addEventListener("contextmenu", (event) => {
-            if (draw || menuFromSurface)
+            if (busy || menuFromSurface)
                 event.preventDefault();
             menuFromSurface = false;
         }, true);
-
-        // --- the keyboard point ----------------------------------------------
-        // A crosshair on its own layer over the picture, shown while the
-        // surface has the focus and the keyboard is in use.
-        function paintKeyPoint() {
-            keyContext.clearRect(0, 0, width, height);
-            if (ended || !keyboardUser || document.activeElement !== box)
-                return;
-            const { x, y } = keyPoint;
-            const arm = CROSS_ARM - CROSS_GAP;
-            // The arms' pixels as the desktop sets them: from 5 to 2 pixels
-            // before the point and from 3 to 6 after it. Dark arms over light
-            // ones, so that the crosshair shows on any colour.
-            for (const [colour, thick] of [["#fff", 3], ["#000", 1]]) {
-                keyContext.fillStyle = colour;
-                const side = (thick - 1) / 2;
-                keyContext.fillRect(x + CROSS_GAP + 1, y - side, arm, thick);
-                keyContext.fillRect(x - CROSS_ARM + 1, y - side, arm, thick);
-                keyContext.fillRect(x - side, y + CROSS_GAP + 1, thick, arm);
-                keyContext.fillRect(x - side, y - CROSS_ARM + 1, thick, arm);
-            }
-        }
-        box.addEventListener("focus", paintKeyPoint);
-        box.addEventListener("blur", paintKeyPoint);
-        const keyboardKeys = new Set(["Tab", "ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown", " ", "Enter"]);
-        document.addEventListener("keydown", (event) => {
-            menuFromSurface = false;
-            if (keyboardKeys.has(event.key) && !keyboardUser) {
-                keyboardUser = true;
-                paintKeyPoint();
-            }
-        }, true);
-        document.addEventListener("pointerdown", () => {
-            menuFromSurface = false;
-            if (keyboardUser) {
-                keyboardUser = false;
-                paintKeyPoint();
-            }
-        }, true);
-
-        const moves = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] };
-        box.addEventListener("keydown", (event) => {
-            if (busy())
-                return;
-            const plain = !event.ctrlKey && !event.altKey && !event.metaKey;
-            const step = event.shiftKey ? SHIFT_KEY_STEP : KEY_STEP;
-            if (moves[event.key] && plain) {
-                const [dx, dy] = moves[event.key];
-                keyPoint = {
-                    x: Math.min(Math.max(keyPoint.x + dx * step, 0), width - 1),
-                    y: Math.min(Math.max(keyPoint.y + dy * step, 0), height - 1),
-                };
-                paintKeyPoint();
-            } else if ((event.key === " " || event.key === "Enter") && plain)
-                pressAt(LEFT, 0, keyPoint.x, keyPoint.y);
-            else if (event.key === "ContextMenu" || (event.key === "F10" && event.shiftKey && plain)) {
-                menuFromSurface = true;
-                pressAt(RIGHT, 0, keyPoint.x, keyPoint.y);
-            }
-            else
-                return;
-            event.preventDefault();
-        });
-
-        // --- commands --------------------------------------------------------
-        function savePicture() {
-            picture.toBlob((png) => {
-                const link = document.createElement("a");
-                link.href = URL.createObjectURL(png);
-                link.download = M.text("saveName");
-                link.click();
-                setTimeout(() => URL.revokeObjectURL(link.href), 60000);
-            }, "image/png");
-        }
-
-        // The PNG is made while the browser writes, within the key's user
-        // activation; a browser that refuses says so in a message.
-        function copyPicture() {
-            const png = new Promise((resolve, reject) =>
-                picture.toBlob((blob) => (blob ? resolve(blob) : reject(new Error("no picture"))), "image/png"));
-            let writing;
-            try {
-                writing = navigator.clipboard.write([new ClipboardItem({ "image/png": png })]);
-            } catch (error) {
-                writing = Promise.reject(error);
-            }
-            writing.catch(() => showMessage(M.text("copyRefused"), "error"));
-        }
-
-        // The print style shows this image alone (for the browser's own Print
-        // menu too), each pixel a block of PRINT_BLOCK x PRINT_BLOCK, so that
-        // the picture stays sharp however the printing path scales it.
-        const printed = $("printPicture");
-        const preparePrint = () => {
-            const blocks = document.createElement("canvas");
-            blocks.width = width * PRINT_BLOCK;
-            blocks.height = height * PRINT_BLOCK;
-            const scaled = blocks.getContext("2d");
-            scaled.imageSmoothingEnabled = false;
-            scaled.drawImage(picture, 0, 0, blocks.width, blocks.height);
-            printed.src = blocks.toDataURL("image/png");
-        };
-        window.addEventListener("beforeprint", preparePrint);
-        function printPicture() {
-            preparePrint();
-            printed.decode().then(() => window.print(), () => window.print());
-        }
-
-        const showHelp = () => showMessage(M.text("help"), "information");
-
-        // Each command's key: the platform's command key with a letter, or F1.
-        const commands = [
-            { letter: "s", run: savePicture },
-            { letter: "c", run: copyPicture },
-            { letter: "p", run: printPicture },
-            { key: "F1", run: showHelp },
-        ];
-        function commandOf(event) {
-            if (event.altKey || event.shiftKey)
-                return null;
-            const command = isMac ? event.metaKey && !event.ctrlKey : event.ctrlKey && !event.metaKey;
-            const letter = /^[a-z]$/i.test(event.key) ? event.key.toLowerCase()
-                : event.code.startsWith("Key") ? event.code.slice(3).toLowerCase() : "";
-            return commands.find((c) => (c.key ? !command && !event.metaKey && !event.ctrlKey && event.key === c.key
-                : command && letter === c.letter)) || null;
-        }
-
-        document.addEventListener("keydown", (event) => {
-            if (ended)
-                return;
-            if (event.key === "Escape" && draw && !progressDialog.open) {
-                event.preventDefault();
-                return cancelDraw();
-            }
-            const command = commandOf(event);
-            if (!command)
-                return;
-            // In the count box, the copy key copies selected text as in any text field.
-            const textSelected = document.activeElement === sel && sel.selectionStart !== sel.selectionEnd;
-            if (command.run === copyPicture && (textSelected || busy()))
-                return;
-            event.preventDefault();
-            if (!busy() && !event.repeat)  // a held Ctrl+S downloads once
-                command.run();
-        });
 
         // --- keeping the picture, fitting the window -------------------------
         document.addEventListener("visibilitychange", () => {
             if (!document.hidden)
-                blit();
+                page.showPicture();
         });
-        window.addEventListener("pageshow", blit);
-        picture.addEventListener("contextrestored", blit);
+        window.addEventListener("pageshow", page.showPicture);
+        picture.addEventListener("contextrestored", page.showPicture);
 
         // A window narrower than the form shows it whole, scaled down.
         const fit = $("fit");
-        const formWidth = client.width / twipsPerPixel;
-        const formHeight = client.height / twipsPerPixel;
+        const formWidth = layout.width / layout.twipsPerPixel;
+        const formHeight = layout.height / layout.twipsPerPixel;
         function fitForm() {
             const scale = Math.min(1, document.documentElement.clientWidth / formWidth);
             form.style.transform = scale < 1 ? `scale(${scale})` : "";
@@ -501,7 +380,8 @@
         window.addEventListener("resize", fitForm);
         fitForm();
 
-        blit();
+        $("loading").remove();
+        page.showPicture();
         box.focus({ preventScroll: true });
     }
 })();

@@ -1,90 +1,137 @@
 #pragma once
 
+// The program's one window, without a toolkit: its state and every rule of
+// it. It reaches the screen, messages, dialogs, clipboard, files, timers and
+// program end only through the Host of platform/host.h; a runtime builds the
+// controls from spec() and tells the window what the user does.
+
 #include "core/anchor_store.h"
 #include "core/point_cloud.h"
 #include "platform/dispatch.h"
 #include "platform/fast_random.h"
-#include "platform/progress_watch.h"
-#include "platform/qt/qt_services.h"
+#include "platform/host.h"
+#include "platform/raster_surface.h"
+#include "window/draw_driver.h"
+#include "window/layout.h"
+#include "window/texts.h"
 
-#include <QWidget>
-
-#include <memory>
-
-class QComboBox;
-class QLabel;
-class QListWidget;
-class QPushButton;
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace chaos {
 
-class SurfaceWidget;
-
-// The program's one window: the drawing surface, the dot count, the colour
-// list, "Clear Screen" and "Exit". Its layout is fixed.
-class Form2 : public QWidget {
-    Q_OBJECT
-
+class Form2 : public WindowEvents {
 public:
-    // Where messages go, how the program ends and the picture commands'
-    // dialogs, so that tests can answer them instead of a modal box.
-    struct Services {
-        MessageBox& messages;
-        ProgramEnd& programEnd;
-        PictureDialogs& dialogs;
+    Form2(Front front, const Host& host);
+
+    static const FormSpec& spec() { return kForm2; }
+    // What the Screen shows.
+    RasterSurface& surface() { return box; }
+
+    // The handlers of the surface's presses (X, Y in twips), the colour
+    // list's choice and the two buttons.
+    void box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y);
+    void col_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void run(Command command);
+
+    // WindowEvents
+    void pointerDown() override;
+    void surfaceDown(std::int16_t button, std::int16_t shift, double x, double y) override;
+    void clicked(int control) override;
+    void chosen(int control) override;
+    void focusChanged(int control) override;
+    bool keyDown(int control, KeyPress key, bool textSelected) override;
+    bool closeRequested() override;
+    void messageDismissed() override;
+    void progressCancelled() override;
+    void pictureFailed(int command, const std::string& where, const std::string& why) override;
+    void tick() override;
+
+    // While busy (a long draw, a message, the program's end), the controls,
+    // the surface and the commands do nothing.
+    bool busy() const { return drawing || messagesOpen > 0 || ended; }
+    bool drawRunning() const { return cloud.drawing(); }
+    std::uint64_t dotsDone() const { return cloud.done(); }  // of the running or last draw
+    // The drawing-area pixel the keyboard acts on, and whether it shows.
+    struct Point {
+        int x, y;
     };
+    Point keyboardPoint() const { return keyPoint; }
+    bool showsKeyboardPoint() const { return keyboardDriven && focus == kBox && !ended; }
+    // Which commands this front end offers.
+    bool offers(Command command) const;
+    std::string help() const;
 
-    explicit Form2(Services services, QWidget* parent = nullptr);
-    ~Form2() override;
-
-    // The controls, named as in the layout table.
-    SurfaceWidget* box;
-    QPushButton* Command1;
-    QComboBox* sel;
-    QPushButton* Command2;
-    QLabel* Label1;
-    QListWidget* col;
-    QLabel* Label2;
-    QLabel* Label3;
+    // For tests and benchmarks: every draw from now on starts from `seed`;
+    // the code that runs the draw (every choice draws the same dots).
+    void fixSeed(std::uint64_t seed) { fixedSeed = seed; }
+    void useSimd(Simd simd);
 
     // State shared by the handlers, kept while the window lives.
     AnchorStore anchors;
     Color dotColor = 0;  // black until a colour is chosen
 
-    QtProgressView& progressView() { return *progress; }
-
-    void col_Click();
-    void Command1_Click();
-    void Command2_Click();
-
-    // The picture commands, each with its standard shortcut (Ctrl+S, Ctrl+C,
-    // Ctrl+P), and the keys' help (F1). Quit (Ctrl+Q) closes the window.
-    void savePicture();
-    void copyPicture();
-    void printPicture();
-    void showKeys();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void createControls();
-    void placeControls();
-    void wireEvents();
-    void addCommands();
-    void setBusy(bool busy);
+    // The count box's text, read at the start of each draw.
+    class CountText final : public ControlText {
+    public:
+        explicit CountText(const Controls& controls) : controls(controls) {}
+        std::string Text() const override { return controls.text(kSel); }
 
-    Services services;
-    Dispatcher dispatcher;
-    FastRandom random;
-    std::unique_ptr<WidgetText> selText;
-    std::unique_ptr<WidgetText> colText;
-    std::unique_ptr<QtProgressView> progress;
-    std::unique_ptr<ProgressWatch> progressWatch;
-    std::unique_ptr<PointCloud> pointCloud;
-    QString lastSaved;  // where the picture was last saved in this run
-    bool closeAfterDraw = false;
+    private:
+        const Controls& controls;
+    };
+    // Messages, counted while they are open.
+    class Messages final : public MessageBox {
+    public:
+        explicit Messages(Form2& form) : form(form) {}
+        void show(const std::string& text, MessageKind kind) override;
+
+    private:
+        Form2& form;
+    };
+    // The random source, reseeded from the clock for each draw, or from a fixed seed.
+    class Random final : public RandomSource {
+    public:
+        explicit Random(const std::optional<std::uint64_t>& fixed) : fixed(fixed) {}
+        void reseed() override { fixed ? values.seed(*fixed) : values.reseed(); }
+        float next() override { return values.next(); }
+        void fill(float* out, std::size_t n) override { values.fill(out, n); }
+        FastRandom values;
+
+    private:
+        const std::optional<std::uint64_t>& fixed;
+    };
+
+    void setBusy(bool on);
+    void showMarks();
+    void movePoint(int dx, int dy);
+    void end();
+    std::string keyName(Command command) const;
+
+    Front front;
+    Host host;
+    RasterSurface box;
+    CountText sel;
+    Messages messages{*this};
+    Dispatcher dispatcher{messages};
+    std::optional<std::uint64_t> fixedSeed;
+    Random random{fixedSeed};
+    PointCloud cloud{anchors, box, random, sel, dotColor};
+    DrawDriver driver;
+    int messagesOpen = 0;
+    bool drawing = false;      // a long draw holds the controls
+    bool ended = false;
+    bool endAfterMessage = false;
+    int focus = kBox;          // the control with the keyboard focus
+    int focusBeforeDraw = kBox;
+    bool keyboardDriven = false;  // at start too: the user has not used the keyboard yet
+    Point keyPoint;
+    bool marksShown = false;
 };
 
 } // namespace chaos

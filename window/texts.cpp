@@ -2,7 +2,7 @@
 
 namespace chaos {
 
-std::string helpText(Front front, const std::function<std::string(KeyCommand)>& keyName) {
+std::string helpText(Front front, const std::function<std::string(Command)>& keyName) {
     std::string text;
     for (const auto& entry : kHelp) {
         if (!(entry.fronts & front))
@@ -11,9 +11,16 @@ std::string helpText(Front front, const std::function<std::string(KeyCommand)>& 
             text += (text.empty() ? "" : "\n\n") + std::string(entry.does);
             continue;
         }
-        std::string keys = keyName && entry.command != KeyCommand::None ? keyName(entry.command) : "";
+        std::string keys = keyName && entry.command >= 0 ? keyName(static_cast<Command>(entry.command)) : "";
         text += (entry.sameLine ? "  " : "\n") + (keys.empty() ? entry.keys : keys) + ": " + entry.does + ".";
     }
+    return text;
+}
+
+std::string filledIn(std::string text, const std::string& first, const std::string& second) {
+    for (const auto& [mark, value] : {std::pair<const char*, const std::string&>{"%1", first}, {"%2", second}})
+        if (const auto at = text.find(mark); at != std::string::npos)
+            text.replace(at, 2, value);
     return text;
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
-// The texts that the desktop window and the web page both show, and the
-// keys that F1 lists, so that neither front end keeps a copy of its own.
+// Every text the window shows, in both front ends, and its keys: the key map
+// that the window acts on and the F1 help built from it.
 
+#include "platform/input.h"
+
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -12,24 +15,56 @@ inline constexpr const char* kTitle = "Chaos Game";
 inline constexpr const char* kGoodbyeText = "Thank you for drawing with Chaos Game.";
 inline constexpr const char* kProgressText = "Drawing dots: %1 of %2";  // dots done, dots asked for
 inline constexpr const char* kCancelText = "Cancel";
-inline constexpr const char* kSurfaceName = "Drawing surface";
-inline constexpr const char* kCountName = "Number of dots";
-inline constexpr const char* kColourName = "Dot colour";
 inline constexpr const char* kSaveName = "chaos-game.png";  // what a first save suggests
-
-// The page's own: its dialogs' button, the line shown once Exit has ended the
-// program, and the message when the browser refuses the clipboard.
-inline constexpr const char* kOkText = "OK";
-inline constexpr const char* kEndedText = "Chaos Game has ended. Reloading the page starts it again.";
+// A picture command that failed: %1 where it wrote, %2 why.
+inline constexpr const char* kSaveFailedText = "Could not save the picture in \"%1\": %2. The picture is still here.";
+inline constexpr const char* kPrintFailedText = "Could not print the picture: %2.";
+inline constexpr const char* kPrintToFileFailedText =
+    "Could not print the picture to \"%1\": %2. The picture is still here.";
 inline constexpr const char* kCopyRefusedText =
     "The browser did not let the picture be copied to the clipboard. Ctrl+S downloads it instead.";
 
-// Which front end a help line is for.
+// The page's own: its dialogs' button, and the line shown once Exit has ended
+// the program.
+inline constexpr const char* kOkText = "OK";
+inline constexpr const char* kEndedText = "Chaos Game has ended. Reloading the page starts it again.";
+
+// Which front end a command, key or help line is for.
 enum Front : unsigned { kDesktop = 1, kPage = 2, kBoth = kDesktop | kPage };
 
-// The commands whose keys the desktop names as its toolkit does, in the
-// order the window adds them.
-enum class KeyCommand { None = -1, Save, Copy, Print, Help, Quit };
+// The window's commands, with their keys; each front end offers those of its
+// own (browsers keep Ctrl+Q for themselves).
+enum class Command { Save, Copy, Print, Help, Quit };
+struct CommandKey {
+    Command command;
+    Key key;
+    std::int16_t mods;
+    unsigned fronts;
+};
+inline constexpr CommandKey kCommands[] = {
+    {Command::Save, Key::S, kCtrl, kBoth}, {Command::Copy, Key::C, kCtrl, kBoth},
+    {Command::Print, Key::P, kCtrl, kBoth}, {Command::Help, Key::F1, 0, kBoth},
+    {Command::Quit, Key::Q, kCtrl, kDesktop},
+};
+
+// The keys on the drawing surface, at the keyboard point.
+enum class PointAction { Move, Place, Draw };
+enum class Mods { Plain, ShiftAlone, Any };  // Plain: nothing but Shift; ShiftAlone: exactly Shift
+struct SurfaceKey {
+    Key key;
+    Mods mods;
+    PointAction action;
+    int dx = 0, dy = 0;  // a move's direction
+};
+inline constexpr SurfaceKey kSurfaceKeys[] = {
+    {Key::Left, Mods::Plain, PointAction::Move, -1, 0}, {Key::Right, Mods::Plain, PointAction::Move, 1, 0},
+    {Key::Up, Mods::Plain, PointAction::Move, 0, -1},   {Key::Down, Mods::Plain, PointAction::Move, 0, 1},
+    {Key::Space, Mods::Plain, PointAction::Place},      {Key::Return, Mods::Plain, PointAction::Place},
+    {Key::Enter, Mods::Plain, PointAction::Place},      {Key::Menu, Mods::Any, PointAction::Draw},
+    {Key::F10, Mods::ShiftAlone, PointAction::Draw},
+};
+inline constexpr int kKeyStep = 1;        // pixels an arrow key moves the keyboard point
+inline constexpr int kShiftKeyStep = 10;  // with Shift held
 
 // One line of the keys' help, or one entry continuing the line before.
 struct HelpEntry {
@@ -37,7 +72,7 @@ struct HelpEntry {
     const char* keys;  // nullptr for a heading, which `does` then is
     const char* does;
     bool sameLine = false;
-    KeyCommand command = KeyCommand::None;
+    int command = -1;  // a Command whose keys the front end names as its toolkit does
 };
 
 inline constexpr HelpEntry kHelp[] = {
@@ -53,23 +88,26 @@ inline constexpr HelpEntry kHelp[] = {
     {kPage, "Space or Enter", "place an anchor point at the keyboard point"},
     {kBoth, "Menu or Shift+F10", "draw, as a right-click does"},
     {kBoth, nullptr, "Keys, anywhere:"},
-    {kDesktop, "Ctrl+S", "save the picture", false, KeyCommand::Save},
+    {kDesktop, "Ctrl+S", "save the picture", false, static_cast<int>(Command::Save)},
     {kPage, "Ctrl+S", "download the picture (chaos-game.png)"},
-    {kBoth, "Ctrl+C", "copy it", true, KeyCommand::Copy},
-    {kBoth, "Ctrl+P", "print it", true, KeyCommand::Print},
+    {kBoth, "Ctrl+C", "copy it", true, static_cast<int>(Command::Copy)},
+    {kBoth, "Ctrl+P", "print it", true, static_cast<int>(Command::Print)},
     {kDesktop, "Tab", "go to the next control"},
     {kDesktop, "Return", "press the focused button", true},
     {kPage, "Tab", "go to the next control"},
     {kPage, "Enter", "press the focused button", true},
     {kBoth, "Esc", "stop a long draw"},
-    {kBoth, "F1", "this help", true, KeyCommand::Help},
-    {kDesktop, "Ctrl+Q", "quit", true, KeyCommand::Quit},
+    {kBoth, "F1", "this help", true, static_cast<int>(Command::Help)},
+    {kDesktop, "Ctrl+Q", "quit", true, static_cast<int>(Command::Quit)},
     {kPage, nullptr, "Browsers keep Ctrl+Q for themselves: close the tab to quit; reloading the page starts again."},
 };
 
 // The keys' help for one front end. `keyName` names a command's keys as the
 // front end's toolkit does; where it gives "" or is empty, the table's keys
 // are shown.
-std::string helpText(Front front, const std::function<std::string(KeyCommand)>& keyName = {});
+std::string helpText(Front front, const std::function<std::string(Command)>& keyName = {});
+
+// `text` with %1 and %2 replaced.
+std::string filledIn(std::string text, const std::string& first, const std::string& second = "");
 
 } // namespace chaos

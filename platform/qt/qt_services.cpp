@@ -6,30 +6,17 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileIconProvider>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
-#include <QMessageBox>
 #include <QMimeDatabase>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProgressDialog>
 #include <QSettings>
-#include <QShortcut>
 
 namespace chaos {
-
-void QtMessageBox::show(const std::string& text, MessageKind kind) {
-    QMessageBox box(kind == MessageKind::Error ? QMessageBox::Warning : QMessageBox::Information,
-                    kProgramName, QString::fromStdString(text), QMessageBox::Ok, parent);
-    box.exec();
-}
-
-void QtProgramEnd::end() {
-    QCoreApplication::exit(0);
-}
 
 QStringList exactPictureSuffixes() {
     // Each writes the 24-bit colour of every pixel as it is; the others Qt can
@@ -102,6 +89,11 @@ public:
             if (auto* dialog = qobject_cast<QFileDialog*>(watched); dialog && dialog->iconProvider() != &icons)
                 dialog->setIconProvider(&icons);
         return false;
+    }
+    // The models that complete a typed file name (the print dialog's output file).
+    void nameOnly(QObject* dialog) {
+        for (auto* model : dialog->findChildren<QFileSystemModel*>())
+            model->setIconProvider(&icons);
     }
 
 private:
@@ -182,56 +174,10 @@ QString QtPictureDialogs::saveFileName(QWidget* parent, const QString& suggested
 }
 
 bool QtPictureDialogs::setUpPrinter(QWidget* parent, QPrinter& printer) {
-    const NameOnlyIconsEverywhere icons;
+    NameOnlyIconsEverywhere icons;
     QPrintDialog dialog(&printer, parent);
+    icons.nameOnly(&dialog);
     return dialog.exec() == QDialog::Accepted;
-}
-
-QtProgressView::~QtProgressView() {
-    delete dialog;
-    delete escape;
-}
-
-void QtProgressView::show(std::uint64_t totalDots) {
-    total = totalDots;
-    cancelled = false;
-    setBusy(true);
-    dialog = new QProgressDialog(window);
-    dialog->setWindowTitle(kProgramName);
-    dialog->setCancelButtonText(QCoreApplication::translate("Form2", kCancelText));
-    dialog->setAutoClose(false);
-    dialog->setAutoReset(false);
-    dialog->setMinimumDuration(0);
-    dialog->setRange(0, static_cast<int>(std::min<std::uint64_t>(total, INT_MAX)));
-    // Cancel, Esc and closing the dialog all stop the draw; so does Esc when
-    // the window has the keyboard (its controls are off while it draws).
-    QObject::connect(dialog, &QProgressDialog::canceled, [this] { cancelled = true; });
-    QObject::connect(dialog, &QDialog::rejected, [this] { cancelled = true; });
-    escape = new QShortcut(Qt::Key_Escape, window, [this] { cancelled = true; });
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();  // so that Esc reaches it at once
-}
-
-bool QtProgressView::update(std::uint64_t done) {
-    if (dialog) {
-        const QLocale locale;
-        dialog->setLabelText(QCoreApplication::translate("Form2", kProgressText)
-                                 .arg(locale.toString(static_cast<qulonglong>(done)),
-                                      locale.toString(static_cast<qulonglong>(total))));
-        dialog->setValue(static_cast<int>(std::min<std::uint64_t>(done, INT_MAX)));
-    }
-    surface->repaint();
-    QCoreApplication::processEvents();
-    return !cancelled;
-}
-
-void QtProgressView::hide() {
-    delete dialog;
-    dialog = nullptr;
-    delete escape;
-    escape = nullptr;
-    setBusy(false);
 }
 
 } // namespace chaos

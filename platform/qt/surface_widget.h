@@ -1,67 +1,52 @@
 #pragma once
 
+#include "platform/host.h"
 #include "platform/raster_surface.h"
-#include "window/layout.h"
 
 #include <QImage>
-#include <QPoint>
 #include <QWidget>
 
 #include <cstdint>
+#include <vector>
 
 namespace chaos {
 
-// The drawing surface on screen: a raster image inside a one-pixel border.
-// Drawing goes into the image, so a repaint, an expose or un-minimising shows
-// it again; the screen is updated when the owner asks, never per dot.
-//
-// A keyboard point, that the arrow keys move: Space or Return there acts as
-// a left press, and the Menu key or Shift+F10 as a right press. A small
-// crosshair over the picture (never part of it) marks it while the keyboard
-// drives the surface: from focus by Tab or a key used on it, until a mouse
-// press on it. A mouse user sees only the picture.
+// The drawing surface on screen: a raster image inside a frame. Drawing goes
+// into the image, so a repaint, an expose or un-minimising shows it again;
+// the screen is updated when the window asks, never per dot. Marks (the
+// keyboard point's crosshair) are painted over the picture, never into it.
 class SurfaceWidget : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kBorder = kSurfaceFrame;  // pixels
+    SurfaceWidget(RasterSurface& raster, int frame, QWidget* parent = nullptr);
 
-    // placement: the widget's rectangle in the window, in twips.
-    explicit SurfaceWidget(RasterSurface::Placement placement, QWidget* parent = nullptr);
-
-    RasterSurface& surface() { return raster; }
+    int frame() const { return border; }
     // A copy of what is drawn, one pixel per image pixel.
-    QImage image() {
-        raster.settle();
-        return view.copy();
-    }
-    // The drawing-area pixel the keyboard acts on.
-    QPoint keyboardPoint() const { return keyPoint; }
-    bool showsKeyboardPoint() const { return keyboardDriven && hasFocus(); }
+    QImage image() const { return view().convertToFormat(QImage::Format_RGB32); }
+    void setMarks(const Screen::Mark* marks, std::size_t count);
+    bool showsMarks() const { return !marks.empty(); }
 
 signals:
     // A button went down: Button 1 left, 2 right, 4 middle; Shift 1 Shift,
-    // 2 Ctrl, 4 Alt added together; X, Y in twips from the drawing area's top-left.
-    void mouseDown(std::int16_t button, std::int16_t shift, float x, float y);
+    // 2 Ctrl, 4 Alt added together; x, y in pixels from the drawing area's
+    // top-left (outside it: on the frame).
+    void mouseDown(std::int16_t button, std::int16_t shift, double x, double y);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
 
 private:
-    // A press at a drawing-area position in pixels.
-    void pressAt(std::int16_t button, std::int16_t shift, QPointF pixel);
-    // A press from the keyboard at the keyboard point.
-    void keyPressAt(std::int16_t button);
-    void paintKeyboardPoint(QPainter& painter) const;
+    // The raster's pixels (red, green, blue, 255 in memory) as an image.
+    QImage view() const {
+        return QImage(reinterpret_cast<const uchar*>(raster.bits()), raster.pixelWidth(), raster.pixelHeight(),
+                      raster.pixelWidth() * 4, QImage::Format_RGBX8888);
+    }
 
-    RasterSurface raster;
-    QImage view;  // shares the raster's pixels
-    QPoint keyPoint;
-    bool keyboardDriven = false;  // at start too: the user has not used the keyboard yet
+    RasterSurface& raster;
+    int border;
+    std::vector<Screen::Mark> marks;
 };
 
 } // namespace chaos

@@ -33,6 +33,7 @@ TEST(DotCount, ReadsNoFurtherThanTheView) {
         {"123456", 3, 123}, {"3.75", 3, 3}, {"12.5", 3, 12}, {"0.0015e4", 5, 0}, {"7   9", 4, 7},
         {"2.5  x", 5, 2}, {"1e61", 3, 1000000}, {"5e1", 2, -1}, {"5.e", 2, 5}, {"  ", 1, -1}, {"-9", 1, -1},
         {"7  x", 2, 7}, {" 12 3", 4, 12},  // a blank right after the view
+        {"12.5", 2, 12}, {"9.", 1, 9}, {"4e.", 2, -1},  // a point right after it
     };
     for (const auto& row : table) {
         const std::string_view cut = row.whole.substr(0, row.length);

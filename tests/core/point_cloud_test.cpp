@@ -355,68 +355,46 @@ TEST_F(PointCloudTest, StartTooFarAwayOverflowsOnlyWhenThereAreDots) {
     }
 }
 
-class RecordingProgress : public DrawProgress {
-public:
-    std::uint64_t total = 0;
-    std::vector<std::uint64_t> ticks;
-    int finishedCalls = 0;
-    std::size_t cancelAfter = SIZE_MAX;
-    std::function<void()> onTick;  // what the user does while the draw reports
-    void started(std::uint64_t n) override { total = n; }
-    bool keepGoing(std::uint64_t done) override {
-        ticks.push_back(done);
-        if (onTick)
-            onTick();
-        return ticks.size() < cancelAfter;
-    }
-    void finished() override { ++finishedCalls; }
-};
-
-TEST_F(PointCloudTest, ProgressIsToldOfEveryBlockOfDots) {
-    RecordingProgress progress;
-    handler.setProgress(&progress);
+// Each block of passes counts its dots, up to all of them.
+TEST_F(PointCloudTest, EveryBlockOfDotsIsCounted) {
     leftPress(100, 100);
     sel.text = "20000";
     random.script.assign(20002, 0.5f);
-    rightPress();
-    EXPECT_EQ(progress.total, 20000u);
-    ASSERT_FALSE(progress.ticks.empty());
-    EXPECT_EQ(progress.ticks.back(), 20000u);
-    EXPECT_EQ(progress.finishedCalls, 1);
+    handler.press(kRightButton, 0, 0, 0);
+    std::vector<std::uint64_t> done;
+    while (handler.advance(8192))
+        done.push_back(handler.done());
+    done.push_back(handler.done());
+    EXPECT_EQ(done, (std::vector<std::uint64_t>{8192, 16384, 20000}));
+    EXPECT_EQ(handler.total(), 20000u);
     EXPECT_EQ(box.dots.size(), 20000u);
 }
 
-TEST_F(PointCloudTest, PressesDuringAProgressReportNeitherNestNorRestartTheDraw) {
-    RecordingProgress progress;
-    progress.onTick = [this] {
-        handler.box_MouseDown(kRightButton, 0, 0, 0);
-        handler.box_MouseDown(kLeftButton, 0, 50, 50);
-    };
-    handler.setProgress(&progress);
+TEST_F(PointCloudTest, PressesBetweenBlocksNeitherRestartNorPlace) {
     leftPress(100, 100);
     sel.text = "20000";
     random.script.assign(20002, 0.5f);
-    rightPress();
+    handler.press(kRightButton, 0, 0, 0);
+    while (handler.advance(8192)) {
+        handler.box_MouseDown(kRightButton, 0, 0, 0);
+        handler.box_MouseDown(kLeftButton, 0, 50, 50);
+    }
     EXPECT_EQ(random.reseeds, 1);
-    EXPECT_EQ(progress.finishedCalls, 1);
     EXPECT_EQ(box.dots.size(), 20000u);
     EXPECT_EQ(box.circles.size(), 1u);
     EXPECT_EQ(anchors.count(), 0);
 }
 
 TEST_F(PointCloudTest, CancelKeepsTheDotsSoFarAndTheAnchors) {
-    RecordingProgress progress;
-    progress.cancelAfter = 1;
-    handler.setProgress(&progress);
     leftPress(100, 100);
     leftPress(900, 100);
     sel.text = "100000";
     random.script.assign(100002, 0.5f);
-    rightPress();
-    ASSERT_EQ(progress.ticks.size(), 1u);
-    EXPECT_EQ(box.dots.size(), progress.ticks[0]);
-    EXPECT_LT(box.dots.size(), 100000u);
-    EXPECT_EQ(progress.finishedCalls, 1);
+    handler.press(kRightButton, 0, 0, 0);
+    handler.advance(8192);
+    handler.cancel();
+    EXPECT_EQ(box.dots.size(), 8192u);
+    EXPECT_EQ(handler.done(), 8192u);
     EXPECT_EQ(anchors.count(), 2);
 }
 

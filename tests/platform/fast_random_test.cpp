@@ -130,5 +130,14 @@ TEST(FastRandom, SuccessivePairsAreUniform) {
     EXPECT_LT(chi, 110.0);
 }
 
+// Each instruction set the fast paths choose from has the name the benchmark prints.
+TEST(Simd, EachChoiceHasItsName) {
+    EXPECT_STREQ(simdName(Simd::Portable), "portable");
+    EXPECT_STREQ(simdName(Simd::Avx2), "AVX2");
+    EXPECT_STREQ(simdName(Simd::Simd128), "SIMD128");
+    EXPECT_EQ(simdHere().front(), Simd::Portable);
+    EXPECT_EQ(bestSimd(), simdHere().back());
+}
+
 } // namespace
 } // namespace chaos

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
+
 #include <cmath>
 #include <limits>
 #include <set>
@@ -43,14 +46,19 @@ TEST(TwipsToPixel, WholeTwipsRoundDownLikeFractionalOnes) {
         EXPECT_EQ(twipsToPixel(twips), twipsToPixel(static_cast<float>(twips))) << twips;
 }
 
-TEST(ToArgb, SwapsRedAndBlueIntoAnOpaquePixel) {
-    const std::pair<Color, std::uint32_t> table[] = {
-        {0x0000FF, 0xFFFF0000}, {0xFF0000, 0xFF0000FF}, {0x000000, 0xFF000000},
-        {0xFFFFFF, 0xFFFFFFFF}, {0xFFFF00, 0xFF00FFFF}, {0x00FFFF, 0xFFFFFF00},
-        {0x12345678, 0xFF785634},  // the top byte is ignored
+// A pixel's bytes in memory are red, green, blue and 255.
+TEST(ToPixel, KeepsRedGreenBlueInOrderAndIsOpaque) {
+    const std::pair<Color, std::array<std::uint8_t, 4>> table[] = {
+        {0x0000FF, {255, 0, 0, 255}}, {0xFF0000, {0, 0, 255, 255}}, {0x000000, {0, 0, 0, 255}},
+        {0xFFFFFF, {255, 255, 255, 255}}, {0xFFFF00, {0, 255, 255, 255}}, {0x00FFFF, {255, 255, 0, 255}},
+        {0x12345678, {0x78, 0x56, 0x34, 255}},  // the top byte is ignored
     };
-    for (const auto& [color, argb] : table)
-        EXPECT_EQ(toArgb(color), argb) << std::hex << color;
+    for (const auto& [color, bytes] : table) {
+        const std::uint32_t pixel = toPixel(color);
+        std::array<std::uint8_t, 4> inMemory;
+        std::memcpy(inMemory.data(), &pixel, 4);
+        EXPECT_EQ(inMemory, bytes) << std::hex << color;
+    }
 }
 
 TEST(RasterSurface, ReportsItsPlacementAndStartsWhite) {
@@ -65,7 +73,7 @@ TEST(RasterSurface, ReportsItsPlacementAndStartsWhite) {
 TEST(RasterSurface, PSetSetsExactlyOnePixelInTheExactColour) {
     RasterSurface s = makeSurface();
     s.PSet(30.0f, 45.0f, 0x00FFFF);
-    EXPECT_EQ(s.pixel(2, 3), 0xFFFFFF00u);
+    EXPECT_EQ(s.pixel(2, 3), 0xFF00FFFFu);
     EXPECT_EQ(drawnPixels(s), 1);
     walkDot(s, 44, 59, 0);  // the same pixel, by a walk
     EXPECT_EQ(s.pixel(2, 3), 0xFF000000u);
@@ -95,7 +103,7 @@ TEST(RasterSurface, CircleIsAOnePixelOutlineOfRadiusFive) {
     for (int y = 90; y <= 110; ++y)
         for (int x = 90; x <= 110; ++x)
             if (s.pixel(x, y) != RasterSurface::kBackground) {
-                EXPECT_EQ(s.pixel(x, y), 0xFFFF0000u);
+                EXPECT_EQ(s.pixel(x, y), 0xFF0000FFu);
                 ring.insert({x - 100, y - 100});
             }
     EXPECT_EQ(drawnPixels(s), static_cast<int>(ring.size()));
@@ -131,8 +139,8 @@ TEST(RasterSurface, CirclesOfEveryRadiusFollowTheTrueCircle) {
 TEST(RasterSurface, CircleAtTheEdgeIsClippedAndOddCentresDrawNothing) {
     RasterSurface s = makeSurface();
     s.Circle(0, 0, 75, 0x0000FF);
-    EXPECT_EQ(s.pixel(5, 0), 0xFFFF0000u);
-    EXPECT_EQ(s.pixel(0, 5), 0xFFFF0000u);
+    EXPECT_EQ(s.pixel(5, 0), 0xFF0000FFu);
+    EXPECT_EQ(s.pixel(0, 5), 0xFF0000FFu);
     const int corner = drawnPixels(s);
     EXPECT_GT(corner, 0);
     const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -166,7 +174,7 @@ TEST(RasterSurface, WalkedDotsLandInTheOrderDrawn) {
         s.Circle(600, 600, 0, 0xFF0000);   // pixel (40, 40), blue
         walkDot(s, 600, 600, 0);           // then black over it
         EXPECT_EQ(s.pixel(2, 2), 0xFF00FF00u);
-        EXPECT_EQ(s.pixel(3, 3), 0xFFFF0000u);
+        EXPECT_EQ(s.pixel(3, 3), 0xFF0000FFu);
         EXPECT_EQ(s.pixel(40, 40), 0xFF000000u);
         EXPECT_EQ(s.pixel(550, 478), 0xFFFFFFFFu);
         EXPECT_EQ(drawnPixels(s), 3);

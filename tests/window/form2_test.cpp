@@ -1,708 +1,461 @@
 #include "window/form2.h"
 
 #include "fakes.h"
-#include "platform/qt/qt_services.h"
-#include "platform/qt/surface_widget.h"
-#include "window/picture.h"
 
-#include <QAccessible>
-#include <QClipboard>
-#include <QComboBox>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileIconProvider>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPrinter>
-#include <QProcess>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <QToolButton>
+#include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cmath>
-#include <csignal>
-#include <cstring>
-#include <memory>
 
-#include <sys/resource.h>
+#include <string>
+#include <vector>
 
-using namespace chaos;
-
+namespace chaos {
 namespace {
 
-constexpr QRgb kWhite = 0xFFFFFFFF;
+using testing::FakeHost;
 
-// What the services were asked, in order: messages and program end; the
-// picture dialogs answer as the test says.
-struct Services : testing::FakeMessages, testing::FakeEnd, PictureDialogs {
-    std::vector<std::string> log;
-    QString saveAs;                        // the file the save dialog chooses; empty: cancel
-    QString suggested;                     // what the save dialog was offered
-    std::function<bool(QPrinter&)> print;  // sets up the printer; none: cancel
-    QString saveFileName(QWidget*, const QString& offered) override {
-        suggested = offered;
-        return saveAs;
+constexpr std::uint32_t kWhitePixel = 0xFFFFFFFFu;
+
+// Form2 on a recording runtime, with every draw from one seed.
+class Form2Test : public ::testing::Test {
+protected:
+    FakeHost host;
+    Form2 form{kDesktop, host.host()};
+
+    void SetUp() override { form.fixSeed(7); }
+    // A press at a drawing-area pixel.
+    void press(std::int16_t button, double x, double y, std::int16_t shift = 0) {
+        form.pointerDown();
+        form.surfaceDown(button, shift, x, y);
     }
-    bool setUpPrinter(QWidget*, QPrinter& printer) override { return print && print(printer); }
-    void show(const std::string& text, MessageKind kind) override {
-        FakeMessages::show(text, kind);
-        log.push_back("message");
+    void triangle() {
+        for (auto [x, y] : {std::pair{50, 400}, {500, 400}, {275, 30}})
+            press(kLeftButton, x, y);
     }
-    void end() override {
-        FakeEnd::end();
-        log.push_back("end");
+    bool key(Key k, std::int16_t mods = 0, int control = kBox, bool selected = false, bool repeat = false) {
+        return form.keyDown(control, {k, mods, repeat}, selected);
+    }
+    int count(std::uint32_t pixel) {
+        int n = 0;
+        for (int y = 0; y < form.surface().pixelHeight(); ++y)
+            for (int x = 0; x < form.surface().pixelWidth(); ++x)
+                n += form.surface().pixel(x, y) == pixel;
+        return n;
+    }
+    // Starts the largest draw, past the first slice: the clock moves 10 ms a reading.
+    void startLongDraw() {
+        host.count = "2147483647";
+        host.msPerReading = 10;
+        press(kRightButton, 0, 0);
     }
 };
 
-// Runs `act` with every file this process writes limited to `bytes`: a write
-// past it fails with EFBIG ("File too large") as on a full disk.
-template <typename Act>
-void withFileSizeLimit(rlim_t bytes, Act act) {
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{bytes, old.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    act();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldSignal);
+TEST_F(Form2Test, StartsWithAWhiteSurfaceBlackDotsAndNoAnchors) {
+    EXPECT_EQ(count(kWhitePixel), 551 * 479);
+    EXPECT_EQ(form.dotColor, 0u);
+    EXPECT_EQ(form.anchors.stored(), 0);
+    EXPECT_EQ(form.keyboardPoint().x, 275);
+    EXPECT_EQ(form.keyboardPoint().y, 239);
+    EXPECT_FALSE(form.showsKeyboardPoint());
 }
 
-QStringList filesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
+// The dots take the colour of the row chosen last; no row keeps the colour.
+TEST_F(Form2Test, TheChosenRowColoursTheNextDots) {
+    struct Case { std::vector<int> rows; std::uint32_t dots; };
+    const Case table[] = {
+        {{}, 0xFF000000}, {{1}, 0xFFFF0000}, {{3, 0}, 0xFF0000FF}, {{4}, 0xFFFFFF00},
+        {{1, -1}, 0xFFFF0000}, {{5}, 0xFF00FFFF}, {{2}, 0xFF000000},
+    };
+    for (const auto& row : table) {
+        FakeHost other;
+        Form2 fresh(kDesktop, other.host());
+        for (int chosen : row.rows) {
+            other.row = chosen;
+            fresh.chosen(kCol);
+        }
+        for (auto [x, y] : {std::pair{50, 400}, {500, 400}, {275, 30}})
+            fresh.surfaceDown(kLeftButton, 0, x, y);
+        fresh.surfaceDown(kRightButton, 0, 0, 0);
+        int dots = 0;
+        for (int y = 60; y < 380; ++y)
+            for (int x = 100; x < 450; ++x)
+                dots += fresh.surface().pixel(x, y) == row.dots;
+        EXPECT_GT(dots, 3000) << row.rows.size();
+        EXPECT_EQ(fresh.surface().pixel(55, 400), 0xFF0000FFu) << "the circles stay red";
+    }
 }
 
-QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+// A draw starts from a point the random source gives, within the surface's
+// place in the window: with one anchor and one dot, that dot is halfway.
+TEST_F(Form2Test, ADrawStartsFromARandomPointOfTheSurfacesPlace) {
+    FastRandom values;
+    values.seed(7);
+    const double startX = std::floor(values.next() * 8295) + 120, startY = std::floor(values.next() * 7215) + 240;
+    press(kLeftButton, 300, 200);
+    host.count = "1";
+    press(kRightButton, 0, 0);
+    const int x = static_cast<int>(startX + std::trunc((4500 - startX) / 2)) / 15;
+    const int y = static_cast<int>(startY + std::trunc((3000 - startY) / 2)) / 15;
+    EXPECT_EQ(form.surface().pixel(x, y), 0xFF000000u) << x << ", " << y;
+    EXPECT_EQ(count(0xFF000000), 1);
 }
 
-int countPixels(const QImage& image, QRgb colour) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += image.pixel(x, y) == colour;
-    return n;
+TEST_F(Form2Test, ClearScreenWipesTheSurfaceAndKeepsTheAnchorsCountAndColour) {
+    triangle();
+    host.row = 1;
+    form.chosen(kCol);
+    form.clicked(kCommand1);
+    EXPECT_EQ(count(kWhitePixel), 551 * 479);
+    EXPECT_EQ(form.anchors.count(), 3);
+    EXPECT_EQ(form.dotColor, 0xFF0000u);
+    EXPECT_EQ(host.log.back(), "picture");
+    press(kRightButton, 0, 0);
+    EXPECT_EQ(count(0xFF0000FF), 0) << "the circles are gone";
+    EXPECT_GT(count(0xFFFF0000), 3000);
+    EXPECT_EQ(form.anchors.count(), 0);
+}
+
+// A press on the frame does nothing; a middle press nothing; Shift alone
+// keeps a left press from placing an anchor.
+TEST_F(Form2Test, PressesOnTheDrawingAreaOnly) {
+    struct Case { std::int16_t button, shift; double x, y; int anchors; };
+    const Case table[] = {
+        {kLeftButton, 0, 0, 0, 1}, {kLeftButton, 0, 550.9, 478.9, 1}, {kLeftButton, 0, -0.1, 100, 0},
+        {kLeftButton, 0, 551, 100, 0}, {kLeftButton, 0, 100, 479, 0}, {kRightButton, 0, 100, -1, 0},
+        {kMiddleButton, 0, 100, 100, 0}, {kLeftButton, kShift, 100, 100, 0}, {kLeftButton, kCtrl, 100, 100, 1},
+    };
+    for (const auto& row : table) {
+        FakeHost other;
+        Form2 fresh(kDesktop, other.host());
+        fresh.surfaceDown(row.button, row.shift, row.x, row.y);
+        EXPECT_EQ(fresh.anchors.count(), row.anchors) << row.x << ", " << row.y;
+        EXPECT_EQ(fresh.anchors.stored(), row.anchors);
+    }
+    press(kLeftButton, 100.5, 200.25);
+    EXPECT_EQ(form.anchors.x(1), 1508);  // 1507.5, halves to even
+    EXPECT_EQ(form.anchors.y(1), 3004);
+}
+
+TEST_F(Form2Test, ExitThanksTheUserAndEndsOnlyOnceTheMessageIsDismissed) {
+    form.clicked(kCommand2);
+    ASSERT_EQ(host.shown.size(), 1u);
+    EXPECT_EQ(host.shown[0].text, "Thank you for drawing with Chaos Game.");
+    EXPECT_EQ(host.shown[0].kind, MessageKind::Information);
+    EXPECT_TRUE(host.logged("end").empty());
+    press(kLeftButton, 100, 100);  // the message holds the window
+    EXPECT_EQ(form.anchors.count(), 0);
+    form.messageDismissed();
+    EXPECT_EQ(host.logged("end").size(), 1u);
+    press(kLeftButton, 100, 100);
+    form.clicked(kCommand2);
+    EXPECT_FALSE(key(Key::F1));  // after the end, nothing answers
+    EXPECT_EQ(form.anchors.count(), 0);
+    EXPECT_EQ(host.shown.size(), 1u);
+}
+
+// Each refused count says why and keeps the anchors; the next count draws.
+TEST_F(Form2Test, ARefusedCountSaysWhyAndKeepsTheAnchors) {
+    struct Case { const char* count; const char* says; };
+    const Case table[] = {
+        {"abc", "The number of dots must be a number, such as 10000 or 1e6; \"abc\" is not."},
+        {"", "The number of dots must be a number"},
+        {"5e9", "At most 2147483647 dots can be drawn at once; \"5e9\" is more."},
+    };
+    for (const auto& row : table) {
+        FakeHost other;
+        Form2 fresh(kDesktop, other.host());
+        fresh.surfaceDown(kLeftButton, 0, 100, 100);
+        other.count = row.count;
+        fresh.surfaceDown(kRightButton, 0, 0, 0);
+        ASSERT_EQ(other.shown.size(), 1u);
+        EXPECT_EQ(other.shown[0].text.rfind(row.says, 0), 0u) << other.shown[0].text;
+        EXPECT_EQ(other.shown[0].kind, MessageKind::Error);
+        EXPECT_EQ(fresh.anchors.count(), 1);
+        fresh.messageDismissed();
+        other.count = "10";
+        fresh.surfaceDown(kRightButton, 0, 0, 0);
+        EXPECT_EQ(fresh.anchors.count(), 0);
+    }
+}
+
+TEST_F(Form2Test, OneAnchorTooManySaysSoAndKeepsTheRest) {
+    for (int i = 0; i < AnchorStore::kMaxAnchors; ++i)
+        form.surfaceDown(kLeftButton, 0, i % 500, i / 500);
+    EXPECT_TRUE(host.shown.empty());
+    press(kLeftButton, 10, 10);
+    ASSERT_EQ(host.shown.size(), 1u);
+    EXPECT_EQ(host.shown[0].text, "Too many anchor points: at most 32767 can be placed.");
+    EXPECT_EQ(form.anchors.count(), 32767);
+}
+
+// The keyboard point moves a pixel, ten with Shift, never off the area;
+// Space, Return and Enter place an anchor there, Menu and Shift+F10 draw.
+TEST_F(Form2Test, KeysActAtTheKeyboardPoint) {
+    EXPECT_TRUE(key(Key::Right, kShift));
+    EXPECT_TRUE(key(Key::Up));
+    EXPECT_EQ(form.keyboardPoint().x, 285);
+    EXPECT_EQ(form.keyboardPoint().y, 238);
+    struct Case { Key key; std::int16_t mods; bool taken; int anchors; };
+    const Case table[] = {
+        {Key::Space, 0, true, 1}, {Key::Return, 0, true, 2}, {Key::Enter, kShift, true, 3},
+        {Key::Space, kCtrl, false, 3}, {Key::Return, kAlt, false, 3}, {Key::F10, 0, false, 3},
+        {Key::Up, kCtrl, false, 3}, {Key::Other, 0, false, 3}, {Key::Menu, kCtrl, true, 0},
+    };
+    for (const auto& row : table) {
+        EXPECT_EQ(key(row.key, row.mods), row.taken) << static_cast<int>(row.key);
+        EXPECT_EQ(form.anchors.count(), row.anchors) << static_cast<int>(row.key);
+        if (row.anchors == 1) {
+            EXPECT_EQ(form.anchors.x(1), 285 * 15);
+            EXPECT_EQ(form.anchors.y(1), 238 * 15);
+        }
+    }
+    key(Key::Space);
+    EXPECT_TRUE(key(Key::F10, kShift));
+    EXPECT_EQ(form.anchors.count(), 0);
+    for (int i = 0; i < 60; ++i) {
+        key(Key::Left, kShift);
+        key(Key::Down, kShift);
+    }
+    EXPECT_EQ(form.keyboardPoint().x, 0);
+    EXPECT_EQ(form.keyboardPoint().y, 478);
+    for (int i = 0; i < 60; ++i) {
+        key(Key::Right, kShift);
+        key(Key::Up, kShift);
+    }
+    EXPECT_EQ(form.keyboardPoint().x, 550);
+    EXPECT_EQ(form.keyboardPoint().y, 0);
+    EXPECT_FALSE(key(Key::Space, 0, kCommand1)) << "the surface's keys act on the surface only";
+}
+
+// The crosshair shows while the keyboard drives the surface, as a focus
+// ring only keyboard users see.
+TEST_F(Form2Test, TheKeyboardPointShowsOnlyForTheKeyboard) {
+    struct Case { const char* steps; bool shows; };
+    const Case table[] = {
+        {"", false}, {"click", false}, {"tab", true}, {"click left", true}, {"space", true}, {"other", false},
+        {"left click", false}, {"tab click", false}, {"left away back", true}, {"left away", false}, {"tab end", false},
+    };
+    for (const auto& row : table) {
+        FakeHost other;
+        Form2 fresh(kPage, other.host());
+        const std::string steps = row.steps;
+        for (std::size_t at = 0; at < steps.size();) {
+            const std::size_t space = steps.find(' ', at);
+            const std::string step = steps.substr(at, space == std::string::npos ? space : space - at);
+            at = space == std::string::npos ? steps.size() : space + 1;
+            if (step == "click")
+                fresh.pointerDown();
+            else if (step == "tab")
+                fresh.keyDown(kCommand2, {Key::Tab}, false), fresh.focusChanged(kBox);
+            else if (step == "left")
+                fresh.keyDown(kBox, {Key::Left}, false);
+            else if (step == "space")
+                fresh.keyDown(kBox, {Key::Space}, false);
+            else if (step == "other")
+                fresh.keyDown(kBox, {Key::Other}, false);
+            else if (step == "away")
+                fresh.focusChanged(kCol);
+            else if (step == "back")
+                fresh.focusChanged(kBox);
+            else if (step == "end")
+                fresh.clicked(kCommand2), fresh.messageDismissed();
+        }
+        EXPECT_EQ(fresh.showsKeyboardPoint(), row.shows) << row.steps;
+        EXPECT_EQ(!other.marks.empty(), row.shows) << row.steps;
+    }
+    // Light arms of three pixels, dark ones of one, 2 to 6 pixels off the point.
+    key(Key::Left);
+    ASSERT_EQ(host.marks.size(), 8u);
+    EXPECT_EQ(host.marks[0].x, 274 + 3);
+    EXPECT_EQ(host.marks[0].width, 4);
+    EXPECT_EQ(host.marks[0].height, 3);
+    EXPECT_EQ(host.marks[0].color, 0xFFFFFFu);
+    EXPECT_EQ(host.marks[5].x, 274 - 5);
+    EXPECT_EQ(host.marks[5].height, 1);
+    EXPECT_EQ(host.marks[5].color, 0u);
+    EXPECT_EQ(host.marks[3].x, 274 - 1);  // the light arm upwards, three wide around the point
+    EXPECT_EQ(host.marks[3].y, 239 - 5);
+    EXPECT_EQ(host.marks[3].height, 4);
+    EXPECT_EQ(form.surface().pixel(277, 239), kWhitePixel) << "never part of the picture";
+}
+
+TEST_F(Form2Test, ReturnAndEnterPressTheFocusedButton) {
+    press(kLeftButton, 100, 100);
+    EXPECT_TRUE(key(Key::Return, 0, kCommand1));
+    EXPECT_EQ(count(kWhitePixel), 551 * 479);
+    EXPECT_FALSE(key(Key::Return, 0, kSel));
+    EXPECT_TRUE(key(Key::Enter, 0, kCommand2));
+    EXPECT_EQ(host.logged("message").size(), 1u);
+}
+
+// Each command's key runs it once from any control, nothing else does; in
+// the count box, with text selected, the copy key is the text field's.
+TEST_F(Form2Test, CommandKeys) {
+    struct Case { Key key; std::int16_t mods; int control; bool selected, repeat, taken; const char* runs; };
+    const Case table[] = {
+        {Key::S, kCtrl, kBox, false, false, true, "save chaos-game.png"},
+        {Key::S, kCtrl, kCol, false, true, true, ""},
+        {Key::S, kCtrl | kShift, kBox, false, false, false, ""},
+        {Key::S, kMeta, kBox, false, false, false, ""},
+        {Key::C, kCtrl, kSel, false, false, true, "copy"},
+        {Key::C, kCtrl, kSel, true, false, false, ""},
+        {Key::C, kCtrl, kBox, true, false, true, "copy"},
+        {Key::P, kCtrl, kCommand1, false, false, true, "print"},
+        {Key::F1, 0, kSel, false, false, true, "message"},
+        {Key::Q, kCtrl, kBox, false, false, true, "end"},
+        {Key::Escape, 0, kBox, false, false, false, ""},
+    };
+    for (const auto& row : table) {
+        FakeHost other;
+        Form2 fresh(kDesktop, other.host());
+        EXPECT_EQ(fresh.keyDown(row.control, {row.key, row.mods, row.repeat}, row.selected), row.taken) << row.runs;
+        const std::string runs = row.runs;
+        const auto ran = other.logged(runs.empty() ? "-" : runs.substr(0, runs.find(' ')));
+        EXPECT_EQ(ran, runs.empty() ? std::vector<std::string>{} : std::vector<std::string>{runs});
+    }
+    FakeHost pageHost;
+    Form2 page(kPage, pageHost.host());
+    EXPECT_FALSE(page.keyDown(kBox, {Key::Q, kCtrl}, false)) << "browsers keep Ctrl+Q";
+    EXPECT_TRUE(pageHost.logged("end").empty());
+}
+
+// The help lists the keys, with the command keys named as the toolkit does.
+TEST_F(Form2Test, HelpNamesTheCommandsKeysAsTheRuntimeDoes) {
+    host.keyNames = {"Strg+S", "Strg+C", "Strg+P", "Hilfe", "Strg+Q"};
+    key(Key::F1);
+    ASSERT_EQ(host.shown.size(), 1u);
+    const std::string& help = host.shown[0].text;
+    EXPECT_NE(help.find("\nStrg+S: save the picture.  Strg+C: copy it.  Strg+P: print it.\n"), std::string::npos) << help;
+    EXPECT_NE(help.find("\nEsc: stop a long draw.  Hilfe: this help.  Strg+Q: quit."), std::string::npos) << help;
+    EXPECT_TRUE(key(Key::F1)) << "taken, and not run again while the message shows";
+    EXPECT_FALSE(key(Key::C, kCtrl)) << "the message's own copy key";
+    EXPECT_EQ(host.shown.size(), 1u);
+}
+
+TEST_F(Form2Test, APictureCommandThatFailedSaysWhy) {
+    struct Case { Command command; const char* where; const char* says; };
+    const Case table[] = {
+        {Command::Save, "/x/a.png", "Could not save the picture in \"/x/a.png\": why. The picture is still here."},
+        {Command::Print, "", "Could not print the picture: why."},
+        {Command::Print, "/x/a.pdf", "Could not print the picture to \"/x/a.pdf\": why. The picture is still here."},
+        {Command::Copy, "", "The browser did not let the picture be copied to the clipboard. Ctrl+S downloads it instead."},
+    };
+    for (const auto& row : table) {
+        FakeHost other;
+        Form2 fresh(kDesktop, other.host());
+        fresh.pictureFailed(static_cast<int>(row.command), row.where, "why");
+        ASSERT_EQ(other.shown.size(), 1u);
+        EXPECT_EQ(other.shown[0].text, row.says);
+        EXPECT_EQ(other.shown[0].kind, MessageKind::Error);
+    }
+}
+
+// A draw that ends within half a second holds the window and shows nothing
+// but its dots.
+TEST_F(Form2Test, AShortDrawIsOnScreenWhenThePressReturns) {
+    triangle();
+    host.msPerReading = 1;
+    host.log.clear();
+    press(kRightButton, 0, 0);
+    EXPECT_EQ(host.log, std::vector<std::string>{"picture"});
+    EXPECT_FALSE(host.soon);
+    EXPECT_GT(count(0xFF000000), 3000);
+}
+
+// After half a second a long draw shows its progress, with the controls off,
+// and goes on in slices from the event loop, refreshed every 40 ms; while it
+// runs only Esc answers; Esc stops it, keeping its dots and the anchors.
+TEST_F(Form2Test, ALongDrawShowsItsProgressAndEscStopsIt) {
+    triangle();
+    form.focusChanged(kSel);
+    host.log.clear();
+    const double pressed = host.now;
+    startLongDraw();
+    EXPECT_GE(host.now - pressed, 500);
+    EXPECT_LT(host.now - pressed, 600);
+    ASSERT_GE(host.log.size(), 4u);
+    EXPECT_EQ(host.log[0], "busy");
+    EXPECT_EQ(host.log[1], "progress Chaos Game: Drawing dots: %1 of %2 [Cancel]");
+    EXPECT_EQ(host.log[2].rfind("update ", 0), 0u);
+    EXPECT_EQ(host.log[3], "picture");
+    EXPECT_TRUE(host.soon);
+    EXPECT_TRUE(form.busy());
+    host.log.clear();
+    press(kLeftButton, 10, 10);
+    form.clicked(kCommand1);
+    form.clicked(kCommand2);
+    host.row = 1;
+    form.chosen(kCol);
+    EXPECT_TRUE(key(Key::S, kCtrl));  // taken, not run
+    EXPECT_FALSE(key(Key::Space));
+    EXPECT_EQ(form.anchors.count(), 3);
+    EXPECT_EQ(form.dotColor, 0u);
+    EXPECT_TRUE(host.log.empty());
+    host.msPerReading = 5;
+    for (int i = 0; i < 8; ++i) {  // each slice reads the clock four times: 20 ms
+        host.soon = false;
+        form.tick();
+        EXPECT_TRUE(host.soon);
+    }
+    EXPECT_EQ(host.logged("update").size(), 4u);
+    EXPECT_EQ(host.logged("picture").size(), 4u);
+    host.msPerReading = 1;  // runs of 2 ms: a slice takes runs until its 8 ms are up
+    const std::uint64_t before = form.dotsDone();
+    const double began = host.now;
+    form.tick();
+    EXPECT_GE(host.now - began, DrawDriver::kSliceMs + 1);
+    EXPECT_GT(form.dotsDone(), before);
+    const int dots = count(0xFF000000);
+    EXPECT_GT(dots, 0);
+    host.log.clear();
+    EXPECT_TRUE(key(Key::Escape, 0, kNoControl));
+    EXPECT_EQ(host.log, (std::vector<std::string>{"hide", "not busy", "focus 2", "picture"}));
+    EXPECT_FALSE(form.busy());
+    EXPECT_EQ(form.anchors.count(), 3);
+    EXPECT_EQ(count(0xFF000000), dots);
+    host.soon = false;
+    form.tick();  // the call asked for before the draw stopped
+    EXPECT_FALSE(host.soon);
+}
+
+TEST_F(Form2Test, CancelAndClosingStopALongDraw) {
+    for (int way = 0; way < 2; ++way) {
+        FakeHost other;
+        Form2 fresh(kDesktop, other.host());
+        fresh.surfaceDown(kLeftButton, 0, 100, 100);
+        other.count = "2147483647";
+        other.msPerReading = 10;
+        fresh.surfaceDown(kRightButton, 0, 0, 0);
+        ASSERT_TRUE(fresh.drawRunning());
+        if (way == 0)
+            fresh.progressCancelled();
+        else
+            EXPECT_TRUE(fresh.closeRequested());
+        EXPECT_FALSE(fresh.drawRunning());
+        EXPECT_EQ(other.logged("hide").size(), 1u);
+        EXPECT_EQ(fresh.anchors.count(), 1);
+    }
+}
+
+// A long draw that runs to its end forgets the anchors; the next starts quiet again.
+TEST_F(Form2Test, ALongDrawEndsInItsSlicesAndTheNextStartsQuiet) {
+    press(kLeftButton, 100, 100);
+    host.count = "300000000";
+    host.msPerReading = 10;
+    press(kRightButton, 0, 0);
+    ASSERT_TRUE(host.soon);
+    host.msPerReading = 1;  // the slices grow with the speed
+    for (int i = 0; i < 100 && form.drawRunning(); ++i)
+        form.tick();
+    EXPECT_FALSE(form.drawRunning());
+    EXPECT_EQ(form.anchors.count(), 0);
+    EXPECT_EQ(host.logged("hide").size(), 1u);
+    EXPECT_EQ(host.log.back(), "picture");
+    host.log.clear();
+    host.count = "10000";
+    press(kRightButton, 0, 0);
+    EXPECT_EQ(host.log, std::vector<std::string>{"picture"});
 }
 
 } // namespace
-
-class Form2Test : public QObject {
-    Q_OBJECT
-
-    std::unique_ptr<Services> services;
-    std::unique_ptr<Form2> form;
-
-    // A press on the surface at a drawing-area pixel.
-    void press(Qt::MouseButton button, QPoint pixel, Qt::KeyboardModifiers keys = {}) {
-        QTest::mousePress(form->box, button, keys, pixel + QPoint(SurfaceWidget::kBorder, SurfaceWidget::kBorder));
-    }
-    QImage surfaceImage() const { return form->box->image(); }
-    void drawTriangle() {
-        for (QPoint p : {QPoint(50, 400), QPoint(500, 400), QPoint(275, 30)})
-            press(Qt::LeftButton, p);
-        press(Qt::RightButton, {10, 10});
-    }
-    void key(QWidget* to, Qt::Key k, Qt::KeyboardModifiers keys = {}, int times = 1) {
-        for (int i = 0; i < times; ++i)
-            QTest::keyClick(to, k, keys);
-    }
-    void chooseColour(const QString& item) {
-        const auto found = form->col->findItems(item, Qt::MatchExactly);
-        QVERIFY(!found.isEmpty());
-        const QRect rect = form->col->visualItemRect(found.first());
-        QTest::mouseClick(form->col->viewport(), Qt::LeftButton, {}, rect.center());
-    }
-
-private slots:
-    void init() {
-        services = std::make_unique<Services>();
-        form = std::make_unique<Form2>(Form2::Services{*services, *services, *services});
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
-    void cleanup() { form.reset(); }
-
-    void windowIsFixedAtItsSize() {
-        QCOMPARE(form->windowTitle(), QString("Form2"));
-        QCOMPARE(form->size(), QSize(704, 562));
-        QCOMPARE(form->minimumSize(), form->maximumSize());
-    }
-
-    void controlsStandWhereTheLayoutSays_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QRect>("geometry");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("box") << "box" << QRect(8, 16, 553, 481) << "";
-        QTest::newRow("Command1") << "Command1" << QRect(592, 248, 97, 25) << "Clear Screen";
-        QTest::newRow("sel") << "sel" << QRect(592, 40, 81, 21) << "10000";
-        QTest::newRow("Command2") << "Command2" << QRect(592, 280, 97, 25) << "Exit";
-        QTest::newRow("Label1") << "Label1" << QRect(592, 24, 121, 33) << "Complexity: (# of dots)";
-        QTest::newRow("col") << "col" << QRect(592, 88, 57, 95) << "";
-        QTest::newRow("Label2") << "Label2" << QRect(592, 72, 105, 25) << "Choose color of dots";
-        QTest::newRow("Label3") << "Label3" << QRect(24, 520, 345, 65)
-                                << "Left-Click to select anchor points ( you can select as many as you want)   "
-                                   "Right-Click to draw the midpoints";
-    }
-    void controlsStandWhereTheLayoutSays() {
-        QFETCH(QString, name);
-        QFETCH(QRect, geometry);
-        QFETCH(QString, text);
-        auto* widget = form->findChild<QWidget*>(name);
-        QVERIFY(widget);
-        QCOMPARE(widget->parentWidget(), form.get());
-        QCOMPARE(widget->geometry(), geometry);
-        if (auto* label = qobject_cast<QLabel*>(widget))
-            QCOMPARE(label->text(), text);
-        else if (auto* button = qobject_cast<QPushButton*>(widget))
-            QCOMPARE(button->text(), text);
-        else if (auto* combo = qobject_cast<QComboBox*>(widget))
-            QCOMPARE(combo->currentText(), text);
-        QVERIFY2(!widget->accessibleName().isEmpty() || qobject_cast<QLabel*>(widget), qPrintable(name));
-    }
-
-    void startsEmptyBlackAndUnchosen() {
-        QCOMPARE(form->col->count(), 6);
-        const QStringList items = {"Red", "Blue", "Black", "White", "Cyan", "Yellow"};
-        for (int i = 0; i < 6; ++i)
-            QCOMPARE(form->col->item(i)->text(), items[i]);
-        QVERIFY(form->col->selectedItems().isEmpty());
-        QVERIFY(form->sel->isEditable());
-        QCOMPARE(form->sel->count(), 0);
-        QCOMPARE(form->dotColor, Color{0});
-        QCOMPARE(form->anchors.count(), 0);
-        QCOMPARE(form->anchors.stored(), 0);
-        QCOMPARE(countPixels(surfaceImage(), kWhite), 551 * 479);
-    }
-
-    void labelsNameTheirControls() {
-        QCOMPARE(form->Label1->buddy(), form->sel);
-        QCOMPARE(form->Label2->buddy(), form->col);
-        QCOMPARE(form->box->accessibleDescription(), form->Label3->text());
-        // The controls cover the labels that reach down over them.
-        QVERIFY(form->childAt(600, 45) == form->sel || form->sel->isAncestorOf(form->childAt(600, 45)));
-        QVERIFY(form->childAt(600, 90) == form->col || form->col->isAncestorOf(form->childAt(600, 90)));
-    }
-
-    void tabMovesThroughTheControlsInOrder() {
-        QApplication::setActiveWindow(form.get());
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        form->box->setFocus();
-        const QList<QWidget*> order = {form->Command1, form->sel, form->Command2, form->col, form->box};
-        for (QWidget* next : order) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QWidget* focus = QApplication::focusWidget();
-            QVERIFY2(focus == next || next->isAncestorOf(focus), qPrintable(next->objectName()));
-        }
-    }
-
-    void shortCaptionsReadWhole() {
-        for (QWidget* w : {static_cast<QWidget*>(form->Label2), static_cast<QWidget*>(form->Command1),
-                           static_cast<QWidget*>(form->Command2)}) {
-            const QString text = qobject_cast<QLabel*>(w) ? qobject_cast<QLabel*>(w)->text()
-                                                          : qobject_cast<QPushButton*>(w)->text();
-            QVERIFY2(w->fontMetrics().horizontalAdvance(text) <= w->width() - 2, qPrintable(text));
-        }
-        // Label2's text shows above the list that covers its lower part.
-        QVERIFY(form->Label2->fontMetrics().height() <= form->col->y() - form->Label2->y());
-    }
-
-    void leftPressesMarkAnchorsWithRedCircles_data() {
-        QTest::addColumn<Qt::KeyboardModifiers>("keys");
-        QTest::addColumn<bool>("placed");
-        QTest::newRow("plain") << Qt::KeyboardModifiers() << true;
-        QTest::newRow("shift alone") << Qt::KeyboardModifiers(Qt::ShiftModifier) << false;
-        QTest::newRow("ctrl") << Qt::KeyboardModifiers(Qt::ControlModifier) << true;
-        QTest::newRow("shift+ctrl") << Qt::KeyboardModifiers(Qt::ShiftModifier | Qt::ControlModifier) << true;
-    }
-    void leftPressesMarkAnchorsWithRedCircles() {
-        QFETCH(Qt::KeyboardModifiers, keys);
-        QFETCH(bool, placed);
-        press(Qt::LeftButton, {100, 200}, keys);
-        QCOMPARE(form->anchors.count(), placed ? 1 : 0);
-        const QImage image = surfaceImage();
-        QCOMPARE(image.pixel(105, 200), placed ? qRgb(255, 0, 0) : kWhite);
-        QCOMPARE(image.pixel(100, 195), placed ? qRgb(255, 0, 0) : kWhite);
-        QCOMPARE(image.pixel(100, 200), kWhite);
-        if (placed) {
-            QCOMPARE(form->anchors.x(1), 1500);
-            QCOMPARE(form->anchors.y(1), 3000);
-        }
-    }
-
-    void middlePressDoesNothing() {
-        press(Qt::MiddleButton, {100, 200});
-        QCOMPARE(form->anchors.stored(), 0);
-        QCOMPARE(countPixels(surfaceImage(), kWhite), 551 * 479);
-    }
-
-    void rightPressDrawsTheCloudInsideTheTriangle() {
-        const QPoint a(50, 400), b(500, 400), c(275, 30);
-        for (QPoint p : {a, b, c})
-            press(Qt::LeftButton, p);
-        press(Qt::RightButton, {10, 10}, Qt::ShiftModifier);
-        QCOMPARE(form->anchors.count(), 0);
-        const QImage image = surfaceImage();
-        const int black = countPixels(image, qRgb(0, 0, 0));
-        QVERIFY2(black > 3000 && black <= 10000, qPrintable(QString::number(black)));
-        // All but the first few dots lie in the triangle (a pixel's slack).
-        auto side = [](QPoint p, QPoint q, QPoint r) {
-            return (q.x() - p.x()) * (r.y() - p.y()) - (q.y() - p.y()) * (r.x() - p.x());
-        };
-        int outside = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (image.pixel(x, y) == qRgb(0, 0, 0)) {
-                    const QPoint p(x, y);
-                    const bool in = side(a, b, p) <= 600 && side(b, c, p) <= 600 && side(c, a, p) <= 600;
-                    outside += !in;
-                }
-        QVERIFY2(outside <= 10, qPrintable(QString::number(outside)));
-    }
-
-    void chosenColourPaintsTheNextDots_data() {
-        QTest::addColumn<QStringList>("choices");
-        QTest::addColumn<QRgb>("dots");
-        QTest::newRow("none") << QStringList() << qRgb(0, 0, 0);
-        QTest::newRow("blue") << QStringList{"Blue"} << qRgb(0, 0, 255);
-        QTest::newRow("white then red") << QStringList{"White", "Red"} << qRgb(255, 0, 0);
-        QTest::newRow("cyan") << QStringList{"Cyan"} << qRgb(0, 255, 255);
-        QTest::newRow("yellow") << QStringList{"Yellow"} << qRgb(255, 255, 0);
-        QTest::newRow("black") << QStringList{"Blue", "Black"} << qRgb(0, 0, 0);
-    }
-    void chosenColourPaintsTheNextDots() {
-        QFETCH(QStringList, choices);
-        QFETCH(QRgb, dots);
-        for (const auto& item : choices)
-            chooseColour(item);
-        press(Qt::LeftButton, {100, 100});
-        press(Qt::LeftButton, {300, 100});
-        press(Qt::LeftButton, {200, 300});
-        form->sel->setEditText("500");
-        press(Qt::RightButton, {0, 0});
-        const QImage image = surfaceImage();
-        QVERIFY(countPixels(image, dots) > 200);
-        QCOMPARE(image.pixel(100, 95), qRgb(255, 0, 0));  // circles stay red (a point no dot reaches)
-    }
-
-    void colourCanBeChosenWithTheKeyboard() {
-        QApplication::setActiveWindow(form.get());
-        form->col->setFocus();
-        // Focus rests on the first item without choosing it; Down moves on.
-        QCOMPARE(form->dotColor, Color{0});
-        QTest::keyClick(form->col, Qt::Key_Down);
-        QCOMPARE(form->col->selectedItems().value(0)->text(), QString("Blue"));
-        QCOMPARE(form->dotColor, Color{0xFF0000});
-        QTest::keyClick(form->col, Qt::Key_Up);
-        QCOMPARE(form->dotColor, Color{0x0000FF});
-        QTest::keyClick(form->col, Qt::Key_End);
-        QCOMPARE(form->dotColor, Color{0x00FFFF});
-    }
-
-    void colourNamesMatchExactly() {
-        form->col->item(0)->setText("red");
-        chooseColour("Blue");
-        chooseColour("red");
-        QCOMPARE(form->dotColor, Color{0xFF0000});
-    }
-
-    void clearScreenWipesTheSurfaceButKeepsTheAnchors() {
-        for (QPoint p : {QPoint(100, 100), QPoint(300, 100), QPoint(200, 300)})
-            press(Qt::LeftButton, p);
-        form->sel->setEditText("123");
-        chooseColour("Blue");
-        QTest::mouseClick(form->Command1, Qt::LeftButton);
-        QCOMPARE(countPixels(surfaceImage(), kWhite), 551 * 479);
-        QCOMPARE(form->anchors.count(), 3);
-        QCOMPARE(form->sel->currentText(), QString("123"));
-        QCOMPARE(form->dotColor, Color{0xFF0000});
-        press(Qt::RightButton, {0, 0});
-        QCOMPARE(countPixels(surfaceImage(), qRgb(255, 0, 0)), 0);  // the circles are gone
-        QVERIFY(countPixels(surfaceImage(), qRgb(0, 0, 255)) > 50);
-    }
-
-    void exitThanksTheUserThenEnds() {
-        QTest::mouseClick(form->Command2, Qt::LeftButton);
-        QCOMPARE(services->log, (std::vector<std::string>{"message", "end"}));
-        QCOMPARE(services->shown[0].text, std::string("Thank you for drawing with Chaos Game."));
-        QCOMPARE(services->shown[0].kind, MessageKind::Information);
-    }
-
-    void badCountShowsAMessageAndKeepsTheAnchors_data() {
-        QTest::addColumn<QString>("count");
-        QTest::addColumn<QString>("says");
-        QTest::newRow("letters") << "abc" << "must be a number";
-        QTest::newRow("empty") << "" << "must be a number";
-        QTest::newRow("too many") << "5e9" << "At most 2147483647 dots";
-    }
-    void badCountShowsAMessageAndKeepsTheAnchors() {
-        QFETCH(QString, count);
-        QFETCH(QString, says);
-        press(Qt::LeftButton, {100, 100});
-        form->sel->setEditText(count);
-        press(Qt::RightButton, {0, 0});
-        QCOMPARE(services->shown.size(), std::size_t{1});
-        QVERIFY(QString::fromStdString(services->shown[0].text).contains(says));
-        QCOMPARE(form->anchors.count(), 1);
-        QCOMPARE(countPixels(surfaceImage(), qRgb(0, 0, 0)), 0);
-        form->sel->setEditText("10");
-        press(Qt::RightButton, {0, 0});
-        QCOMPARE(form->anchors.count(), 0);
-        QVERIFY(countPixels(surfaceImage(), qRgb(0, 0, 0)) > 0);
-    }
-
-    void oneAnchorTooManyShowsAMessageAndKeepsTheRest() {
-        for (int i = 0; i < AnchorStore::kMaxAnchors; ++i)
-            emit form->box->mouseDown(1, 0, float(i % 500 * 15), float(i / 500 * 15));
-        QVERIFY(services->shown.empty());
-        press(Qt::LeftButton, {10, 10});
-        QCOMPARE(services->shown.size(), std::size_t{1});
-        QCOMPARE(services->shown[0].text, std::string("Too many anchor points: at most 32767 can be placed."));
-        QCOMPARE(form->anchors.count(), 32767);
-        form->sel->setEditText("1000");
-        press(Qt::RightButton, {0, 0});
-        QCOMPARE(form->anchors.count(), 0);
-    }
-
-    // The picture commands
-
-    void savedPictureIsTheSurfacePixelForPixel() {
-        drawTriangle();
-        QTemporaryDir dir;
-        services->saveAs = dir.filePath("triangle.");  // no suffix: a PNG file, without a second dot
-        key(form->box, Qt::Key_S, Qt::ControlModifier);
-        QVERIFY(services->suggested.endsWith("/chaos-game.png"));
-        const QImage saved(dir.filePath("triangle.png"), "PNG");
-        QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), surfaceImage());
-        QVERIFY(services->shown.empty());
-        key(form->col, Qt::Key_S, Qt::ControlModifier);  // from any control; starts where it was saved
-        QCOMPARE(services->suggested, dir.filePath("triangle.png"));
-    }
-
-    // Failures leave the old file byte for byte, no temporary file, the
-    // picture on the surface, and a message with the system's reason.
-    void failedSaveOrPrintSaysWhyWritesNothingAndKeepsThePicture_data() {
-        QTest::addColumn<Qt::Key>("command");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("existing");
-        QTest::addColumn<int>("limit");  // bytes a file may have; 0: no limit
-        QTest::addColumn<QString>("why");
-        const QString tooLarge = QString::fromLocal8Bit(std::strerror(EFBIG));
-        QTest::newRow("folder that is a file") << Qt::Key_S << "file/picture.png" << false << 0 << "";
-        QTest::newRow("format that changes pixels") << Qt::Key_S << "picture.jpg" << false << 0
-            << "only .png, .bmp, .ppm, .xpm files keep every pixel of the picture, .jpg files do not";
-        QTest::newRow("unknown format, old file") << Qt::Key_S << "keep.xyz" << true << 0 << ".xyz files do not";
-        for (const char* format : {"png", "bmp", "pdf"}) {
-            const Qt::Key command = QByteArray(format) == "pdf" ? Qt::Key_P : Qt::Key_S;
-            QTest::addRow("%s over an old file, disk full", format) << command << QString("keep.") + format << true << 4096 << tooLarge;
-            QTest::addRow("%s new, disk full", format) << command << QString("new.") + format << false << 4096 << tooLarge;
-        }
-    }
-    void failedSaveOrPrintSaysWhyWritesNothingAndKeepsThePicture() {
-        QFETCH(Qt::Key, command);
-        QFETCH(QString, name);
-        QFETCH(bool, existing);
-        QFETCH(int, limit);
-        QFETCH(QString, why);
-        drawTriangle();
-        const QImage before = surfaceImage();
-        QTemporaryDir dir;
-        QFile file(dir.filePath("file"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        const QString path = dir.filePath(name);
-        const QByteArray old = existing ? QByteArray("the old file, to be kept") : QByteArray();
-        QFile oldFile(path);
-        QVERIFY(!existing || (oldFile.open(QIODevice::WriteOnly) && oldFile.write(old) == old.size() && oldFile.flush()));
-        services->saveAs = path;
-        services->print = [&](QPrinter& printer) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(path);
-            return true;
-        };
-        withFileSizeLimit(limit ? limit : RLIM_INFINITY, [&] { key(form->box, command, Qt::ControlModifier); });
-        QCOMPARE(services->shown.size(), std::size_t{1});
-        const QString message = QString::fromStdString(services->shown[0].text);
-        QVERIFY2(message.contains(QDir::toNativeSeparators(path)) && message.contains(why), qPrintable(message));
-        QStringList expected{"file"};
-        if (existing)
-            expected << name;
-        expected.sort();
-        QCOMPARE(filesIn(dir.path()), expected);
-        QCOMPARE(contentOf(path), old);
-        QCOMPARE(surfaceImage(), before);
-    }
-
-    // Each offered format gives back every pixel; the others are refused.
-    void savesOnlyInFormatsThatKeepEveryPixel_data() {
-        QTest::addColumn<QString>("suffix");
-        QTest::addColumn<bool>("kept");
-        for (const char* suffix : {"png", "bmp", "ppm", "xpm"})
-            QTest::newRow(suffix) << suffix << true;
-        for (const char* suffix : {"jpg", "jpeg", "ico", "cur", "pbm", "pgm", "xbm", "gif"})
-            QTest::newRow(suffix) << suffix << false;
-    }
-    void savesOnlyInFormatsThatKeepEveryPixel() {
-        QFETCH(QString, suffix);
-        QFETCH(bool, kept);
-        QCOMPARE(exactPictureSuffixes().contains(suffix), kept);
-        drawTriangle();
-        chooseColour("Blue");
-        drawTriangle();
-        QTemporaryDir dir;
-        services->saveAs = dir.filePath("picture." + suffix);
-        key(form->box, Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(services->shown.empty(), kept);
-        QCOMPARE(filesIn(dir.path()).size(), kept ? 1 : 0);
-        if (kept)
-            QCOMPARE(QImage(services->saveAs).convertToFormat(QImage::Format_RGB32), surfaceImage());
-    }
-
-    // The real save dialog: what a typed name gives, what it explains, and
-    // that it neither stores settings nor reads files to tell their type.
-    void saveDialogNamesTheFileAndStoresNothing_data() {
-        QTest::addColumn<QString>("typed");  // empty: cancel
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<int>("tooLong");  // the bytes of a name too long, as saved; 0: none
-        QTest::newRow("cancel") << "" << "" << 0;
-        QTest::newRow("ending in a dot") << "trail." << "trail.png" << 0;
-        QTest::newRow("no suffix") << "plain" << "plain.png" << 0;
-        QTest::newRow("255 bytes with .png") << QString(251, 'x') << QString(251, 'x') + ".png" << 0;
-        QTest::newRow("256 bytes with .png") << QString(252, 'x') << "" << 256;
-        QTest::newRow("300 bytes") << QString(300, 'x') + ".bmp" << "" << 304;
-    }
-    void saveDialogNamesTheFileAndStoresNothing() {
-        QFETCH(QString, typed);
-        QFETCH(QString, chosen);
-        QFETCH(int, tooLong);
-        static const QTemporaryDir home;  // the user's folder from here on
-        QTemporaryDir dir;
-        qputenv("HOME", home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", home.filePath(".config").toLocal8Bit());
-        QFile unnamed(dir.filePath("unnamed"));  // a PNG file whose name does not say so
-        QVERIFY(unnamed.open(QIODevice::WriteOnly) && unnamed.write("\x89PNG\r\n\x1a\n") == 8);
-        unnamed.close();
-        QtPictureDialogs dialogs;
-        QString typeSeen, explained;
-        bool answered = false;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            poll.stop();
-            answered = true;
-            typeSeen = dialog->iconProvider()->type(QFileInfo(unnamed));
-            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(typed);
-            if (auto* label = dialog->findChild<QLabel*>("tooLong"); label && label->isVisible())
-                explained = label->text();
-            chosen.isEmpty() ? dialog->reject() : static_cast<QDialog*>(dialog)->accept();
-        });
-        poll.start(10);
-        const QString result = dialogs.saveFileName(nullptr, dir.filePath("chaos-game.png"));
-        QVERIFY(answered);
-        QCOMPARE(result, chosen.isEmpty() ? QString() : dir.filePath(chosen));
-        QCOMPARE(QFileIconProvider().type(QFileInfo(unnamed)), QString("PNG image"));  // Qt's own reads it
-        QVERIFY2(typeSeen != "PNG image", qPrintable(typeSeen));
-        QCOMPARE(explained, tooLong ? QString("This name is too long: a name can have at most 255 bytes here, "
-                                              "this one has %1.").arg(tooLong) : QString());
-        QCOMPARE(filesIn(home.path()), QStringList());
-    }
-
-    // The print dialog's "..." button opens Qt's own file dialog: it too
-    // tells a file's type by its name alone.
-    void printDialogsFileBrowserReadsNoFile() {
-        QTemporaryDir dir;
-        QFile unnamed(dir.filePath("unnamed"));  // a PNG file whose name does not say so
-        QVERIFY(unnamed.open(QIODevice::WriteOnly) && unnamed.write("\x89PNG\r\n\x1a\n") == 8);
-        unnamed.close();
-        QString typeSeen;
-        bool browsed = false;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-                typeSeen = files->iconProvider()->type(QFileInfo(unnamed));
-                files->reject();
-            } else if (auto* browse = modal ? modal->findChild<QToolButton*>("fileBrowser") : nullptr;
-                       browse && browse->isEnabled() && !browsed) {
-                browsed = true;
-                QTimer::singleShot(0, browse, &QToolButton::click);  // it waits for its dialog
-            } else if (modal && !typeSeen.isEmpty()) {
-                poll.stop();
-                static_cast<QDialog*>(modal)->reject();
-            }
-        });
-        poll.start(10);
-        QPrinter printer;
-        printer.setOutputFileName(dir.filePath("page.pdf"));
-        QVERIFY(!QtPictureDialogs().setUpPrinter(nullptr, printer));
-        QVERIFY2(!typeSeen.isEmpty() && typeSeen != "PNG image", qPrintable(typeSeen));
-    }
-
-    void copyPutsThePictureOnTheClipboardButTheCountBoxCopiesItsText() {
-        drawTriangle();
-        key(form->box, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), surfaceImage());
-        QLineEdit* count = form->sel->lineEdit();
-        QApplication::setActiveWindow(form.get());
-        count->setFocus();
-        count->selectAll();
-        key(count, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QString("10000"));
-        count->deselect();
-        key(count, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), surfaceImage());
-    }
-
-    // The page's image is the picture pixel for pixel, stored losslessly and
-    // marked not to be smoothed when scaled.
-    void printsThePictureSharpOnOnePageOfAPdfFile() {
-        drawTriangle();
-        chooseColour("Blue");
-        drawTriangle();
-        QTemporaryDir dir;
-        const QString pdf = dir.filePath("triangle.pdf");
-        services->print = [&](QPrinter& printer) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(pdf);
-            return true;
-        };
-        key(form->box, Qt::Key_P, Qt::ControlModifier);
-        QVERIFY(services->shown.empty());
-        const QString content = QString::fromLatin1(contentOf(pdf));
-        QVERIFY(content.startsWith("%PDF") && content.trimmed().endsWith("%%EOF"));
-        QCOMPARE(content.count(QRegularExpression("/Type\\s*/Page\\b")), 1);
-        QProcess list;  // pdfimages from poppler-utils (scripts/install-deps.sh)
-        list.start("pdfimages", {"-list", pdf});
-        QVERIFY2(list.waitForFinished() && list.exitCode() == 0, "pdfimages failed or is missing");
-        const QStringList images = QString::fromLocal8Bit(list.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts).mid(2);
-        QCOMPARE(images.size(), 1);
-        const QStringList columns = images[0].simplified().split(' ');  // page num type width height color comp bpc enc interp
-        QCOMPARE(columns.mid(3, 7), (QStringList{"551", "479", "rgb", "3", "8", "image", "no"}));
-        QCOMPARE(QProcess::execute("pdfimages", {"-png", pdf, dir.filePath("page")}), 0);
-        QCOMPARE(QImage(dir.filePath("page-000.png")).convertToFormat(QImage::Format_RGB32), surfaceImage());
-    }
-
-    // Keys act on the surface as the mouse does at the keyboard point.
-    void keyboardPlacesAndDrawsAsTheMouseDoes_data() {
-        QTest::addColumn<Qt::Key>("place");
-        QTest::addColumn<Qt::Key>("draw");
-        QTest::addColumn<Qt::KeyboardModifiers>("drawKeys");
-        QTest::newRow("space, shift+F10") << Qt::Key_Space << Qt::Key_F10 << Qt::KeyboardModifiers(Qt::ShiftModifier);
-        QTest::newRow("return, menu") << Qt::Key_Return << Qt::Key_Menu << Qt::KeyboardModifiers();
-    }
-    void keyboardPlacesAndDrawsAsTheMouseDoes() {
-        QFETCH(Qt::Key, place);
-        QFETCH(Qt::Key, draw);
-        QFETCH(Qt::KeyboardModifiers, drawKeys);
-        press(Qt::LeftButton, {100, 200});
-        const QImage byMouse = surfaceImage();
-        form->Command1->click();
-        // From the centre (275, 239) to (100, 200).
-        key(form->box, Qt::Key_Left, Qt::ShiftModifier, 17);
-        key(form->box, Qt::Key_Left, {}, 5);
-        key(form->box, Qt::Key_Up, Qt::ShiftModifier, 3);
-        key(form->box, Qt::Key_Up, {}, 9);
-        key(form->box, place);
-        QCOMPARE(surfaceImage(), byMouse);
-        QCOMPARE(form->anchors.count(), 2);
-        QCOMPARE(form->anchors.x(2), form->anchors.x(1));
-        QCOMPARE(form->anchors.y(2), form->anchors.y(1));
-        key(form->box, Qt::Key_Right, Qt::ShiftModifier, 20);
-        key(form->box, place);
-        key(form->box, draw, drawKeys);
-        QCOMPARE(form->anchors.count(), 0);
-        QVERIFY(countPixels(surfaceImage(), qRgb(0, 0, 0)) > 100);
-    }
-
-    void returnPressesTheFocusedButton() {
-        press(Qt::LeftButton, {100, 100});
-        key(form->Command1, Qt::Key_Return);
-        QCOMPARE(countPixels(surfaceImage(), kWhite), 551 * 479);
-        key(form->Command2, Qt::Key_Enter);
-        QCOMPARE(services->log, (std::vector<std::string>{"message", "end"}));
-    }
-
-    void helpListsTheKeysAndQuitClosesWithoutAMessage() {
-        key(form->box, Qt::Key_F1);
-        QCOMPARE(services->shown.size(), std::size_t{1});
-        QCOMPARE(services->shown[0].kind, MessageKind::Information);
-        for (const char* part : {"Left-click", "Right-click", "Arrow keys", "Shift+F10", "Ctrl+S", "Ctrl+P", "Ctrl+Q"})
-            QVERIFY2(services->shown[0].text.find(part) != std::string::npos, part);
-        key(form->sel, Qt::Key_Q, Qt::ControlModifier);
-        QVERIFY(!form->isVisible());
-        QCOMPARE(services->shown.size(), std::size_t{1});
-    }
-
-    void everyControlHasAnAccessibleName() {
-        const std::pair<QWidget*, QString> table[] = {
-            {form->box, "Drawing surface"}, {form->Command1, "Clear Screen"}, {form->sel, "Number of dots"},
-            {form->sel->lineEdit(), "Number of dots"}, {form->Command2, "Exit"}, {form->col, "Dot colour"},
-        };
-        for (const auto& [widget, name] : table) {
-            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
-            QVERIFY(accessible);
-            QCOMPARE(accessible->text(QAccessible::Name), name);
-        }
-    }
-
-    // A long draw shows its progress; Esc stops it, keeping the dots and
-    // anchors, wherever the keyboard is.
-    void escapeCancelsALongDraw_data() {
-        QTest::addColumn<bool>("toDialog");
-        QTest::newRow("progress dialog") << true;
-        QTest::newRow("window") << false;
-    }
-    void escapeCancelsALongDraw() {
-        QFETCH(bool, toDialog);
-        press(Qt::LeftButton, {100, 100});
-        press(Qt::LeftButton, {400, 100});
-        form->sel->setEditText("2147483647");
-        bool sawDialog = false, controlsOff = false, keyboardThere = false;
-        QTimer::singleShot(800, form.get(), [&] {
-            QProgressDialog* dialog = form->progressView().progressDialog();
-            sawDialog = dialog && dialog->isVisible();
-            controlsOff = !form->Command1->isEnabled() && !form->box->isEnabled() && !form->col->isEnabled();
-            for (QAction* command : form->actions())
-                controlsOff = controlsOff && !command->isEnabled();
-            QWidget* keyboard = toDialog ? static_cast<QWidget*>(dialog) : form.get();
-            if (dialog) {
-                keyboard->activateWindow();
-                keyboardThere = QTest::qWaitFor([&] { return QApplication::activeWindow() == keyboard; });
-                QTest::keyClick(keyboard, Qt::Key_Escape);
-            }
-        });
-        press(Qt::RightButton, {0, 0});
-        QVERIFY(sawDialog);
-        QVERIFY(controlsOff);
-        QVERIFY(keyboardThere);
-        QVERIFY(form->Command1->isEnabled() && form->box->isEnabled());
-        QCOMPARE(form->anchors.count(), 2);
-        QVERIFY(!form->progressView().showing());
-        QVERIFY(services->shown.empty());
-        QVERIFY(countPixels(surfaceImage(), qRgb(0, 0, 0)) > 100);
-    }
-
-    void closingDuringALongDrawStopsItThenCloses() {
-        press(Qt::LeftButton, {100, 100});
-        form->sel->setEditText("2147483647");
-        QTimer::singleShot(800, form.get(), [&] { form->close(); });
-        QElapsedTimer timer;
-        timer.start();
-        press(Qt::RightButton, {0, 0});
-        QVERIFY(timer.elapsed() < 5000);
-        QVERIFY(!form->isVisible());
-        QCOMPARE(form->anchors.count(), 1);
-    }
-};
-
-QTEST_MAIN(Form2Test)
-#include "form2_test.moc"
+} // namespace chaos

@@ -37,21 +37,27 @@ TEST(KeysHelp, EachFrontEndListsItsOwnKeys) {
 // the page keep the table's names.
 TEST(KeysHelp, ToolkitNamesReplaceOnlyTheCommandsKeys) {
     const char* names[] = {"Strg+S", "Strg+C", "Strg+P", "Hilfe", "Strg+Q"};
-    const std::string desktop = helpText(kDesktop, [&](KeyCommand command) { return std::string(names[static_cast<int>(command)]); });
+    const std::string desktop = helpText(kDesktop, [&](Command command) { return std::string(names[static_cast<int>(command)]); });
     EXPECT_TRUE(has(desktop, "\nStrg+S: save the picture.  Strg+C: copy it.  Strg+P: print it.\n"));
     EXPECT_TRUE(has(desktop, "\nEsc: stop a long draw.  Hilfe: this help.  Strg+Q: quit."));
     EXPECT_TRUE(has(desktop, "\nMenu or Shift+F10: draw"));
-    EXPECT_EQ(helpText(kDesktop, [](KeyCommand) { return std::string(); }), helpText(kDesktop));
+    EXPECT_EQ(helpText(kDesktop, [](Command) { return std::string(); }), helpText(kDesktop));
 }
 
-TEST(DotColours, AnItemSetsItsColourAndAnyOtherTextKeepsTheCurrentOne) {
-    struct Case { const char* item; Color expected; };
+// The list's rows, in order, and the colour each sets; no row keeps the current one.
+TEST(DotColours, ARowSetsItsColourAndNoRowKeepsTheCurrentOne) {
+    struct Case { int row; const char* item; Color expected; };
     const Case table[] = {
-        {"Red", 0x0000FF}, {"Blue", 0xFF0000}, {"Black", 0x000000}, {"White", 0xFFFFFF},
-        {"Cyan", 0xFFFF00}, {"Yellow", 0x00FFFF}, {"", 0x123456}, {"red", 0x123456}, {"Red ", 0x123456},
+        {0, "Red", 0x0000FF}, {1, "Blue", 0xFF0000}, {2, "Black", 0x000000}, {3, "White", 0xFFFFFF},
+        {4, "Cyan", 0xFFFF00}, {5, "Yellow", 0x00FFFF}, {-1, nullptr, 0x123456}, {6, nullptr, 0x123456},
     };
-    for (const auto& row : table)
-        EXPECT_EQ(dotColourOf(row.item, 0x123456), row.expected) << row.item;
+    for (const auto& row : table) {
+        EXPECT_EQ(dotColourOf(row.row, 0x123456), row.expected) << row.row;
+        if (row.item) {
+            EXPECT_STREQ(kColourItems[row.row], row.item);
+        }
+    }
+    EXPECT_EQ(kForm2Layout[kCol].itemCount, std::size(kColourItems));
 }
 
 } // namespace

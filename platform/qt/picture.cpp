@@ -1,4 +1,4 @@
-#include "window/picture.h"
+#include "platform/qt/picture.h"
 
 #include <cerrno>
 

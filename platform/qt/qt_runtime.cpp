@@ -1,0 +1,353 @@
+#include "platform/qt/qt_runtime.h"
+
+#include "platform/qt/picture.h"
+
+#include <QAccessibleWidget>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <climits>
+#include <utility>
+
+namespace chaos {
+
+namespace {
+
+// The window: it asks its events before it closes.
+class FormWindow : public QWidget {
+public:
+    explicit FormWindow(WindowEvents& events) : events(events) {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        if (events.closeRequested())
+            event->accept();
+        else
+            event->ignore();
+    }
+
+private:
+    WindowEvents& events;
+};
+
+// The count box as assistive technology sees it: named by its accessible
+// name, with its text as its value. (Qt names an editable combo box on Linux
+// by its text, so that the count box would be announced as "10000".)
+class CountBoxAccessible : public QAccessibleWidget {
+public:
+    explicit CountBoxAccessible(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value)
+            return static_cast<QComboBox*>(widget())->currentText();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* countBoxAccessible(const QString&, QObject* object) {
+    auto* box = qobject_cast<QComboBox*>(object);
+    return box && dynamic_cast<FormWindow*>(box->parent()) ? new CountBoxAccessible(box) : nullptr;
+}
+
+constexpr std::pair<Qt::Key, Key> kKeys[] = {
+    {Qt::Key_Left, Key::Left}, {Qt::Key_Right, Key::Right}, {Qt::Key_Up, Key::Up}, {Qt::Key_Down, Key::Down},
+    {Qt::Key_Space, Key::Space}, {Qt::Key_Return, Key::Return}, {Qt::Key_Enter, Key::Enter},
+    {Qt::Key_Menu, Key::Menu}, {Qt::Key_Escape, Key::Escape}, {Qt::Key_Tab, Key::Tab}, {Qt::Key_Backtab, Key::Tab},
+    {Qt::Key_F1, Key::F1}, {Qt::Key_F10, Key::F10}, {Qt::Key_C, Key::C}, {Qt::Key_P, Key::P}, {Qt::Key_Q, Key::Q},
+    {Qt::Key_S, Key::S},
+};
+
+KeyPress keyOf(const QKeyEvent& event) {
+    KeyPress key;
+    for (const auto& [qt, ours] : kKeys)
+        if (event.key() == qt)
+            key.key = ours;
+    const Qt::KeyboardModifiers m = event.modifiers();
+    key.mods = static_cast<std::int16_t>((m & Qt::ShiftModifier ? kShift : 0) | (m & Qt::ControlModifier ? kCtrl : 0) |
+                                         (m & Qt::AltModifier ? kAlt : 0) | (m & Qt::MetaModifier ? kMeta : 0));
+    key.repeat = event.isAutoRepeat();
+    return key;
+}
+
+QString qt(const std::string& text) { return QString::fromStdString(text); }
+
+} // namespace
+
+QtRuntime::QtRuntime(PictureDialogs& dialogs) : dialogs(dialogs) {
+    static const bool accessibleCountBox = (QAccessible::installFactory(countBoxAccessible), true);
+    static_cast<void>(accessibleCountBox);
+    soon.setSingleShot(true);
+    soon.setInterval(0);
+    connect(&soon, &QTimer::timeout, this, [this] { events->tick(); });
+}
+
+QtRuntime::~QtRuntime() {
+    qApp->removeEventFilter(this);
+    delete dialog;
+    delete form;
+}
+
+void QtRuntime::build(const FormSpec& spec, RasterSurface& raster, WindowEvents& windowEvents) {
+    events = &windowEvents;
+    form = new FormWindow(windowEvents);
+    form->setWindowTitle(spec.caption);
+    QFont small = form->font();
+    small.setPixelSize(10);
+    form->setFont(small);
+    form->setFixedSize(twipsToPixel(spec.width), twipsToPixel(spec.height));
+    controls.assign(spec.count, nullptr);
+    // Labels first, so that the controls they reach over cover them.
+    for (bool labels : {true, false}) {
+        for (std::size_t row = 0; row < spec.count; ++row) {
+            const ControlSpec& c = spec.controls[row];
+            if ((c.kind == ControlKind::Label) != labels)
+                continue;
+            QWidget* widget = nullptr;
+            const int id = static_cast<int>(row);
+            switch (c.kind) {
+            case ControlKind::Label: {
+                auto* label = new QLabel(QString::fromUtf8(c.text), form);
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                label->setWordWrap(true);
+                widget = label;
+                break;
+            }
+            case ControlKind::Surface:
+                widget = box = new SurfaceWidget(raster, spec.surfaceFrame, form);
+                connect(box, &SurfaceWidget::mouseDown, this,
+                        [this](std::int16_t button, std::int16_t shift, double x, double y) { events->surfaceDown(button, shift, x, y); });
+                break;
+            case ControlKind::Button: {
+                auto* button = new QPushButton(QString::fromUtf8(c.text), form);
+                button->setAutoDefault(false);
+                connect(button, &QPushButton::clicked, this, [this, id] { events->clicked(id); });
+                widget = button;
+                break;
+            }
+            case ControlKind::CountBox: {
+                auto* sel = new QComboBox(form);
+                sel->setEditable(true);
+                sel->setInsertPolicy(QComboBox::NoInsert);
+                sel->setEditText(QString::fromUtf8(c.text));
+                sel->lineEdit()->setAccessibleName(QString::fromUtf8(c.accessibleName));  // the part that takes the focus
+                widget = sel;
+                break;
+            }
+            case ControlKind::List: {
+                auto* list = new QListWidget(form);
+                for (std::size_t i = 0; i < c.itemCount; ++i)
+                    list->addItem(QString::fromUtf8(c.items[i]));
+                list->setSelectionMode(QAbstractItemView::SingleSelection);
+                list->setCurrentRow(-1);
+                list->clearSelection();
+                connect(list, &QListWidget::itemSelectionChanged, this, [this, id] { events->chosen(id); });
+                widget = list;
+                break;
+            }
+            }
+            widget->setObjectName(c.name);
+            widget->setAccessibleName(QString::fromUtf8(c.accessibleName));
+            widget->setGeometry(twipsToPixel(c.left), twipsToPixel(c.top), twipsToPixel(c.width), twipsToPixel(c.height));
+            if (c.tabIndex < 0)
+                widget->setFocusPolicy(Qt::NoFocus);
+            controls[row] = widget;
+        }
+    }
+    std::vector<std::size_t> tabbing;
+    for (std::size_t row = 0; row < spec.count; ++row) {
+        const ControlSpec& c = spec.controls[row];
+        if (c.names >= 0)
+            static_cast<QLabel*>(controls[row])->setBuddy(control(c.names));
+        if (c.tabIndex >= 0)
+            tabbing.push_back(row);
+    }
+    std::sort(tabbing.begin(), tabbing.end(),
+              [&](std::size_t a, std::size_t b) { return spec.controls[a].tabIndex < spec.controls[b].tabIndex; });
+    for (std::size_t i = 1; i < tabbing.size(); ++i)
+        QWidget::setTabOrder(controls[tabbing[i - 1]], controls[tabbing[i]]);
+    if (box && spec.describedBy >= 0)
+        box->setAccessibleDescription(QString::fromUtf8(spec.controls[spec.describedBy].text));
+    if (!tabbing.empty())
+        controls[tabbing.front()]->setFocus();
+    qApp->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { events->focusChanged(rowOf(now)); });
+}
+
+int QtRuntime::rowOf(const QObject* object) const {
+    for (const QObject* o = object; o; o = o->parent())
+        if (o->parent() == form)
+            for (std::size_t row = 0; row < controls.size(); ++row)
+                if (controls[row] == o)
+                    return static_cast<int>(row);
+    return -1;
+}
+
+// Every key and press in the window goes to the window first: a key the
+// window takes goes no further; a press is told before the control has it.
+bool QtRuntime::eventFilter(QObject* watched, QEvent* event) {
+    if (!form || !watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != form)
+        return false;
+    if (event->type() == QEvent::MouseButtonPress) {
+        events->pointerDown();
+    } else if (event->type() == QEvent::KeyPress) {
+        const int row = rowOf(watched);
+        const auto* text = row >= 0 ? qobject_cast<QComboBox*>(controls[static_cast<std::size_t>(row)]) : nullptr;
+        const bool selected = text && text->lineEdit() && text->lineEdit()->hasSelectedText();
+        const KeyPress key = keyOf(*static_cast<QKeyEvent*>(event));
+        if (key.key == Key::Menu && menu == Menu::FromRequest)
+            return true;  // the same press, told as a context-menu request first
+        const bool taken = events->keyDown(row, key, selected);
+        menu = taken && key.key == Key::Menu ? Menu::FromKey : Menu::None;
+        return taken;
+    } else if (event->type() == QEvent::KeyRelease && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Menu) {
+        menu = Menu::None;
+    } else if (event->type() == QEvent::ContextMenu &&
+               static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        // The usual keyboard right-click. The X server sends the Menu key as
+        // a context-menu request and as the key, in either order: one press.
+        if (menu == Menu::FromKey)
+            return true;
+        const bool taken = events->keyDown(rowOf(watched), {Key::Menu}, false);
+        menu = taken ? Menu::FromRequest : Menu::None;
+        return taken;
+    }
+    return false;
+}
+
+void QtRuntime::showPicture() {
+    box->update();
+}
+
+void QtRuntime::showMarks(const Mark* marks, std::size_t count) {
+    box->setMarks(marks, count);
+}
+
+std::string QtRuntime::text(int control) const {
+    auto* box = qobject_cast<QComboBox*>(this->control(control));
+    return box ? box->currentText().toStdString() : std::string();
+}
+
+int QtRuntime::chosenRow(int control) const {
+    auto* list = qobject_cast<QListWidget*>(this->control(control));
+    const auto chosen = list ? list->selectedItems() : QList<QListWidgetItem*>();
+    return chosen.isEmpty() ? -1 : list->row(chosen.first());
+}
+
+void QtRuntime::focus(int control) {
+    if (control >= 0)
+        this->control(control)->setFocus(Qt::OtherFocusReason);
+}
+
+void QtRuntime::setBusy(bool busy) {
+    for (QWidget* control : controls)
+        if (control->focusPolicy() != Qt::NoFocus)
+            control->setEnabled(!busy);
+}
+
+std::string QtRuntime::keyName(Key key, std::int16_t mods) const {
+    for (const auto& [qt, ours] : kKeys) {
+        if (ours != key)
+            continue;
+        const int m = (mods & kShift ? Qt::SHIFT : 0) | (mods & kCtrl ? Qt::CTRL : 0) | (mods & kAlt ? Qt::ALT : 0) |
+                      (mods & kMeta ? Qt::META : 0);
+        return QKeySequence(m | qt).toString(QKeySequence::NativeText).toStdString();
+    }
+    return {};
+}
+
+void QtRuntime::show(const std::string& text, MessageKind kind) {
+    QMessageBox message(kind == MessageKind::Error ? QMessageBox::Warning : QMessageBox::Information,
+                        QCoreApplication::applicationName(), qt(text), QMessageBox::Ok, form);
+    message.exec();
+    events->messageDismissed();
+}
+
+void QtRuntime::show(const std::string& title, const std::string& text, const std::string& cancel) {
+    progressText = qt(text);
+    dialog = new QProgressDialog(form);
+    dialog->setWindowTitle(qt(title));
+    dialog->setCancelButtonText(qt(cancel));
+    dialog->setAutoClose(false);
+    dialog->setAutoReset(false);
+    dialog->setMinimumDuration(0);
+    // Cancel, Esc and closing the dialog all stop the draw.
+    connect(dialog, &QProgressDialog::canceled, this, [this] { events->progressCancelled(); });
+    connect(dialog, &QDialog::rejected, this, [this] { events->progressCancelled(); });
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();  // so that Esc reaches it at once
+}
+
+void QtRuntime::update(std::uint64_t done, std::uint64_t total) {
+    if (!dialog)
+        return;
+    const QLocale locale;
+    dialog->setRange(0, static_cast<int>(std::min<std::uint64_t>(total, INT_MAX)));
+    dialog->setLabelText(progressText.arg(locale.toString(static_cast<qulonglong>(done)),
+                                          locale.toString(static_cast<qulonglong>(total))));
+    dialog->setValue(static_cast<int>(std::min<std::uint64_t>(done, INT_MAX)));
+}
+
+void QtRuntime::hide() {
+    if (!dialog)
+        return;
+    dialog->disconnect(this);
+    dialog->deleteLater();
+    dialog->hide();
+    dialog = nullptr;
+    if (form)
+        form->activateWindow();
+}
+
+void QtRuntime::save(int command, const std::string& suggestedName) {
+    QString start = lastSaved;
+    if (start.isEmpty()) {  // the user's Pictures folder, or home
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        start = QDir(!pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath()).filePath(qt(suggestedName));
+    }
+    const QString chosen = dialogs.saveFileName(form, start);
+    if (chosen.isEmpty())
+        return;
+    const QString path = pictureFileName(chosen);
+    const QString failure = savePicture(box->image(), path);
+    if (!failure.isEmpty())
+        return events->pictureFailed(command, QDir::toNativeSeparators(path).toStdString(), failure.toStdString());
+    lastSaved = path;
+}
+
+void QtRuntime::copy(int) {
+    QGuiApplication::clipboard()->setImage(box->image());
+}
+
+void QtRuntime::print(int command) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QCoreApplication::translate("Form2", "Chaos Game picture"));
+    if (!dialogs.setUpPrinter(form, printer))
+        return;
+    const QString failure = printPicture(box->image(), printer);
+    if (!failure.isEmpty())
+        events->pictureFailed(command, QDir::toNativeSeparators(printer.outputFileName()).toStdString(),
+                              failure.toStdString());
+}
+
+void QtRuntime::end() {
+    QCoreApplication::exit(0);
+    if (form)
+        form->hide();
+}
+
+} // namespace chaos

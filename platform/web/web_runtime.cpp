@@ -1,0 +1,139 @@
+#include "platform/web/web_runtime.h"
+
+#include <emscripten.h>
+#include <emscripten/bind.h>
+
+#include <utility>
+
+namespace chaos {
+
+using emscripten::val;
+
+void WebRuntime::showPicture() {
+    page.call<void>("showPicture");
+}
+
+void WebRuntime::showMarks(const Mark* marks, std::size_t count) {
+    val rows = val::array();
+    for (std::size_t i = 0; i < count; ++i) {
+        const Mark& m = marks[i];
+        val row = val::object();
+        row.set("x", m.x);
+        row.set("y", m.y);
+        row.set("width", m.width);
+        row.set("height", m.height);
+        row.set("red", m.color & 0xFF);
+        row.set("green", (m.color >> 8) & 0xFF);
+        row.set("blue", (m.color >> 16) & 0xFF);
+        rows.call<void>("push", row);
+    }
+    page.call<void>("showMarks", rows);
+}
+
+void WebRuntime::show(const std::string& text, MessageKind kind) {
+    page.call<void>("showMessage", text, std::string(kind == MessageKind::Error ? "error" : "information"));
+}
+
+double WebRuntime::nowMs() const {
+    return emscripten_get_now();
+}
+
+val WebRuntime::pixels(RasterSurface& raster) {
+    const std::size_t bytes = static_cast<std::size_t>(raster.pixelWidth()) * static_cast<std::size_t>(raster.pixelHeight()) * 4;
+    const val view(emscripten::typed_memory_view(bytes, reinterpret_cast<const std::uint8_t*>(raster.bits())));
+    return val::global("Uint8ClampedArray").new_(view["buffer"], view["byteOffset"], view["length"]);
+}
+
+val WebRuntime::describe(const FormSpec& spec) {
+    static constexpr const char* kKinds[] = {"surface", "button", "countBox", "list", "label"};
+    val form = val::object();
+    form.set("caption", std::string(spec.caption));
+    form.set("width", spec.width);
+    form.set("height", spec.height);
+    form.set("twipsPerPixel", kTwipsPerPixel);
+    form.set("surfaceFrame", spec.surfaceFrame);
+    form.set("describedBy", spec.describedBy);
+    val rows = val::array();
+    for (std::size_t r = 0; r < spec.count; ++r) {
+        const ControlSpec& c = spec.controls[r];
+        val row = val::object();
+        row.set("name", std::string(c.name));
+        row.set("kind", std::string(kKinds[static_cast<int>(c.kind)]));
+        row.set("left", c.left);
+        row.set("top", c.top);
+        row.set("width", c.width);
+        row.set("height", c.height);
+        row.set("tabIndex", c.tabIndex);
+        row.set("text", std::string(c.text));
+        row.set("accessibleName", std::string(c.accessibleName));
+        row.set("names", c.names);
+        val items = val::array();
+        for (std::size_t i = 0; i < c.itemCount; ++i)
+            items.call<void>("push", std::string(c.items[i]));
+        row.set("items", items);
+        rows.call<void>("push", row);
+    }
+    form.set("controls", rows);
+    return form;
+}
+
+Key WebRuntime::keyNamed(const std::string& key, const std::string& code) {
+    static const std::pair<const char*, Key> kNames[] = {
+        {"ArrowLeft", Key::Left}, {"ArrowRight", Key::Right}, {"ArrowUp", Key::Up}, {"ArrowDown", Key::Down},
+        {" ", Key::Space}, {"ContextMenu", Key::Menu}, {"Escape", Key::Escape}, {"Tab", Key::Tab},
+        {"F1", Key::F1}, {"F10", Key::F10},
+    };
+    if (key == "Enter")
+        return code == "NumpadEnter" ? Key::Enter : Key::Return;
+    for (const auto& [name, k] : kNames)
+        if (key == name)
+            return k;
+    // A letter by its key, or where the layout gives another character, by its place.
+    std::string letter = key.size() == 1 ? key : code.size() == 4 && code.rfind("Key", 0) == 0 ? code.substr(3) : "";
+    if (letter.size() == 1) {
+        switch (letter[0] | 0x20) {
+        case 'c': return Key::C;
+        case 'p': return Key::P;
+        case 'q': return Key::Q;
+        case 's': return Key::S;
+        default: break;
+        }
+    }
+    return Key::Other;
+}
+
+namespace {
+
+// The window's events, as the page's JavaScript sends them.
+bool keyDown(WindowEvents& events, int control, const std::string& key, const std::string& code, int mods, bool repeat,
+             bool textSelected) {
+    return events.keyDown(control, {WebRuntime::keyNamed(key, code), static_cast<std::int16_t>(mods), repeat}, textSelected);
+}
+
+void surfaceDown(WindowEvents& events, int button, int shift, double x, double y) {
+    events.surfaceDown(static_cast<std::int16_t>(button), static_cast<std::int16_t>(shift), x, y);
+}
+
+void pictureFailed(WindowEvents& events, int command) {
+    events.pictureFailed(command, "", "");
+}
+
+} // namespace
+
+} // namespace chaos
+
+EMSCRIPTEN_BINDINGS(chaos_platform) {
+    using namespace emscripten;
+    using chaos::WindowEvents;
+    class_<WindowEvents>("WindowEvents")
+        .function("pointerDown", &WindowEvents::pointerDown)
+        .function("surfaceDown", &chaos::surfaceDown)
+        .function("clicked", &WindowEvents::clicked)
+        .function("chosen", &WindowEvents::chosen)
+        .function("focusChanged", &WindowEvents::focusChanged)
+        .function("keyDown", &chaos::keyDown)
+        .function("messageDismissed", &WindowEvents::messageDismissed)
+        .function("progressCancelled", &WindowEvents::progressCancelled)
+        .function("pictureFailed", &chaos::pictureFailed)
+        .function("tick", &WindowEvents::tick);
+}

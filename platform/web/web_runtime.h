@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/form.h"
+#include "platform/host.h"
+#include "platform/raster_surface.h"
+
+#include <emscripten/val.h>
+
+#include <string>
+
+namespace chaos {
+
+// The page's runtime: every service of the Host is a call of the page's
+// JavaScript object `page` (web/app.js), which keeps only what a page must
+// do in JavaScript: the DOM, the canvas, dialogs, input events and
+// scheduling. What the user does reaches the window through the module's
+// bound WindowEvents (web_runtime.cpp).
+class WebRuntime final : Screen, Controls, MessageBox, ProgressView, Scheduler, Clock, Pictures, ProgramEnd {
+public:
+    explicit WebRuntime(emscripten::val page) : page(std::move(page)) {}
+
+    Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
+
+    // Screen
+    void showPicture() override;
+    void showMarks(const Mark* marks, std::size_t count) override;
+    // Controls
+    std::string text(int control) const override { return page.call<std::string>("text", control); }
+    int chosenRow(int control) const override { return page.call<int>("chosenRow", control); }
+    void focus(int control) override { page.call<void>("focus", control); }
+    void setBusy(bool busy) override { page.call<void>("setBusy", busy); }
+    std::string keyName(Key, std::int16_t) const override { return {}; }
+    // MessageBox
+    void show(const std::string& text, MessageKind kind) override;
+    // ProgressView
+    void show(const std::string& title, const std::string& text, const std::string& cancel) override {
+        page.call<void>("showProgress", title, text, cancel);
+    }
+    void update(std::uint64_t done, std::uint64_t total) override {
+        page.call<void>("updateProgress", static_cast<double>(done), static_cast<double>(total));
+    }
+    void hide() override { page.call<void>("hideProgress"); }
+    // Scheduler, Clock
+    void callSoon() override { page.call<void>("callSoon"); }
+    double nowMs() const override;
+    // Pictures
+    void save(int command, const std::string& suggestedName) override {
+        page.call<void>("savePicture", command, suggestedName);
+    }
+    void copy(int command) override { page.call<void>("copyPicture", command); }
+    void print(int command) override { page.call<void>("printPicture", command); }
+    // ProgramEnd
+    void end() override { page.call<void>("end"); }
+
+    // The surface's pixels, red, green, blue and 255 each, as a view of the
+    // module's memory (valid until the memory grows: take a new one each time).
+    static emscripten::val pixels(RasterSurface& raster);
+    // A FormSpec as the page's JavaScript reads it.
+    static emscripten::val describe(const FormSpec& spec);
+    // The key a DOM KeyboardEvent's `key` and `code` name.
+    static Key keyNamed(const std::string& key, const std::string& code);
+
+private:
+    emscripten::val page;
+};
+
+} // namespace chaos

@@ -1,0 +1,237 @@
+// The browser module's Program under node, with a fake page object: what the
+// binding adds to the window (its tables and texts, the pixels as a view, DOM
+// key names, the page calls of messages and long draws).
+// Usage: node web_runtime_test.js path/to/chaosgame.js
+"use strict";
+const assert = require("assert");
+
+const W = 551, H = 479;
+const BOX = 0, COMMAND1 = 1, SEL = 2, COMMAND2 = 3, COL = 5;
+const triangle = [[266.67, 20], [20, 453.33], [520, 453.33]];  // drawing-area pixels
+
+// A page that answers from `count` and `row` and records every other call.
+function fakePage() {
+    const page = { count: "10000", row: -1, calls: [] };
+    return new Proxy(page, {
+        get: (target, name) => name in target ? target[name] : (...args) => {
+            target.calls.push([name, ...args]);
+            return name === "text" ? target.count : name === "chosenRow" ? target.row : undefined;
+        },
+    });
+}
+function program(M, count = "10000") {
+    const page = fakePage();
+    page.count = count;
+    return [new M.Program(page), page];
+}
+const names = (page) => page.calls.map(([name]) => name).filter((name) => name !== "text" && name !== "showMarks");
+const rgbaAt = (px, x, y) => [...px.slice((y * W + x) * 4, (y * W + x + 1) * 4)];
+
+function drawTriangle(M, seed, simd) {
+    const [p] = program(M, "100000");
+    p.useSimd(simd);
+    p.reseed(seed);
+    for (const [x, y] of triangle) p.surfaceDown(1, 0, x, y);
+    p.surfaceDown(2, 0, 0, 0);  // within the first slice
+    assert.strictEqual(p.drawing(), false);
+    const picture = Uint8ClampedArray.from(p.pixels());
+    p.delete();
+    return picture;
+}
+
+const cases = {
+    "the module hands out the window's table and the page's texts"(M) {
+        const form = M.Program.form();
+        assert.deepStrictEqual([form.caption, form.width, form.height, form.twipsPerPixel, form.surfaceFrame, form.describedBy],
+                               ["Form2", 10560, 8430, 15, 1, 7]);
+        assert.deepStrictEqual(form.controls.map((c) => [c.name, c.kind, c.tabIndex, c.names]), [
+            ["box", "surface", 0, -1], ["Command1", "button", 1, -1], ["sel", "countBox", 2, -1], ["Command2", "button", 3, -1],
+            ["Label1", "label", -1, 2], ["col", "list", 5, -1], ["Label2", "label", -1, 5], ["Label3", "label", -1, -1]]);
+        assert.deepStrictEqual(form.controls[BOX], {name: "box", kind: "surface", left: 120, top: 240, width: 8295, height: 7215,
+                                                    tabIndex: 0, text: "", accessibleName: "Drawing surface", names: -1, items: []});
+        assert.deepStrictEqual(form.controls[COL].items, ["Red", "Blue", "Black", "White", "Cyan", "Yellow"]);
+        assert.deepStrictEqual(M.Program.texts(), {title: "Chaos Game", ok: "OK",
+                                                   ended: "Chaos Game has ended. Reloading the page starts it again."});
+        const [p] = program(M);
+        assert.match(p.help(), /Browsers keep Ctrl\+Q/);
+        p.delete();
+    },
+    "the pixels are a view of the module's memory, white at start"(M) {
+        const [p] = program(M);
+        const view = p.pixels();
+        assert.ok(view instanceof Uint8ClampedArray);
+        assert.strictEqual(view.buffer, M.HEAPU8.buffer);
+        assert.strictEqual(view.length, W * H * 4);
+        assert.ok(view.every((v) => v === 255));
+        p.surfaceDown(1, 0, ...triangle[0]);
+        assert.deepStrictEqual(rgbaAt(view, 266, 15), [255, 0, 0, 255], "the anchor's circle, in the same view");
+        p.delete();
+    },
+    "presses place anchors by button and modifiers; the frame takes none"(M) {
+        const [p] = program(M);
+        for (const [button, shift, x, y, placed] of [[1, 0, 100, 100, 1], [1, 1, 100, 100, 0], [1, 2, 100, 100, 1],
+            [1, 4, 100, 100, 1], [1, 5, 100, 100, 1], [4, 0, 10, 10, 0], [1, 0, -0.5, 10, 0], [1, 0, W, 10, 0],
+            [1, 0, W - 0.5, H - 0.5, 1]]) {
+            const before = p.anchorCount();
+            p.surfaceDown(button, shift, x, y);
+            assert.strictEqual(p.anchorCount() - before, placed, `${button} ${shift} ${x} ${y}`);
+        }
+        p.delete();
+    },
+    "DOM key names reach the window's keys"(M) {
+        // control, key, code, mods, repeat, text selected -> taken, page calls, anchors placed
+        const rows = [
+            [BOX, "s", "KeyS", 2, false, false, true, ["savePicture"], 0],
+            [BOX, "ы", "KeyS", 2, false, false, true, ["savePicture"], 0],  // another layout: by the key's place
+            [BOX, "s", "KeyS", 2, true, false, true, [], 0],                // held: once
+            [BOX, "s", "KeyS", 10, false, false, false, [], 0],
+            [BOX, "c", "KeyC", 2, false, false, true, ["copyPicture"], 0],
+            [SEL, "c", "KeyC", 2, false, true, false, [], 0],               // the text field's own copy
+            [SEL, "c", "KeyC", 2, false, false, true, ["copyPicture"], 0],
+            [-1, "P", "KeyP", 2, false, false, true, ["printPicture"], 0],
+            [BOX, "q", "KeyQ", 2, false, false, false, [], 0],              // the browser's
+            [BOX, "Enter", "Enter", 0, false, false, true, ["showPicture"], 1],
+            [BOX, "Enter", "NumpadEnter", 1, false, false, true, ["showPicture"], 1],
+            [BOX, " ", "Space", 0, false, false, true, ["showPicture"], 1],
+            [BOX, "Enter", "Enter", 2, false, false, false, [], 0],
+            [SEL, "Enter", "Enter", 0, false, false, false, [], 0],
+            [COMMAND1, "Enter", "Enter", 0, false, false, true, ["showPicture"], 0],  // Clear Screen
+            [BOX, "ArrowRight", "ArrowRight", 1, false, false, true, [], 0],
+            [BOX, "x", "KeyX", 0, false, false, false, [], 0],
+            [BOX, "Tab", "Tab", 0, false, false, false, [], 0],
+        ];
+        for (const [control, key, code, mods, repeat, selected, taken, calls, placed] of rows) {
+            const [p, page] = program(M);
+            assert.strictEqual(p.keyDown(control, key, code, mods, repeat, selected), taken, `${key} ${code} ${mods}`);
+            assert.deepStrictEqual(names(page), calls, `${key} ${code} ${mods}`);
+            assert.strictEqual(p.anchorCount(), placed, `${key} ${code} ${mods}`);
+            p.delete();
+        }
+        const [p, page] = program(M);
+        p.keyDown(BOX, "s", "KeyS", 2, false, false);
+        p.keyDown(BOX, "c", "KeyC", 2, false, false);
+        p.keyDown(BOX, "p", "KeyP", 2, false, false);
+        assert.deepStrictEqual(page.calls, [["savePicture", 0, "chaos-game.png"], ["copyPicture", 1], ["printPicture", 2]]);
+        p.delete();
+    },
+    "messages go through showMessage, and the window waits for messageDismissed"(M) {
+        const [p, page] = program(M);
+        assert.strictEqual(p.keyDown(-1, "F1", "F1", 0, false, false), true);
+        assert.deepStrictEqual(page.calls, [["showMessage", p.help(), "information"]]);
+        page.calls.length = 0;
+        // Keys: the commands' stay the window's but do nothing; the copy key and the rest are the message's.
+        for (const [key, code, mods, taken] of [["s", "KeyS", 2, true], ["c", "KeyC", 2, false], ["Enter", "Enter", 0, false]])
+            assert.strictEqual(p.keyDown(BOX, key, code, mods, false, false), taken, key);
+        p.surfaceDown(1, 0, 10, 10);
+        p.clicked(COMMAND2);
+        assert.deepStrictEqual([page.calls, p.anchorCount()], [[], 0]);
+        p.messageDismissed();
+        p.pictureFailed(1);
+        assert.deepStrictEqual(page.calls, [["showMessage",
+            "The browser did not let the picture be copied to the clipboard. Ctrl+S downloads it instead.", "error"]]);
+        p.messageDismissed();
+        page.calls.length = 0;
+        p.clicked(COMMAND2);
+        assert.deepStrictEqual(page.calls, [["showMessage", "Thank you for drawing with Chaos Game.", "information"]]);
+        page.calls.length = 0;
+        p.messageDismissed();
+        assert.deepStrictEqual(page.calls, [["end"]]);
+        page.calls.length = 0;
+        p.surfaceDown(1, 0, 10, 10);
+        assert.deepStrictEqual([p.keyDown(-1, "F1", "F1", 0, false, false), page.calls, p.anchorCount()], [false, [], 0]);
+        p.delete();
+    },
+    "errors come back as messages, once; the anchors are kept"(M) {
+        const [p, page] = program(M);
+        p.surfaceDown(1, 0, 100, 100);
+        for (const text of ["abc", "2147483648"]) {
+            page.count = text;
+            page.calls.length = 0;
+            p.surfaceDown(2, 0, 0, 0);
+            const shown = page.calls.filter(([name]) => name === "showMessage");
+            assert.strictEqual(shown.length, 1, text);
+            assert.strictEqual(shown[0][2], "error");
+            assert.match(shown[0][1], /anchor points are kept/, text);
+            assert.strictEqual(p.anchorCount(), 1);
+            p.messageDismissed();
+        }
+        page.calls.length = 0;
+        for (let i = 1; i < 32767; ++i) p.surfaceDown(1, 0, i % 540, 100);
+        assert.deepStrictEqual(page.calls.filter(([name]) => name === "showMessage"), []);
+        p.surfaceDown(1, 0, 5, 5);
+        assert.match(page.calls.find(([name]) => name === "showMessage")[1], /32767/);
+        assert.strictEqual(p.anchorCount(), 32767);
+        p.delete();
+    },
+    "a short draw ends in the press and forgets the anchors"(M) {
+        const [p, page] = program(M);
+        for (const [x, y] of triangle) p.surfaceDown(1, 0, x, y);
+        page.calls.length = 0;
+        p.surfaceDown(2, 0, 0, 0);
+        assert.deepStrictEqual([names(page), p.drawing(), p.anchorCount()], [["showPicture"], false, 0]);
+        p.delete();
+    },
+    "a long draw runs through callSoon and tick; Esc or Cancel stops it, keeping the dots and the anchors"(M) {
+        for (const stop of [(p) => assert.strictEqual(p.keyDown(SEL, "Escape", "Escape", 0, false, false), true),
+                            (p) => p.progressCancelled()]) {
+            const [p, page] = program(M, "2147483647");
+            page.row = 1;
+            p.chosen(COL);  // Blue
+            for (const [x, y] of triangle) p.surfaceDown(1, 0, x, y);
+            page.calls.length = 0;
+            p.surfaceDown(2, 0, 0, 0);  // holds the page for the first slice
+            assert.ok(p.drawing());
+            assert.deepStrictEqual(names(page), ["setBusy", "showProgress", "updateProgress", "showPicture", "callSoon"]);
+            assert.deepStrictEqual(page.calls.find(([name]) => name === "showProgress"),
+                                   ["showProgress", "Chaos Game", "Drawing dots: %1 of %2", "Cancel"]);
+            const [, done, total] = page.calls.find(([name]) => name === "updateProgress");
+            assert.ok(done > 0 && total === 2147483647, `${done} of ${total}`);
+            for (let i = 0; i < 3; ++i) {
+                page.calls.length = 0;
+                p.tick();
+                assert.strictEqual(names(page).at(-1), "callSoon");
+            }
+            page.calls.length = 0;
+            p.surfaceDown(1, 0, 10, 10);  // busy: nothing answers but Esc
+            p.clicked(COMMAND1);
+            assert.strictEqual(p.keyDown(BOX, "s", "KeyS", 2, false, false), true);
+            assert.strictEqual(p.keyDown(BOX, "c", "KeyC", 2, false, false), false);
+            assert.strictEqual(p.keyDown(BOX, " ", "Space", 0, false, false), false);
+            assert.deepStrictEqual(names(page), []);
+            stop(p);
+            assert.deepStrictEqual(page.calls, [["hideProgress"], ["setBusy", false], ["focus", BOX], ["showPicture"]]);
+            assert.deepStrictEqual([p.drawing(), p.anchorCount()], [false, 3]);
+            page.calls.length = 0;
+            p.tick();  // the call asked for before the stop
+            assert.deepStrictEqual(page.calls, []);
+            const px = p.pixels();
+            let blue = 0;
+            for (let i = 0; i < px.length; i += 4) if (px[i] === 0 && px[i + 1] === 0 && px[i + 2] === 255) ++blue;
+            assert.ok(blue > 1000, `${blue} blue pixels`);
+            p.clicked(COMMAND1);
+            assert.ok(p.pixels().every((v) => v === 255), "Clear Screen");
+            assert.strictEqual(p.anchorCount(), 3);
+            p.delete();
+        }
+    },
+    "a seed gives the same picture on both paths"(M) {
+        const simd = drawTriangle(M, 7, true);
+        assert.deepStrictEqual(drawTriangle(M, 7, false), simd);
+        assert.notDeepStrictEqual(drawTriangle(M, 8, true), simd);
+    },
+};
+
+require(process.argv[2])().then((M) => {
+    let failed = 0;
+    for (const [name, run] of Object.entries(cases)) {
+        try {
+            run(M);
+            console.log(`ok: ${name}`);
+        } catch (error) {
+            ++failed;
+            console.log(`FAILED: ${name}\n${error.stack}`);
+        }
+    }
+    console.log(`${Object.keys(cases).length - failed} of ${Object.keys(cases).length} passed`);
+    process.exitCode = failed ? 1 : 0;
+});

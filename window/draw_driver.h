@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/point_cloud.h"
+#include "platform/dispatch.h"
+#include "platform/host.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace chaos {
+
+// Runs a started draw from the event loop, the same way in every runtime.
+// The first slice holds the window until the draw ends or has run kDelayMs,
+// so that a short draw is on screen at once and what the user did meanwhile
+// is handled after it. A longer draw then goes on in slices of about
+// kSliceMs, called back by the Scheduler, with the progress dialog showing
+// the dots done and the surface the dots so far, refreshed every
+// kIntervalMs; cancel() stops it at once, keeping its dots and the anchors.
+class DrawDriver {
+public:
+    static constexpr double kDelayMs = 500;
+    static constexpr double kIntervalMs = 40;
+    static constexpr double kSliceMs = 8;
+    // Passes in the first run of a slice, and the least and most in one run;
+    // in between, the runs follow the measured speed.
+    static constexpr std::uint64_t kFirstPasses = 200000, kFewestPasses = 1000, kMostPasses = 100000000;
+
+    // `busy` is told when a draw starts to hold the window's controls off,
+    // and when it no longer does.
+    DrawDriver(PointCloud& cloud, const Host& host, Dispatcher& dispatcher, std::function<void(bool)> busy)
+        : cloud(cloud), host(host), dispatcher(dispatcher), busy(std::move(busy)) {}
+
+    // After a press has started a draw.
+    void start();
+    void tick();
+    void cancel();
+    // Whether the progress dialog shows (the draw runs in slices).
+    bool inSlices() const { return sliced; }
+
+private:
+    void runUntil(double endMs);
+    void finish();
+
+    PointCloud& cloud;
+    Host host;
+    Dispatcher& dispatcher;
+    std::function<void(bool)> busy;
+    std::uint64_t passes = kFirstPasses;
+    double refreshedMs = 0;
+    bool sliced = false;
+};
+
+} // namespace chaos
