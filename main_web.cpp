@@ -37,7 +37,7 @@ public:
 
     // The layout, with the drawing area's size in pixels.
     static val form() {
-        val form = WebRuntime::describe(spec());
+        val form = WebRuntime::describe(description());
         form.set("areaWidth", drawingAreaPixels(kForm2Layout[kBox].width));
         form.set("areaHeight", drawingAreaPixels(kForm2Layout[kBox].height));
         return form;

@@ -206,7 +206,7 @@ void RightPressToScreen(benchmark::State& state) {
     } quiet;
     QtRuntime runtime(quiet);
     Form2 form(kDesktop, runtime.host());
-    runtime.build(Form2::spec(), form.surface(), form);
+    runtime.build(Form2::description(), form.surface(), form);
     runtime.window()->show();
     QEventLoop shown;  // one turn of the event loop: the window is on screen
     QTimer::singleShot(0, &shown, &QEventLoop::quit);

@@ -3,7 +3,7 @@
 // The program's one window, without a toolkit: its state and every rule of
 // it. It reaches the screen, messages, dialogs, clipboard, files, timers and
 // program end only through the Host of platform/host.h; a runtime builds the
-// controls from spec() and tells the window what the user does.
+// controls from description() and tells the window what the user does.
 
 #include "core/anchor_store.h"
 #include "core/point_cloud.h"
@@ -26,7 +26,7 @@ class Form2 : public WindowEvents {
 public:
     Form2(Front front, const Host& host);
 
-    static const FormSpec& spec() { return kForm2; }
+    static const FormSpec& description() { return kForm2; }
     // What the Screen shows.
     RasterSurface& surface() { return box; }
 

@@ -101,19 +101,19 @@ QtRuntime::~QtRuntime() {
     delete form;
 }
 
-void QtRuntime::build(const FormSpec& spec, RasterSurface& raster, WindowEvents& windowEvents) {
+void QtRuntime::build(const FormSpec& description, RasterSurface& raster, WindowEvents& windowEvents) {
     events = &windowEvents;
     form = new FormWindow(windowEvents);
-    form->setWindowTitle(spec.caption);
+    form->setWindowTitle(description.caption);
     QFont small = form->font();
     small.setPixelSize(10);
     form->setFont(small);
-    form->setFixedSize(twipsToPixel(spec.width), twipsToPixel(spec.height));
-    controls.assign(spec.count, nullptr);
+    form->setFixedSize(twipsToPixel(description.width), twipsToPixel(description.height));
+    controls.assign(description.count, nullptr);
     // Labels first, so that the controls they reach over cover them.
     for (bool labels : {true, false}) {
-        for (std::size_t row = 0; row < spec.count; ++row) {
-            const ControlSpec& c = spec.controls[row];
+        for (std::size_t row = 0; row < description.count; ++row) {
+            const ControlSpec& c = description.controls[row];
             if ((c.kind == ControlKind::Label) != labels)
                 continue;
             QWidget* widget = nullptr;
@@ -127,7 +127,7 @@ void QtRuntime::build(const FormSpec& spec, RasterSurface& raster, WindowEvents&
                 break;
             }
             case ControlKind::Surface:
-                widget = box = new SurfaceWidget(raster, spec.surfaceFrame, form);
+                widget = box = new SurfaceWidget(raster, description.surfaceFrame, form);
                 connect(box, &SurfaceWidget::mouseDown, this,
                         [this](std::int16_t button, std::int16_t shift, double x, double y) { events->surfaceDown(button, shift, x, y); });
                 break;
@@ -168,19 +168,19 @@ void QtRuntime::build(const FormSpec& spec, RasterSurface& raster, WindowEvents&
         }
     }
     std::vector<std::size_t> tabbing;
-    for (std::size_t row = 0; row < spec.count; ++row) {
-        const ControlSpec& c = spec.controls[row];
+    for (std::size_t row = 0; row < description.count; ++row) {
+        const ControlSpec& c = description.controls[row];
         if (c.names >= 0)
             static_cast<QLabel*>(controls[row])->setBuddy(control(c.names));
         if (c.tabIndex >= 0)
             tabbing.push_back(row);
     }
     std::sort(tabbing.begin(), tabbing.end(),
-              [&](std::size_t a, std::size_t b) { return spec.controls[a].tabIndex < spec.controls[b].tabIndex; });
+              [&](std::size_t a, std::size_t b) { return description.controls[a].tabIndex < description.controls[b].tabIndex; });
     for (std::size_t i = 1; i < tabbing.size(); ++i)
         QWidget::setTabOrder(controls[tabbing[i - 1]], controls[tabbing[i]]);
-    if (box && spec.describedBy >= 0)
-        box->setAccessibleDescription(QString::fromUtf8(spec.controls[spec.describedBy].text));
+    if (box && description.describedBy >= 0)
+        box->setAccessibleDescription(QString::fromUtf8(description.controls[description.describedBy].text));
     if (!tabbing.empty())
         controls[tabbing.front()]->setFocus();
     qApp->installEventFilter(this);

@@ -37,7 +37,7 @@ public:
 
     Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
     // Builds the window; `raster` is what the surface shows, `events` the window's.
-    void build(const FormSpec& spec, RasterSurface& raster, WindowEvents& events);
+    void build(const FormSpec& description, RasterSurface& raster, WindowEvents& events);
 
     QWidget* window() const { return form; }
     QWidget* control(int row) const { return controls.at(static_cast<std::size_t>(row)); }

@@ -44,18 +44,18 @@ val WebRuntime::pixels(RasterSurface& raster) {
     return val::global("Uint8ClampedArray").new_(view["buffer"], view["byteOffset"], view["length"]);
 }
 
-val WebRuntime::describe(const FormSpec& spec) {
+val WebRuntime::describe(const FormSpec& description) {
     static constexpr const char* kKinds[] = {"surface", "button", "countBox", "list", "label"};
     val form = val::object();
-    form.set("caption", std::string(spec.caption));
-    form.set("width", spec.width);
-    form.set("height", spec.height);
+    form.set("caption", std::string(description.caption));
+    form.set("width", description.width);
+    form.set("height", description.height);
     form.set("twipsPerPixel", kTwipsPerPixel);
-    form.set("surfaceFrame", spec.surfaceFrame);
-    form.set("describedBy", spec.describedBy);
+    form.set("surfaceFrame", description.surfaceFrame);
+    form.set("describedBy", description.describedBy);
     val rows = val::array();
-    for (std::size_t r = 0; r < spec.count; ++r) {
-        const ControlSpec& c = spec.controls[r];
+    for (std::size_t r = 0; r < description.count; ++r) {
+        const ControlSpec& c = description.controls[r];
         val row = val::object();
         row.set("name", std::string(c.name));
         row.set("kind", std::string(kKinds[static_cast<int>(c.kind)]));

@@ -56,7 +56,7 @@ public:
     // module's memory (valid until the memory grows: take a new one each time).
     static emscripten::val pixels(RasterSurface& raster);
     // A FormSpec as the page's JavaScript reads it.
-    static emscripten::val describe(const FormSpec& spec);
+    static emscripten::val describe(const FormSpec& description);
     // The key a DOM KeyboardEvent's `key` and `code` name.
     static Key keyNamed(const std::string& key, const std::string& code);
 

@@ -154,7 +154,7 @@ private slots:
         form = std::make_unique<Form2>(
             kDesktop, Host{qt.screen, qt.controls, qt.messages, qt.progress, qt.scheduler, qt.clock, qt.pictures, ends});
         ends.log.clear();
-        runtime->build(Form2::spec(), form->surface(), *form);
+        runtime->build(Form2::description(), form->surface(), *form);
         window = runtime->window();
         box = runtime->surface();
         Command1 = qobject_cast<QPushButton*>(runtime->control(kCommand1));
