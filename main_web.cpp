@@ -68,5 +68,6 @@ EMSCRIPTEN_BINDINGS(chaosgame) {
         .function("reseed", &Program::reseed)
         .function("useSimd", &Program::simd)
         .class_function("form", &Program::form)
-        .class_function("texts", &Program::texts);
+        .class_function("texts", &Program::texts)
+        .class_function("input", &chaos::WebRuntime::input);
 }

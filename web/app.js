@@ -9,8 +9,6 @@
     const LONG_PRESS_MS = 600;   // a finger held this long draws, where the browser does not say so first
     const PRINT_BLOCK = 4;       // printed image pixels per picture pixel, each way
     const PRINT_DELAY_MS = 300;  // the print image follows the picture once it has not changed for this long
-    const LEFT = 1, RIGHT = 2, MIDDLE = 4;            // the Program's buttons
-    const SHIFT = 1, CTRL = 2, ALT = 4, META = 8;     // and its modifier bits
 
     const $ = (id) => document.getElementById(id);
     const form = $("form");
@@ -27,6 +25,8 @@
     function start(M) {
         const layout = M.Program.form();
         const texts = M.Program.texts();
+        // The Program's mouse buttons and modifier bits.
+        const { left: LEFT, right: RIGHT, middle: MIDDLE, shift: SHIFT, ctrl: CTRL, alt: ALT, meta: META } = M.Program.input();
         const px = (twips) => twips / layout.twipsPerPixel + "px";  // one CSS pixel per pixel
         const isMac = /Mac|iPhone|iPad/.test(navigator.platform);
 

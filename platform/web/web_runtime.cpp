@@ -77,6 +77,15 @@ val WebRuntime::describe(const FormSpec& description) {
     return form;
 }
 
+val WebRuntime::input() {
+    val input = val::object();
+    for (const auto& [name, value] : {std::pair<const char*, int>{"left", kLeftButton}, {"right", kRightButton},
+                                      {"middle", kMiddleButton}, {"shift", kShift}, {"ctrl", kCtrl}, {"alt", kAlt},
+                                      {"meta", kMeta}})
+        input.set(name, value);
+    return input;
+}
+
 Key WebRuntime::keyNamed(const std::string& key, const std::string& code) {
     static const std::pair<const char*, Key> kNames[] = {
         {"ArrowLeft", Key::Left}, {"ArrowRight", Key::Right}, {"ArrowUp", Key::Up}, {"ArrowDown", Key::Down},

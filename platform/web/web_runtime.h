@@ -57,6 +57,8 @@ public:
     static emscripten::val pixels(RasterSurface& raster);
     // A FormSpec as the page's JavaScript reads it.
     static emscripten::val describe(const FormSpec& description);
+    // The numbers of the mouse buttons and modifier bits that WindowEvents take.
+    static emscripten::val input();
     // The key a DOM KeyboardEvent's `key` and `code` name.
     static Key keyNamed(const std::string& key, const std::string& code);
 
