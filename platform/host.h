@@ -35,9 +35,10 @@ public:
     virtual bool keyDown(int control, KeyPress key, bool textSelected) = 0;
     // The window system asks to close the window; true: close it now.
     virtual bool closeRequested() = 0;
-    // The dialog the window opened last has closed: the message was
-    // dismissed, or the save or print dialog is done with (chosen and
-    // written, cancelled, or failed: a failure then comes as pictureFailed).
+    // The dialog the window has open (it opens one at a time) has closed:
+    // the message was dismissed, or the save or print dialog is done with
+    // (chosen and written, cancelled, or failed: the failure then comes as
+    // pictureFailed).
     virtual void dialogClosed() = 0;
     virtual void progressCancelled() = 0;  // Cancel, Esc or closing the progress dialog
     // A picture command did not work: where it wrote ("" for none) and why
@@ -134,7 +135,7 @@ struct RuntimeTexts {
     const char* nameTooLong;
     // Why a save or print failed, in the failure's message:
     const char* lossyFormat;  // %1 the suffixes that keep every pixel, as "png, .bmp"; %2 the name's
-    const char* noPdf;             // the PDF file could not be made
+    const char* noPdf;        // the PDF file could not be made
     const char* printerNotStarted;
     const char* printerNotFinished;
 };
