@@ -1,7 +1,8 @@
 // The browser edition: Form2 on the page's runtime. The page's JavaScript
 // makes one Program with an object that does what the window asks (see
 // platform/web/web_runtime.h) and tells it what the user does through its
-// WindowEvents.
+// WindowEvents. The module offers nothing else: what tests read or set, the
+// test build adds (tests/web/test_hooks.cpp).
 
 #include "platform/web/web_runtime.h"
 #include "window/form2.h"
@@ -10,7 +11,6 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
-#include <algorithm>
 #include <utility>
 
 namespace chaos {
@@ -25,15 +25,6 @@ struct RuntimeOf {
 class Program : RuntimeOf, public Form2 {
 public:
     explicit Program(val page) : RuntimeOf{WebRuntime(std::move(page))}, Form2(kPage, runtime.host()) {}
-
-    val pixels() { return WebRuntime::pixels(surface()); }
-    int anchorCount() const { return anchors.count(); }
-    bool drawing() const { return drawRunning(); }
-    std::string helpText() const { return help(); }
-    // Every draw from now on starts from this seed: the same picture each time.
-    void reseed(double seed) { fixSeed(static_cast<std::uint64_t>(std::clamp(seed, 0.0, 9007199254740992.0))); }
-    // false: the portable code, which draws the same dots.
-    void simd(bool on) { useSimd(on ? bestSimd() : Simd::Portable); }
 
     // The layout, with the drawing area's size in pixels.
     static val form() {
@@ -61,12 +52,6 @@ EMSCRIPTEN_BINDINGS(chaosgame) {
     using chaos::Program;
     class_<Program, base<chaos::WindowEvents>>("Program")
         .constructor<val>()
-        .function("pixels", &Program::pixels)
-        .function("anchorCount", &Program::anchorCount)
-        .function("drawing", &Program::drawing)
-        .function("help", &Program::helpText)
-        .function("reseed", &Program::reseed)
-        .function("useSimd", &Program::simd)
         .class_function("form", &Program::form)
         .class_function("texts", &Program::texts)
         .class_function("input", &chaos::WebRuntime::input);

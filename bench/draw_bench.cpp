@@ -69,7 +69,7 @@ struct QuietHost : Screen, Controls, MessageBox, ProgressView, Scheduler, Clock,
     std::string count;
     bool soon = false;
     Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
-    void showPicture() override {}
+    void showPicture(const Picture&) override {}
     void showMarks(const Mark*, std::size_t) override {}
     std::string text(int) const override { return count; }
     int chosenRow(int) const override { return -1; }
@@ -84,9 +84,9 @@ struct QuietHost : Screen, Controls, MessageBox, ProgressView, Scheduler, Clock,
     double nowMs() const override {
         return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
     }
-    void save(int, const std::string&) override {}
-    void copy(int) override {}
-    void print(int) override {}
+    void save(int, const std::string&, const Picture&) override {}
+    void copy(int, const Picture&) override {}
+    void print(int, const std::string&, const Picture&) override {}
     void end() override {}
 };
 
@@ -201,12 +201,14 @@ void Baseline(benchmark::State& state) {
 // From a right press on the real window to the drawn surface painted.
 void RightPressToScreen(benchmark::State& state) {
     struct Quiet : PictureDialogs {
-        QString saveFileName(QWidget*, const QString&) override { return {}; }
-        bool setUpPrinter(QWidget*, QPrinter&) override { return false; }
+        void saveFileName(QWidget*, const QString&, const RuntimeTexts&, std::function<void(const QString&)> chosen) override {
+            chosen({});
+        }
+        void setUpPrinter(QWidget*, QPrinter&, std::function<void(bool)> done) override { done(false); }
     } quiet;
     QtRuntime runtime(quiet);
     Form2 form(kDesktop, runtime.host());
-    runtime.build(Form2::description(), form.surface(), form);
+    runtime.build(Form2::description(), kRuntimeTexts, form);
     runtime.window()->show();
     QEventLoop shown;  // one turn of the event loop: the window is on screen
     QTimer::singleShot(0, &shown, &QEventLoop::quit);

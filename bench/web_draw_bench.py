@@ -3,7 +3,7 @@
 Debian's chromium-driver, Firefox in a window on Xvfb through WebDriver BiDi,
 WebKit's MiniBrowser through WebKitWebDriver on Xvfb: the page tests' driver
 layer, engines.py), on the benchmark page that scripts/bench.sh assembles from
-bench/web/draw_bench.html and the module, against the native program's draw on
+bench/web/draw_bench.html and the tests' module, against the native program's draw on
 the same machine:
   - dots per second of a draw of 1e8 dots around a triangle (a right press to
     the Program, then its draw driver's slices), with the SIMD128 path and with

@@ -1,10 +1,13 @@
 #pragma once
 
 // The boundary between a window and the runtime that shows it. The window
-// holds every rule; a runtime (Qt on the desktop, the browser in the page)
-// builds the controls from a FormSpec, tells the window what the user did
-// through WindowEvents, and does what the window asks through the services
-// below. Nothing here knows a toolkit, and nothing here knows the window.
+// holds every rule and every text; a runtime (Qt on the desktop, the browser
+// in the page) builds the controls from a FormSpec, tells the window what the
+// user did through WindowEvents, and does what the window asks through the
+// services below. No call blocks: a dialog the window opens (a message, the
+// save or the print dialog) returns at once, and its close comes back as
+// WindowEvents::dialogClosed. Nothing here knows a toolkit, and nothing here
+// knows the window.
 
 #include "platform/input.h"
 #include "platform/interfaces.h"
@@ -32,18 +35,36 @@ public:
     virtual bool keyDown(int control, KeyPress key, bool textSelected) = 0;
     // The window system asks to close the window; true: close it now.
     virtual bool closeRequested() = 0;
-    virtual void messageDismissed() = 0;
+    // The dialog the window has open (it opens one at a time) has closed:
+    // the message was dismissed, or the save or print dialog is done with
+    // (chosen and written, cancelled, or failed: the failure then comes as
+    // pictureFailed).
+    virtual void dialogClosed() = 0;
     virtual void progressCancelled() = 0;  // Cancel, Esc or closing the progress dialog
-    // A picture command did not work: where it wrote ("" for none) and why.
+    // A picture command did not work: where it wrote ("" for none) and why
+    // ("" when the runtime cannot say).
     virtual void pictureFailed(int command, const std::string& where, const std::string& why) = 0;
+    // The surface is on screen without its picture (the window was just
+    // built, or the runtime lost what it showed): show it again.
+    virtual void exposed() = 0;
     virtual void tick() = 0;  // the Scheduler's call
 };
 
-// The surface's pixels on screen (the runtime reads RasterSurface::bits()).
+// The surface's pixels, as the window hands them to the runtime: `height`
+// rows of `width` pixels from the top-left, each pixel red, green, blue and
+// 255 in memory. They stay valid, and change only as the window draws, until
+// the window hands another picture; its size may differ from one to the next.
+struct Picture {
+    const std::uint32_t* pixels;
+    int width, height;
+};
+
+// The surface's pixels on screen.
 class Screen {
 public:
     virtual ~Screen() = default;
-    virtual void showPicture() = 0;
+    // Shows `picture` now, and whenever the screen needs it, until the next.
+    virtual void showPicture(const Picture& picture) = 0;
     // Rectangles in drawing-area pixels, painted over the picture and never
     // part of it; `count` 0 for none.
     struct Mark {
@@ -92,14 +113,31 @@ public:
     virtual double nowMs() const = 0;
 };
 
-// The picture commands, on the pixels the Screen shows. A failure comes back
-// as WindowEvents::pictureFailed, at once or later.
+// The picture commands, on the picture they are handed (a copy is taken at
+// once). A failure comes back as WindowEvents::pictureFailed, at once or later.
+// Save and print open a dialog: each returns at once, and tells
+// WindowEvents::dialogClosed once the command is over; copy opens none.
 class Pictures {
 public:
     virtual ~Pictures() = default;
-    virtual void save(int command, const std::string& suggestedName) = 0;
-    virtual void copy(int command) = 0;
-    virtual void print(int command) = 0;
+    virtual void save(int command, const std::string& suggestedName, const Picture& picture) = 0;
+    virtual void copy(int command, const Picture& picture) = 0;
+    // `suggestedName`: the file the print dialog offers for printing to a file.
+    virtual void print(int command, const std::string& suggestedName, const Picture& picture) = 0;
+};
+
+// The texts a runtime shows in its own dialogs and failures, written by the
+// window (window/texts.h) and handed to the runtime when it builds it.
+struct RuntimeTexts {
+    const char* saveTitle;     // the save dialog's title
+    const char* pictureFiles;  // its file type; %1: the patterns ("*.png *.bmp")
+    // A name longer than the folder takes: %1 the most bytes, %2 the name's.
+    const char* nameTooLong;
+    // Why a save or print failed, in the failure's message:
+    const char* lossyFormat;  // %1 the suffixes that keep every pixel, as "png, .bmp"; %2 the name's
+    const char* noPdf;        // the PDF file could not be made
+    const char* printerNotStarted;
+    const char* printerNotFinished;
 };
 
 // Everything a runtime offers a window.

@@ -86,9 +86,8 @@ public:
 
 enum class MessageKind { Information, Error };
 
-// A modal message with OK. A window's runtime then tells it when the user
-// dismissed it (WindowEvents::messageDismissed, in platform/host.h): on a
-// runtime whose message boxes block, before show returns.
+// A modal message with OK. It returns at once; a window's runtime then tells
+// it when the user dismissed it (WindowEvents::dialogClosed, in platform/host.h).
 class MessageBox {
 public:
     virtual ~MessageBox() = default;

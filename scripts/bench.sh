@@ -23,9 +23,11 @@ cmake --build "$root/build/release" --target draw_bench chaosgame -j"$(nproc)"
 browser_edition() {
     echo "== Browser edition: the page's draw in Chromium, Firefox and WebKit against the native draw"
     "$root/scripts/web.sh" >/dev/null
+    # The benchmark page reads and sets the window with the tests' module.
+    cmake --build "$root/build/wasm" --target chaosgame_test_module -j"$(nproc)" >/dev/null
     local page=$root/build/web/draw_bench.html results engine
     python3 "$root/scripts/assemble-page.py" "$root/bench/web/draw_bench.html" \
-        "$root/build/wasm/chaosgame.js" "$page"
+        "$root/build/wasm/chaosgame_test.js" "$page"
     results=$(env -u DISPLAY /usr/bin/python3 "$root/bench/web_draw_bench.py" "$page" \
         "$root/build/release/bench/draw_bench" 5 11 "$root/build/web/chaosgame.html" chromium firefox webkit)
     echo "$results" | grep -v =

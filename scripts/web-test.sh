@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Tests the browser edition: builds the page (scripts/web.sh), then the
-# core's and the platform's GoogleTest suites with em++, and runs them under
-# node; then the page itself in Chromium, Firefox and WebKit. Each part prints
+# core's and the platform's GoogleTest suites with em++, the tests' module
+# and the page made with it, and runs the suites under node; then the page
+# itself in Chromium, Firefox and WebKit (the test page, and the shipped one). Each part prints
 # a line "... tests passed, 0 tests failed out of N", which scripts/test.sh
 # adds to its count. Fails if any part fails; every engine runs all the same.
 set -euo pipefail
@@ -21,7 +22,8 @@ trap stop_x EXIT
 failed=()
 for engine in chromium firefox webkit; do
     # Debian's python3, which has Debian's selenium.
-    /usr/bin/python3 "$root/tests/web/page_test.py" "$root/build/web/chaosgame.html" "$engine" || failed+=("$engine")
+    /usr/bin/python3 "$root/tests/web/page_test.py" "$root/build/web/chaosgame.html" "$build/chaosgame-test.html" \
+        "$engine" || failed+=("$engine")
 done
 if [ ${#failed[@]} -ne 0 ]; then
     echo "the page failed in: ${failed[*]}" >&2

@@ -99,7 +99,11 @@ public:
     std::vector<std::string> keyNames;  // what keyName answers, in turn; empty: ""
 
     Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
-    void showPicture() override { log.push_back("picture"); }
+    Picture lastPicture{};
+    void showPicture(const Picture& picture) override {
+        lastPicture = picture;
+        log.push_back("picture");
+    }
     void showMarks(const Mark* m, std::size_t n) override {
         marks.assign(m, m + n);
         log.push_back("marks " + std::to_string(n));
@@ -124,9 +128,9 @@ public:
     void hide() override { log.push_back("hide"); }
     void callSoon() override { soon = true; }
     double nowMs() const override { return now += msPerReading; }
-    void save(int, const std::string& name) override { log.push_back("save " + name); }
-    void copy(int) override { log.push_back("copy"); }
-    void print(int) override { log.push_back("print"); }
+    void save(int, const std::string& name, const Picture&) override { log.push_back("save " + name); }
+    void copy(int, const Picture&) override { log.push_back("copy"); }
+    void print(int, const std::string& name, const Picture&) override { log.push_back("print " + name); }
     void end() override { log.push_back("end"); }
     // The entries of `log` that start with `prefix`.
     std::vector<std::string> logged(const std::string& prefix) const {

@@ -77,7 +77,6 @@
         let busy = false;             // a long draw holds the form
         let touch = null;             // a finger on the surface: a tap or a long press to be
         let menuFromSurface = false;  // the coming context menu is the surface's
-        let messages = Promise.resolve();
         let progressText = "";
         const printed = $("printPicture");
         let printTimer = 0;           // the print image is to follow the picture
@@ -93,8 +92,13 @@
                 busy = on;
                 form.inert = on;  // as the desktop disables its controls
             },
-            showPicture() {
-                context.putImageData(new ImageData(program.pixels(), width, height), 0, 0);
+            // The Program's picture, at the size it has now.
+            showPicture(pixels, pictureWidth, pictureHeight) {
+                if (pictureWidth !== width || pictureHeight !== height) {
+                    picture.width = keyLayer.width = width = pictureWidth;
+                    picture.height = keyLayer.height = height = pictureHeight;
+                }
+                context.putImageData(new ImageData(pixels, width, height), 0, 0);
                 printStale();
             },
             showMarks(marks) {
@@ -104,18 +108,13 @@
                     keyContext.fillRect(m.x, m.y, m.width, m.height);
                 }
             },
-            // A modal dialog with OK, one after another.
+            // A modal dialog with OK (the Program shows one at a time).
             showMessage(text, kind) {
-                messages = messages.then(() => new Promise((resolve) => {
-                    $("messageText").textContent = text;
-                    messageDialog.dataset.kind = kind;
-                    messageDialog.addEventListener("close", () => {
-                        resolve();
-                        program.messageDismissed();
-                    }, { once: true });
-                    messageDialog.showModal();
-                    $("messageOk").focus();
-                }));
+                $("messageText").textContent = text;
+                messageDialog.dataset.kind = kind;
+                messageDialog.addEventListener("close", () => program.dialogClosed(), { once: true });
+                messageDialog.showModal();
+                $("messageOk").focus();
             },
             showProgress(title, text, cancel) {
                 $("progressTitle").textContent = title;
@@ -133,9 +132,11 @@
             },
             hideProgress: () => progressDialog.close(),
             callSoon: () => channel.port2.postMessage(null),
-            savePicture(command, fileName) {
-                page.showPicture();
+            // The download is the save dialog: over once the browser has the file, or could not make it.
+            savePicture(command, fileName, pixels, pictureWidth, pictureHeight) {
+                page.showPicture(pixels, pictureWidth, pictureHeight);
                 picture.toBlob((png) => {
+                    program.dialogClosed();
                     if (!png)
                         return program.pictureFailed(command);
                     const link = document.createElement("a");
@@ -146,8 +147,8 @@
                 }, "image/png");
             },
             // The PNG is made while the browser writes, within the key's user activation.
-            copyPicture(command) {
-                page.showPicture();
+            copyPicture(command, pixels, pictureWidth, pictureHeight) {
+                page.showPicture(pixels, pictureWidth, pictureHeight);
                 const png = new Promise((resolve, reject) =>
                     picture.toBlob((blob) => (blob ? resolve(blob) : reject(new Error("no picture"))), "image/png"));
                 let writing;
@@ -160,11 +161,12 @@
             },
             // The engine lays the printed page out at once: the image is
             // decoded and in a frame before the dialog opens.
-            printPicture() {
-                page.showPicture();
+            printPicture(command, pixels, pictureWidth, pictureHeight) {
+                page.showPicture(pixels, pictureWidth, pictureHeight);
                 preparePrint();
                 const frame = () => new Promise((resolve) => requestAnimationFrame(resolve));
-                printed.decode().catch(() => {}).then(frame).then(frame).then(() => window.print());
+                printed.decode().catch(() => {}).then(frame).then(frame).then(() => window.print())
+                    .finally(() => program.dialogClosed());
             },
             // After Exit the picture stays, nothing answers any more, and one
             // line says how to start again.
@@ -362,10 +364,10 @@
         // --- keeping the picture, fitting the window -------------------------
         document.addEventListener("visibilitychange", () => {
             if (!document.hidden)
-                page.showPicture();
+                program.exposed();
         });
-        window.addEventListener("pageshow", page.showPicture);
-        picture.addEventListener("contextrestored", page.showPicture);
+        window.addEventListener("pageshow", () => program.exposed());
+        picture.addEventListener("contextrestored", () => program.exposed());
 
         // A window narrower than the form shows it whole, scaled down.
         const fit = $("fit");
@@ -381,7 +383,7 @@
         fitForm();
 
         $("loading").remove();
-        page.showPicture();
+        program.exposed();
         box.focus({ preventScroll: true });
     }
 })();

@@ -16,7 +16,7 @@ void DrawDriver::start() {
     busy(true);
     host.progress.show(kTitle, kProgressText, kCancelText);
     host.progress.update(cloud.done(), cloud.total());
-    host.screen.showPicture();
+    show();
     refreshedMs = host.clock.nowMs();
     host.scheduler.callSoon();
 }
@@ -30,7 +30,7 @@ void DrawDriver::tick() {
     if (const double now = host.clock.nowMs(); now - refreshedMs >= kIntervalMs) {
         refreshedMs = now;
         host.progress.update(cloud.done(), cloud.total());
-        host.screen.showPicture();
+        show();
     }
     host.scheduler.callSoon();
 }
@@ -65,7 +65,7 @@ void DrawDriver::finish() {
         host.progress.hide();
         busy(false);
     }
-    host.screen.showPicture();
+    show();
 }
 
 } // namespace chaos

@@ -26,9 +26,10 @@ public:
     static constexpr std::uint64_t kFirstPasses = 200000, kFewestPasses = 1000, kMostPasses = 100000000;
 
     // `busy` is told when a draw starts to hold the window's controls off,
-    // and when it no longer does.
-    DrawDriver(PointCloud& cloud, const Host& host, Dispatcher& dispatcher, std::function<void(bool)> busy)
-        : cloud(cloud), host(host), dispatcher(dispatcher), busy(std::move(busy)) {}
+    // and when it no longer does; `show` puts the surface's picture on screen.
+    DrawDriver(PointCloud& cloud, const Host& host, Dispatcher& dispatcher, std::function<void(bool)> busy,
+               std::function<void()> show)
+        : cloud(cloud), host(host), dispatcher(dispatcher), busy(std::move(busy)), show(std::move(show)) {}
 
     // After a press has started a draw.
     void start();
@@ -45,6 +46,7 @@ private:
     Host host;
     Dispatcher& dispatcher;
     std::function<void(bool)> busy;
+    std::function<void()> show;
     std::uint64_t passes = kFirstPasses;
     double refreshedMs = 0;
     bool sliced = false;

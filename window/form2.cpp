@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace chaos {
 
@@ -29,7 +30,7 @@ Form2::Form2(Front front, const Host& host)
       host(host),
       box(surfacePlacement(), drawingAreaPixels(kForm2Layout[kBox].width), drawingAreaPixels(kForm2Layout[kBox].height)),
       sel(host.controls),
-      driver(cloud, host, dispatcher, [this](bool on) { setBusy(on); }),
+      driver(cloud, host, dispatcher, [this](bool on) { setBusy(on); }, [this] { showPicture(); }),
       keyPoint{box.pixelWidth() / 2, box.pixelHeight() / 2} {}
 
 void Form2::useSimd(Simd simd) {
@@ -42,7 +43,7 @@ void Form2::box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, floa
     if (cloud.drawing())
         driver.start();
     else
-        host.screen.showPicture();
+        showPicture();
 }
 
 void Form2::col_Click() {
@@ -51,12 +52,11 @@ void Form2::col_Click() {
 
 void Form2::Command1_Click() {
     dispatcher.run([this] { box.Cls(); });
-    host.screen.showPicture();
+    showPicture();
 }
 
 void Form2::Command2_Click() {
-    endAfterMessage = true;
-    messages.show(kGoodbyeText, MessageKind::Information);
+    showMessage(kGoodbyeText, MessageKind::Information, Dialog::Goodbye);  // its close ends the program
 }
 
 bool Form2::offers(Command command) const {
@@ -80,9 +80,13 @@ void Form2::run(Command command) {
         return;
     const int id = static_cast<int>(command);
     switch (command) {
-    case Command::Save: return host.pictures.save(id, kSaveName);
-    case Command::Copy: return host.pictures.copy(id);
-    case Command::Print: return host.pictures.print(id);
+    case Command::Save:
+        dialog = Dialog::Picture;
+        return host.pictures.save(id, kSaveName, picture());
+    case Command::Copy: return host.pictures.copy(id, picture());
+    case Command::Print:
+        dialog = Dialog::Picture;
+        return host.pictures.print(id, kPrintName, picture());
     case Command::Help: return messages.show(help(), MessageKind::Information);
     case Command::Quit: return end();  // as closing the window does
     }
@@ -181,10 +185,15 @@ bool Form2::closeRequested() {
     return true;
 }
 
-void Form2::messageDismissed() {
-    messagesOpen = std::max(0, messagesOpen - 1);
-    if (endAfterMessage && messagesOpen == 0)
-        end();
+void Form2::dialogClosed() {
+    const Dialog closed = std::exchange(dialog, Dialog::None);
+    if (closed == Dialog::Goodbye)
+        return end();
+    if (ended || waiting.empty())
+        return;
+    const Waiting next = waiting.front();
+    waiting.pop_front();
+    showMessage(next.text, next.kind);
 }
 
 void Form2::progressCancelled() {
@@ -193,11 +202,16 @@ void Form2::progressCancelled() {
 
 void Form2::pictureFailed(int command, const std::string& where, const std::string& why) {
     const Command failed = static_cast<Command>(command);
-    const char* text = failed == Command::Save    ? kSaveFailedText
-                       : failed == Command::Copy  ? kCopyRefusedText
-                       : where.empty()            ? kPrintFailedText
-                                                  : kPrintToFileFailedText;
-    messages.show(filledIn(text, where, why), MessageKind::Error);
+    // (Only the page's saves and copies fail without a place: the browser's.)
+    const char* text = failed == Command::Copy ? kCopyRefusedText
+                       : failed == Command::Save ? (where.empty() ? kDownloadFailedText : kSaveFailedText)
+                       : where.empty()           ? kPrintFailedText
+                                                 : kPrintToFileFailedText;
+    showMessage(filledIn(text, where, why), MessageKind::Error);
+}
+
+void Form2::exposed() {
+    showPicture();
 }
 
 void Form2::tick() {
@@ -205,8 +219,16 @@ void Form2::tick() {
 }
 
 void Form2::Messages::show(const std::string& text, MessageKind kind) {
-    ++form.messagesOpen;
-    form.host.messages.show(text, kind);
+    form.showMessage(text, kind);
+}
+
+void Form2::showMessage(const std::string& text, MessageKind kind, Dialog as) {
+    if (ended)
+        return;
+    if (dialog != Dialog::None)
+        return waiting.push_back({text, kind});
+    dialog = as;
+    host.messages.show(text, kind);
 }
 
 void Form2::setBusy(bool on) {

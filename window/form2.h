@@ -16,6 +16,7 @@
 #include "window/texts.h"
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,7 +28,7 @@ public:
     Form2(Front front, const Host& host);
 
     static const FormSpec& description() { return kForm2; }
-    // What the Screen shows.
+    // What the Screen shows, and the picture commands are handed.
     RasterSurface& surface() { return box; }
 
     // The handlers of the surface's presses (X, Y in twips), the colour
@@ -46,14 +47,15 @@ public:
     void focusChanged(int control) override;
     bool keyDown(int control, KeyPress key, bool textSelected) override;
     bool closeRequested() override;
-    void messageDismissed() override;
+    void dialogClosed() override;
     void progressCancelled() override;
     void pictureFailed(int command, const std::string& where, const std::string& why) override;
+    void exposed() override;
     void tick() override;
 
-    // While busy (a long draw, a message, the program's end), the controls,
+    // While busy (a long draw, a dialog, the program's end), the controls,
     // the surface and the commands do nothing.
-    bool busy() const { return drawing || messagesOpen > 0 || ended; }
+    bool busy() const { return drawing || dialog != Dialog::None || ended; }
     bool drawRunning() const { return cloud.drawing(); }
     std::uint64_t dotsDone() const { return cloud.done(); }  // of the running or last draw
     // The drawing-area pixel the keyboard acts on, and whether it shows.
@@ -85,7 +87,9 @@ private:
     private:
         const Controls& controls;
     };
-    // Messages, counted while they are open.
+    // The dialog the window has open: one at a time.
+    enum class Dialog { None, Message, Goodbye, Picture };
+    // Messages, shown as dialogs.
     class Messages final : public MessageBox {
     public:
         explicit Messages(Form2& form) : form(form) {}
@@ -108,6 +112,10 @@ private:
     };
 
     void setBusy(bool on);
+    // Opens a message, or keeps it until the open dialog has closed.
+    void showMessage(const std::string& text, MessageKind kind, Dialog as = Dialog::Message);
+    Picture picture() { return {box.bits(), box.pixelWidth(), box.pixelHeight()}; }
+    void showPicture() { host.screen.showPicture(picture()); }
     void showMarks();
     void movePoint(int dx, int dy);
     void end();
@@ -123,10 +131,14 @@ private:
     Random random{fixedSeed};
     PointCloud cloud{anchors, box, random, sel, dotColor};
     DrawDriver driver;
-    int messagesOpen = 0;
+    Dialog dialog = Dialog::None;
+    struct Waiting {
+        std::string text;
+        MessageKind kind;
+    };
+    std::deque<Waiting> waiting;  // messages asked for while a dialog was open, in order
     bool drawing = false;      // a long draw holds the controls
     bool ended = false;
-    bool endAfterMessage = false;
     int focus = kBox;          // the control with the keyboard focus
     int focusBeforeDraw = kBox;
     bool keyboardDriven = false;  // at start too: the user has not used the keyboard yet

@@ -3,6 +3,7 @@
 // Every text the window shows, in both front ends, and its keys: the key map
 // that the window acts on and the F1 help built from it.
 
+#include "platform/host.h"
 #include "platform/input.h"
 
 #include <cstdint>
@@ -15,7 +16,8 @@ inline constexpr const char* kTitle = "Chaos Game";
 inline constexpr const char* kGoodbyeText = "Thank you for drawing with Chaos Game.";
 inline constexpr const char* kProgressText = "Drawing dots: %1 of %2";  // dots done, dots asked for
 inline constexpr const char* kCancelText = "Cancel";
-inline constexpr const char* kSaveName = "chaos-game.png";  // what a first save suggests
+inline constexpr const char* kSaveName = "chaos-game.png";   // what a first save suggests
+inline constexpr const char* kPrintName = "chaos-game.pdf";  // what printing to a file suggests
 // A picture command that failed: %1 where it wrote, %2 why.
 inline constexpr const char* kSaveFailedText = "Could not save the picture in \"%1\": %2. The picture is still here.";
 inline constexpr const char* kPrintFailedText = "Could not print the picture: %2.";
@@ -23,6 +25,21 @@ inline constexpr const char* kPrintToFileFailedText =
     "Could not print the picture to \"%1\": %2. The picture is still here.";
 inline constexpr const char* kCopyRefusedText =
     "The browser did not let the picture be copied to the clipboard. Ctrl+S downloads it instead.";
+// A download the browser could not make the picture file for.
+inline constexpr const char* kDownloadFailedText =
+    "The browser could not make the picture into a file to download. The picture is still here.";
+
+// What the runtimes' own dialogs and their reasons for a failure say, handed
+// to a runtime when it builds the window.
+inline constexpr RuntimeTexts kRuntimeTexts{
+    .saveTitle = "Save Picture",
+    .pictureFiles = "Pictures (%1)",
+    .nameTooLong = "This name is too long: a name can have at most %1 bytes here, this one has %2.",
+    .lossyFormat = "only .%1 files keep every pixel of the picture, .%2 files do not",
+    .noPdf = "the PDF file could not be made",
+    .printerNotStarted = "the printer could not be started",
+    .printerNotFinished = "the printer did not finish the page",
+};
 
 // The page's own: its dialogs' button, and the line shown once Exit has ended
 // the program.

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPainter>
@@ -18,8 +17,6 @@
 namespace chaos {
 
 namespace {
-
-QString tr(const char* text) { return QCoreApplication::translate("Form2", text); }
 
 // Draws the picture centred at the top of the painter's page, as large as
 // fits, each pixel a square of one colour: no smoothing, and no lossy
@@ -82,12 +79,11 @@ QString writeWholeFile(const QByteArray& bytes, const QString& path) {
     return {};
 }
 
-QString savePicture(const QImage& picture, const QString& path) {
+QString savePicture(const QImage& picture, const QString& path, const RuntimeTexts& texts) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     const QStringList exact = exactPictureSuffixes();
     if (!exact.contains(suffix))
-        return tr("only .%1 files keep every pixel of the picture, .%2 files do not")
-            .arg(exact.join(", ."), suffix);
+        return QString::fromUtf8(texts.lossyFormat).arg(exact.join(", ."), suffix);
     // Encoded in memory first: an image writer reports a failing device only
     // as "Unknown error", and some report none at all.
     QBuffer buffer;
@@ -98,20 +94,20 @@ QString savePicture(const QImage& picture, const QString& path) {
     return writeWholeFile(buffer.data(), path);
 }
 
-QString printPicture(const QImage& picture, QPrinter& printer) {
+QString printPicture(const QImage& picture, QPrinter& printer, const RuntimeTexts& texts) {
     // Qt's own PDF output ignores write errors and would leave a cut-off file.
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
         const QByteArray pdf = pdfOf(picture, printer);
         if (pdf.isEmpty())
-            return tr("the PDF file could not be made");
+            return QString::fromUtf8(texts.noPdf);
         return writeWholeFile(pdf, printer.outputFileName());
     }
     QPainter painter;
     if (!painter.begin(&printer))
-        return tr("the printer could not be started");
+        return QString::fromUtf8(texts.printerNotStarted);
     paintPicture(painter, picture);
     if (!painter.end() || printer.printerState() == QPrinter::Error)
-        return tr("the printer did not finish the page");
+        return QString::fromUtf8(texts.printerNotFinished);
     return {};
 }
 

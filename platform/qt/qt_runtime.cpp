@@ -1,6 +1,7 @@
 #include "platform/qt/qt_runtime.h"
 
 #include "platform/qt/picture.h"
+#include "platform/raster_surface.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <utility>
 
 namespace chaos {
@@ -96,13 +98,15 @@ QtRuntime::QtRuntime(PictureDialogs& dialogs) : dialogs(dialogs) {
 }
 
 QtRuntime::~QtRuntime() {
+    events = nullptr;  // a dialog closed as the window goes tells nobody
     qApp->removeEventFilter(this);
     delete dialog;
     delete form;
 }
 
-void QtRuntime::build(const FormSpec& description, RasterSurface& raster, WindowEvents& windowEvents) {
+void QtRuntime::build(const FormSpec& description, const RuntimeTexts& runtimeTexts, WindowEvents& windowEvents) {
     events = &windowEvents;
+    texts = &runtimeTexts;
     form = new FormWindow(windowEvents);
     form->setWindowTitle(description.caption);
     QFont small = form->font();
@@ -127,7 +131,7 @@ void QtRuntime::build(const FormSpec& description, RasterSurface& raster, Window
                 break;
             }
             case ControlKind::Surface:
-                widget = box = new SurfaceWidget(raster, description.surfaceFrame, form);
+                widget = box = new SurfaceWidget(description.surfaceFrame, form);
                 connect(box, &SurfaceWidget::mouseDown, this,
                         [this](std::int16_t button, std::int16_t shift, double x, double y) { events->surfaceDown(button, shift, x, y); });
                 break;
@@ -184,7 +188,11 @@ void QtRuntime::build(const FormSpec& description, RasterSurface& raster, Window
     if (!tabbing.empty())
         controls[tabbing.front()]->setFocus();
     qApp->installEventFilter(this);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { events->focusChanged(rowOf(now)); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (events)
+            events->focusChanged(rowOf(now));
+    });
+    events->exposed();
 }
 
 int QtRuntime::rowOf(const QObject* object) const {
@@ -228,8 +236,8 @@ bool QtRuntime::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-void QtRuntime::showPicture() {
-    box->update();
+void QtRuntime::showPicture(const Picture& picture) {
+    box->showPicture(picture);
 }
 
 void QtRuntime::showMarks(const Mark* marks, std::size_t count) {
@@ -270,10 +278,14 @@ std::string QtRuntime::keyName(Key key, std::int16_t mods) const {
 }
 
 void QtRuntime::show(const std::string& text, MessageKind kind) {
-    QMessageBox message(kind == MessageKind::Error ? QMessageBox::Warning : QMessageBox::Information,
-                        QCoreApplication::applicationName(), qt(text), QMessageBox::Ok, form);
-    message.exec();
-    events->messageDismissed();
+    auto* message = new QMessageBox(kind == MessageKind::Error ? QMessageBox::Warning : QMessageBox::Information,
+                                    QCoreApplication::applicationName(), qt(text), QMessageBox::Ok, form);
+    connect(message, &QDialog::finished, this, [this, message] {
+        message->deleteLater();
+        if (events)
+            events->dialogClosed();
+    });
+    message->open();
 }
 
 void QtRuntime::show(const std::string& title, const std::string& text, const std::string& cancel) {
@@ -313,35 +325,42 @@ void QtRuntime::hide() {
         form->activateWindow();
 }
 
-void QtRuntime::save(int command, const std::string& suggestedName) {
+// The dialog's close, then the failure's message, if any.
+void QtRuntime::pictureDone(int command, const QString& where, const QString& failure) {
+    if (!events)
+        return;
+    events->dialogClosed();
+    if (!failure.isEmpty())
+        events->pictureFailed(command, QDir::toNativeSeparators(where).toStdString(), failure.toStdString());
+}
+
+void QtRuntime::save(int command, const std::string& suggestedName, const Picture& picture) {
     QString start = lastSaved;
     if (start.isEmpty()) {  // the user's Pictures folder, or home
         const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
         start = QDir(!pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath()).filePath(qt(suggestedName));
     }
-    const QString chosen = dialogs.saveFileName(form, start);
-    if (chosen.isEmpty())
-        return;
-    const QString path = pictureFileName(chosen);
-    const QString failure = savePicture(box->image(), path);
-    if (!failure.isEmpty())
-        return events->pictureFailed(command, QDir::toNativeSeparators(path).toStdString(), failure.toStdString());
-    lastSaved = path;
+    dialogs.saveFileName(form, start, *texts, [this, command, image = SurfaceWidget::imageOf(picture)](const QString& chosen) {
+        const QString path = chosen.isEmpty() ? QString() : pictureFileName(chosen);
+        const QString failure = path.isEmpty() ? QString() : savePicture(image, path, *texts);
+        if (!path.isEmpty() && failure.isEmpty())
+            lastSaved = path;
+        pictureDone(command, path, failure);
+    });
 }
 
-void QtRuntime::copy(int) {
-    QGuiApplication::clipboard()->setImage(box->image());
+void QtRuntime::copy(int, const Picture& picture) {
+    QGuiApplication::clipboard()->setImage(SurfaceWidget::imageOf(picture));
 }
 
-void QtRuntime::print(int command) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QCoreApplication::translate("Form2", "Chaos Game picture"));
-    if (!dialogs.setUpPrinter(form, printer))
-        return;
-    const QString failure = printPicture(box->image(), printer);
-    if (!failure.isEmpty())
-        events->pictureFailed(command, QDir::toNativeSeparators(printer.outputFileName()).toStdString(),
-                              failure.toStdString());
+void QtRuntime::print(int command, const std::string& suggestedName, const Picture& picture) {
+    // The print dialog offers the document's name, with ".pdf", for a file.
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    printer->setDocName(qt(suggestedName));
+    dialogs.setUpPrinter(form, *printer, [this, command, printer, image = SurfaceWidget::imageOf(picture)](bool chosen) {
+        const QString failure = chosen ? printPicture(image, *printer, *texts) : QString();
+        pictureDone(command, printer->outputFileName(), failure);
+    });
 }
 
 void QtRuntime::end() {

@@ -36,8 +36,9 @@ public:
     ~QtRuntime() override;
 
     Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
-    // Builds the window; `raster` is what the surface shows, `events` the window's.
-    void build(const FormSpec& description, RasterSurface& raster, WindowEvents& events);
+    // Builds the window, whose events are `events`, with `texts` for the
+    // runtime's own dialogs and failures (they must outlive the runtime).
+    void build(const FormSpec& description, const RuntimeTexts& texts, WindowEvents& events);
 
     QWidget* window() const { return form; }
     QWidget* control(int row) const { return controls.at(static_cast<std::size_t>(row)); }
@@ -45,7 +46,7 @@ public:
     QProgressDialog* progressDialog() const { return dialog; }
 
     // Screen
-    void showPicture() override;
+    void showPicture(const Picture& picture) override;
     void showMarks(const Mark* marks, std::size_t count) override;
     // Controls
     std::string text(int control) const override;
@@ -65,9 +66,9 @@ public:
         return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
     }
     // Pictures
-    void save(int command, const std::string& suggestedName) override;
-    void copy(int command) override;
-    void print(int command) override;
+    void save(int command, const std::string& suggestedName, const Picture& picture) override;
+    void copy(int command, const Picture& picture) override;
+    void print(int command, const std::string& suggestedName, const Picture& picture) override;
     // ProgramEnd
     void end() override;
 
@@ -78,9 +79,11 @@ private:
     // The row of the control a widget belongs to; -1 for the window itself
     // or a widget of another window.
     int rowOf(const QObject* object) const;
+    void pictureDone(int command, const QString& where, const QString& failure);
 
     PictureDialogs& dialogs;
-    WindowEvents* events = nullptr;
+    WindowEvents* events = nullptr;  // none once the runtime is going
+    const RuntimeTexts* texts = nullptr;
     QPointer<QWidget> form;
     SurfaceWidget* box = nullptr;
     std::vector<QWidget*> controls;  // by row

@@ -104,7 +104,9 @@ private:
 // contents, saying why a name is too long, and taking "trail." for "trail".
 class PictureFileDialog : private IconsOwner, public QFileDialog {
 public:
-    PictureFileDialog(QWidget* parent, const QString& caption) : QFileDialog(parent, caption) {
+    // `tooLongText`: %1 the most bytes a name can have, %2 the name's.
+    PictureFileDialog(QWidget* parent, const QString& caption, const QString& tooLongText)
+        : QFileDialog(parent, caption), tooLongText(tooLongText) {
         setOption(QFileDialog::DontUseNativeDialog);
         setIconProvider(&icons);
         nameEdit = findChild<QLineEdit*>("fileNameEdit");
@@ -137,13 +139,23 @@ private:
         long most = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
         if (most <= 0)
             most = 255;
-        tooLong->setText(QCoreApplication::translate("Form2", "This name is too long: a name can have at most %1 bytes here, this one has %2.")
-                             .arg(most).arg(name.size()));
+        tooLong->setText(tooLongText.arg(most).arg(name.size()));
         tooLong->setVisible(name.size() > most);
     }
 
+    QString tooLongText;
     QLineEdit* nameEdit = nullptr;
     QLabel* tooLong = nullptr;
+};
+
+// The system's print dialog, with file dialogs that tell types by names alone
+// while it is open.
+struct EverywhereOwner {
+    NameOnlyIconsEverywhere icons;
+};
+class PrinterDialog : private EverywhereOwner, public QPrintDialog {
+public:
+    PrinterDialog(QPrinter* printer, QWidget* parent) : QPrintDialog(printer, parent) { icons.nameOnly(this); }
 };
 
 } // namespace
@@ -156,28 +168,34 @@ QtPictureDialogs::QtPictureDialogs() {
         QSettings::setPath(format, QSettings::UserScope, "/dev/null/chaosgame-keeps-no-settings");
 }
 
-QString QtPictureDialogs::saveFileName(QWidget* parent, const QString& suggested) {
+void QtPictureDialogs::saveFileName(QWidget* parent, const QString& suggested, const RuntimeTexts& texts,
+                                    std::function<void(const QString&)> chosen) {
     QStringList patterns;
     for (const QString& suffix : exactPictureSuffixes())
         patterns << "*." + suffix;
-    PictureFileDialog dialog(parent, QCoreApplication::translate("Form2", "Save Picture"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    auto* dialog = new PictureFileDialog(parent, QString::fromUtf8(texts.saveTitle), QString::fromUtf8(texts.nameTooLong));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
     // A name without a suffix becomes a PNG file, before the dialog checks
     // whether that file exists.
-    dialog.setDefaultSuffix("png");
-    dialog.setNameFilter(QCoreApplication::translate("Form2", "Pictures (%1)").arg(patterns.join(' ')));
-    dialog.selectFile(suggested);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().first();
+    dialog->setDefaultSuffix("png");
+    dialog->setNameFilter(QString::fromUtf8(texts.pictureFiles).arg(patterns.join(' ')));
+    dialog->selectFile(suggested);
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, chosen = std::move(chosen)](int result) {
+        dialog->deleteLater();
+        const QStringList files = dialog->selectedFiles();
+        chosen(result == QDialog::Accepted && !files.isEmpty() ? files.first() : QString());
+    });
+    dialog->open();
 }
 
-bool QtPictureDialogs::setUpPrinter(QWidget* parent, QPrinter& printer) {
-    NameOnlyIconsEverywhere icons;
-    QPrintDialog dialog(&printer, parent);
-    icons.nameOnly(&dialog);
-    return dialog.exec() == QDialog::Accepted;
+void QtPictureDialogs::setUpPrinter(QWidget* parent, QPrinter& printer, std::function<void(bool)> done) {
+    auto* dialog = new PrinterDialog(&printer, parent);
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, done = std::move(done)](int result) {
+        dialog->deleteLater();
+        done(result == QDialog::Accepted);
+    });
+    dialog->open();
 }
 
 } // namespace chaos

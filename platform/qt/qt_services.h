@@ -1,7 +1,11 @@
 #pragma once
 
+#include "platform/host.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 class QPrinter;
 class QWidget;
@@ -20,15 +24,20 @@ QString withoutTrailingDots(const QString& chosen);
 QString pictureFileName(const QString& chosen);
 
 // The dialogs of the picture commands, so that tests can answer them
-// instead of a modal dialog.
+// instead of a modal dialog. Each opens its dialog and returns at once; the
+// answer comes once the dialog has closed (or before the call returns, where
+// no dialog opens).
 class PictureDialogs {
 public:
     virtual ~PictureDialogs() = default;
-    // The file to save the picture in, starting from `suggested`; empty when
-    // the user cancels. Asks before replacing a file.
-    virtual QString saveFileName(QWidget* parent, const QString& suggested) = 0;
-    // Lets the user choose and set up a printer; false when the user cancels.
-    virtual bool setUpPrinter(QWidget* parent, QPrinter& printer) = 0;
+    // Asks for the file to save the picture in, starting from `suggested`;
+    // `chosen` gets it, or an empty name when the user cancels. Asks before
+    // replacing a file.
+    virtual void saveFileName(QWidget* parent, const QString& suggested, const RuntimeTexts& texts,
+                              std::function<void(const QString&)> chosen) = 0;
+    // Lets the user choose and set up `printer`, which must outlive the
+    // dialog; `done` gets false when the user cancels.
+    virtual void setUpPrinter(QWidget* parent, QPrinter& printer, std::function<void(bool)> done) = 0;
 };
 
 // Qt's own file dialog and the system's print dialog. The file dialog reads
@@ -39,8 +48,9 @@ public:
     // Keeps Qt's dialogs from storing their state (last folder, view) in the
     // user's settings: this program keeps none.
     QtPictureDialogs();
-    QString saveFileName(QWidget* parent, const QString& suggested) override;
-    bool setUpPrinter(QWidget* parent, QPrinter& printer) override;
+    void saveFileName(QWidget* parent, const QString& suggested, const RuntimeTexts& texts,
+                      std::function<void(const QString&)> chosen) override;
+    void setUpPrinter(QWidget* parent, QPrinter& printer, std::function<void(bool)> done) override;
 };
 
 } // namespace chaos

@@ -6,11 +6,15 @@
 
 namespace chaos {
 
-SurfaceWidget::SurfaceWidget(RasterSurface& raster, int frame, QWidget* parent)
-    : QWidget(parent), raster(raster), border(frame) {
+SurfaceWidget::SurfaceWidget(int frame, QWidget* parent) : QWidget(parent), border(frame) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_StaticContents);
     setFocusPolicy(Qt::StrongFocus);
+}
+
+void SurfaceWidget::showPicture(const Picture& picture) {
+    shown = picture;
+    update();
 }
 
 void SurfaceWidget::setMarks(const Screen::Mark* first, std::size_t count) {
@@ -24,7 +28,10 @@ void SurfaceWidget::paintEvent(QPaintEvent* event) {
     // up without smoothing, so dots and circles stay crisp.
     const QRect area = rect().adjusted(border, border, -border, -border);
     const QRect dirty = event->rect() & area;
-    painter.drawImage(dirty, view(), dirty.translated(-border, -border));
+    if (shown.pixels)
+        painter.drawImage(dirty, view(shown), dirty.translated(-border, -border));
+    else
+        painter.fillRect(dirty, Qt::white);  // (the window shows its picture once it is built)
     painter.setPen(hasFocus() ? palette().color(QPalette::Highlight) : palette().color(QPalette::Mid));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     painter.setClipRect(area);

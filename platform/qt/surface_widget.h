@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/host.h"
-#include "platform/raster_surface.h"
 
 #include <QImage>
 #include <QWidget>
@@ -11,19 +10,22 @@
 
 namespace chaos {
 
-// The drawing surface on screen: a raster image inside a frame. Drawing goes
-// into the image, so a repaint, an expose or un-minimising shows it again;
-// the screen is updated when the window asks, never per dot. Marks (the
-// keyboard point's crosshair) are painted over the picture, never into it.
+// The drawing surface on screen: the window's picture inside a frame. The
+// picture stays the window's, so a repaint, an expose or un-minimising shows
+// it again; the screen is updated when the window asks, never per dot. Marks
+// (the keyboard point's crosshair) are painted over the picture, never into it.
 class SurfaceWidget : public QWidget {
     Q_OBJECT
 
 public:
-    SurfaceWidget(RasterSurface& raster, int frame, QWidget* parent = nullptr);
+    explicit SurfaceWidget(int frame, QWidget* parent = nullptr);
 
     int frame() const { return border; }
-    // A copy of what is drawn, one pixel per image pixel.
-    QImage image() const { return view().convertToFormat(QImage::Format_RGB32); }
+    // Shows `picture` from now on, until the next one.
+    void showPicture(const Picture& picture);
+    // A copy of the picture shown, one pixel per image pixel.
+    QImage image() const { return imageOf(shown); }
+    static QImage imageOf(const Picture& picture) { return view(picture).convertToFormat(QImage::Format_RGB32); }
     void setMarks(const Screen::Mark* marks, std::size_t count);
     bool showsMarks() const { return !marks.empty(); }
 
@@ -38,13 +40,15 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    // The raster's pixels (red, green, blue, 255 in memory) as an image.
-    QImage view() const {
-        return QImage(reinterpret_cast<const uchar*>(raster.bits()), raster.pixelWidth(), raster.pixelHeight(),
-                      raster.pixelWidth() * 4, QImage::Format_RGBX8888);
+    // The picture's pixels (red, green, blue, 255 in memory) as an image, not copied.
+    static QImage view(const Picture& picture) {
+        if (!picture.pixels)
+            return {};
+        return QImage(reinterpret_cast<const uchar*>(picture.pixels), picture.width, picture.height,
+                      picture.width * 4, QImage::Format_RGBX8888);
     }
 
-    RasterSurface& raster;
+    Picture shown{};
     int border;
     std::vector<Screen::Mark> marks;
 };

@@ -1,5 +1,7 @@
 #include "platform/web/web_runtime.h"
 
+#include "platform/raster_surface.h"
+
 #include <emscripten.h>
 #include <emscripten/bind.h>
 
@@ -9,8 +11,20 @@ namespace chaos {
 
 using emscripten::val;
 
-void WebRuntime::showPicture() {
-    page.call<void>("showPicture");
+void WebRuntime::showPicture(const Picture& picture) {
+    page.call<void>("showPicture", pixels(picture), picture.width, picture.height);
+}
+
+void WebRuntime::save(int command, const std::string& suggestedName, const Picture& picture) {
+    page.call<void>("savePicture", command, suggestedName, pixels(picture), picture.width, picture.height);
+}
+
+void WebRuntime::copy(int command, const Picture& picture) {
+    page.call<void>("copyPicture", command, pixels(picture), picture.width, picture.height);
+}
+
+void WebRuntime::print(int command, const std::string&, const Picture& picture) {
+    page.call<void>("printPicture", command, pixels(picture), picture.width, picture.height);
 }
 
 void WebRuntime::showMarks(const Mark* marks, std::size_t count) {
@@ -38,9 +52,9 @@ double WebRuntime::nowMs() const {
     return emscripten_get_now();
 }
 
-val WebRuntime::pixels(RasterSurface& raster) {
-    const std::size_t bytes = static_cast<std::size_t>(raster.pixelWidth()) * static_cast<std::size_t>(raster.pixelHeight()) * 4;
-    const val view(emscripten::typed_memory_view(bytes, reinterpret_cast<const std::uint8_t*>(raster.bits())));
+val WebRuntime::pixels(const Picture& picture) {
+    const std::size_t bytes = static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height) * 4;
+    const val view(emscripten::typed_memory_view(bytes, reinterpret_cast<const std::uint8_t*>(picture.pixels)));
     return val::global("Uint8ClampedArray").new_(view["buffer"], view["byteOffset"], view["length"]);
 }
 
@@ -123,6 +137,7 @@ void surfaceDown(WindowEvents& events, int button, int shift, double x, double y
     events.surfaceDown(static_cast<std::int16_t>(button), static_cast<std::int16_t>(shift), x, y);
 }
 
+// The browser says neither where nor why.
 void pictureFailed(WindowEvents& events, int command) {
     events.pictureFailed(command, "", "");
 }
@@ -141,8 +156,9 @@ EMSCRIPTEN_BINDINGS(chaos_platform) {
         .function("chosen", &WindowEvents::chosen)
         .function("focusChanged", &WindowEvents::focusChanged)
         .function("keyDown", &chaos::keyDown)
-        .function("messageDismissed", &WindowEvents::messageDismissed)
+        .function("dialogClosed", &WindowEvents::dialogClosed)
         .function("progressCancelled", &WindowEvents::progressCancelled)
         .function("pictureFailed", &chaos::pictureFailed)
+        .function("exposed", &WindowEvents::exposed)
         .function("tick", &WindowEvents::tick);
 }

@@ -2,7 +2,6 @@
 
 #include "platform/form.h"
 #include "platform/host.h"
-#include "platform/raster_surface.h"
 
 #include <emscripten/val.h>
 
@@ -14,7 +13,9 @@ namespace chaos {
 // JavaScript object `page` (web/app.js), which keeps only what a page must
 // do in JavaScript: the DOM, the canvas, dialogs, input events and
 // scheduling. What the user does reaches the window through the module's
-// bound WindowEvents (web_runtime.cpp).
+// bound WindowEvents (web_runtime.cpp). A picture reaches the page as its
+// pixels (red, green, blue and 255 each, a Uint8ClampedArray over the
+// module's memory, valid for that call only), its width and its height.
 class WebRuntime final : Screen, Controls, MessageBox, ProgressView, Scheduler, Clock, Pictures, ProgramEnd {
 public:
     explicit WebRuntime(emscripten::val page) : page(std::move(page)) {}
@@ -22,7 +23,7 @@ public:
     Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
 
     // Screen
-    void showPicture() override;
+    void showPicture(const Picture& picture) override;
     void showMarks(const Mark* marks, std::size_t count) override;
     // Controls
     std::string text(int control) const override { return page.call<std::string>("text", control); }
@@ -43,18 +44,16 @@ public:
     // Scheduler, Clock
     void callSoon() override { page.call<void>("callSoon"); }
     double nowMs() const override;
-    // Pictures
-    void save(int command, const std::string& suggestedName) override {
-        page.call<void>("savePicture", command, suggestedName);
-    }
-    void copy(int command) override { page.call<void>("copyPicture", command); }
-    void print(int command) override { page.call<void>("printPicture", command); }
+    // Pictures (the browser's print dialog offers a name of its own)
+    void save(int command, const std::string& suggestedName, const Picture& picture) override;
+    void copy(int command, const Picture& picture) override;
+    void print(int command, const std::string& suggestedName, const Picture& picture) override;
     // ProgramEnd
     void end() override { page.call<void>("end"); }
 
-    // The surface's pixels, red, green, blue and 255 each, as a view of the
-    // module's memory (valid until the memory grows: take a new one each time).
-    static emscripten::val pixels(RasterSurface& raster);
+    // A picture's pixels as the page takes them (valid until the module's
+    // memory grows).
+    static emscripten::val pixels(const Picture& picture);
     // A FormSpec as the page's JavaScript reads it.
     static emscripten::val describe(const FormSpec& description);
     // The numbers of the mouse buttons and modifier bits that WindowEvents take.

@@ -1,5 +1,7 @@
 #include "platform/qt/surface_widget.h"
 
+#include "platform/raster_surface.h"
+
 #include <QSignalSpy>
 #include <QTest>
 
@@ -18,7 +20,8 @@ private:
 
     SurfaceWidget* makeSurface(QWidget* parent) {
         raster.Cls();
-        auto* surface = new SurfaceWidget(raster, 1, parent);
+        auto* surface = new SurfaceWidget(1, parent);
+        surface->showPicture({raster.bits(), raster.pixelWidth(), raster.pixelHeight()});
         surface->setGeometry(8, 16, 553, 481);
         return surface;
     }

@@ -26,6 +26,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 
@@ -34,6 +35,7 @@
 #include <csignal>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include <sys/resource.h>
 
@@ -43,34 +45,35 @@ namespace {
 
 constexpr QRgb kWhite = 0xFFFFFFFF;
 
-// The picture dialogs answer as the test says.
+// The picture dialogs answer as the test says, at once.
 struct Dialogs : PictureDialogs {
     QString saveAs;                        // the file the save dialog chooses; empty: cancel
     QString suggested;                     // what the save dialog was offered
     std::function<bool(QPrinter&)> print;  // sets up the printer; none: cancel
-    QString saveFileName(QWidget*, const QString& offered) override {
+    void saveFileName(QWidget*, const QString& offered, const RuntimeTexts&,
+                      std::function<void(const QString&)> chosen) override {
         suggested = offered;
-        return saveAs;
+        chosen(saveAs);
     }
-    bool setUpPrinter(QWidget*, QPrinter& printer) override { return print && print(printer); }
+    void setUpPrinter(QWidget*, QPrinter& printer, std::function<void(bool)> done) override {
+        done(print && print(printer));
+    }
 };
 
-// Answers every message box with OK as soon as it shows, and keeps what it said.
-class Answerer : public testing::FakeMessages {
+// Keeps what every message box says as it shows, and answers it with OK
+// from the event loop.
+class Answerer : public QObject, public testing::FakeMessages {
 public:
-    Answerer() {
-        QObject::connect(&poll, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                shown.push_back({box->text().toStdString(),
-                                 box->icon() == QMessageBox::Warning ? MessageKind::Error : MessageKind::Information});
-                box->accept();
-            }
-        });
-        poll.start(5);
+    Answerer() { qApp->installEventFilter(this); }
+    ~Answerer() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (auto* box = qobject_cast<QMessageBox*>(watched); box && event->type() == QEvent::Show) {
+            shown.push_back({box->text().toStdString(),
+                             box->icon() == QMessageBox::Warning ? MessageKind::Error : MessageKind::Information});
+            QMetaObject::invokeMethod(box, &QDialog::accept, Qt::QueuedConnection);
+        }
+        return false;
     }
-
-private:
-    QTimer poll;
 };
 
 // Runs `act` with every file this process writes limited to `bytes`: a write
@@ -138,6 +141,15 @@ class Form2Test : public QObject {
         for (int i = 0; i < times; ++i)
             QTest::keyClick(to, k, keys);
     }
+    // The real print dialog, answered by the test's own poll: whether a printer was chosen.
+    static bool printerChosen(QPrinter& printer) {
+        std::optional<bool> chosen;
+        QtPictureDialogs().setUpPrinter(nullptr, printer, [&](bool c) { chosen = c; });
+        if (!QTest::qWaitFor([&] { return chosen.has_value(); }))
+            return true;  // not answered
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the dialog gone, before the printer
+        return *chosen;
+    }
     void chooseColour(const QString& item) {
         const auto found = col->findItems(item, Qt::MatchExactly);
         QVERIFY(!found.isEmpty());
@@ -154,7 +166,7 @@ private slots:
         form = std::make_unique<Form2>(
             kDesktop, Host{qt.screen, qt.controls, qt.messages, qt.progress, qt.scheduler, qt.clock, qt.pictures, ends});
         ends.log.clear();
-        runtime->build(Form2::description(), form->surface(), *form);
+        runtime->build(Form2::description(), kRuntimeTexts, *form);
         window = runtime->window();
         box = runtime->surface();
         Command1 = qobject_cast<QPushButton*>(runtime->control(kCommand1));
@@ -348,7 +360,7 @@ private slots:
 
     void exitThanksTheUserThenEnds() {
         QTest::mouseClick(Command2, Qt::LeftButton);
-        QCOMPARE(ends.log, std::vector<std::string>{"end"});
+        QTRY_COMPARE(ends.log, std::vector<std::string>{"end"});
         QCOMPARE(messages->shown[0].text, std::string("Thank you for drawing with Chaos Game."));
         QCOMPARE(messages->shown[0].kind, MessageKind::Information);
     }
@@ -473,14 +485,14 @@ private slots:
         unnamed.close();
         QtPictureDialogs dialogs;
         QString typeSeen, explained;
-        bool answered = false;
+        QPointer<QFileDialog> answered;
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             poll.stop();
-            answered = true;
+            answered = dialog;
             typeSeen = dialog->iconProvider()->type(QFileInfo(unnamed));
             dialog->findChild<QLineEdit*>("fileNameEdit")->setText(typed);
             if (auto* label = dialog->findChild<QLabel*>("tooLong"); label && label->isVisible())
@@ -488,9 +500,11 @@ private slots:
             chosen.isEmpty() ? dialog->reject() : static_cast<QDialog*>(dialog)->accept();
         });
         poll.start(10);
-        const QString result = dialogs.saveFileName(nullptr, dir.filePath("chaos-game.png"));
-        QVERIFY(answered);
-        QCOMPARE(result, chosen.isEmpty() ? QString() : dir.filePath(chosen));
+        std::optional<QString> result;
+        dialogs.saveFileName(nullptr, dir.filePath("chaos-game.png"), kRuntimeTexts, [&](const QString& r) { result = r; });
+        QVERIFY(!result);
+        QTRY_VERIFY(result && !answered);  // answered, closed and gone (its settings stored, if any)
+        QCOMPARE(*result, chosen.isEmpty() ? QString() : dir.filePath(chosen));
         QCOMPARE(QFileIconProvider().type(QFileInfo(unnamed)), QString("PNG image"));  // Qt's own reads it
         QVERIFY2(typeSeen != "PNG image", qPrintable(typeSeen));
         QCOMPARE(explained, tooLong ? QString("This name is too long: a name can have at most 255 bytes here, "
@@ -525,7 +539,7 @@ private slots:
         poll.start(10);
         QPrinter printer;
         printer.setOutputFileName(dir.filePath("page.pdf"));
-        QVERIFY(!QtPictureDialogs().setUpPrinter(nullptr, printer));
+        QVERIFY(!printerChosen(printer));
         QVERIFY2(!typeSeen.isEmpty() && typeSeen != "PNG image", qPrintable(typeSeen));
     }
 
@@ -549,7 +563,7 @@ private slots:
         });
         poll.start(10);
         QPrinter printer;
-        QVERIFY(!QtPictureDialogs().setUpPrinter(nullptr, printer));
+        QVERIFY(!printerChosen(printer));
         QVERIFY(!types.isEmpty());
         QVERIFY2(!types.contains("PNG image"), qPrintable(types.join(", ")));
     }
@@ -577,13 +591,16 @@ private slots:
         drawTriangle();
         QTemporaryDir dir;
         const QString pdf = dir.filePath("triangle.pdf");
+        QString offered;
         services->print = [&](QPrinter& printer) {
+            offered = printer.docName();  // the print dialog offers it, with ".pdf", for a file
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
             return true;
         };
         key(box, Qt::Key_P, Qt::ControlModifier);
         QVERIFY(messages->shown.empty());
+        QCOMPARE(offered, QString("chaos-game.pdf"));
         const QString content = QString::fromLatin1(contentOf(pdf));
         QVERIFY(content.startsWith("%PDF") && content.trimmed().endsWith("%%EOF"));
         QCOMPARE(content.count(QRegularExpression("/Type\\s*/Page\\b")), 1);
@@ -662,7 +679,7 @@ private slots:
         QCOMPARE(countPixels(surfaceImage(), kWhite), 551 * 479);
         key(Command2, Qt::Key_Enter);
         QCOMPARE(messages->shown.size(), std::size_t{1});
-        QCOMPARE(ends.log, std::vector<std::string>{"end"});
+        QTRY_COMPARE(ends.log, std::vector<std::string>{"end"});
     }
 
     void helpListsTheKeysAndQuitClosesWithoutAMessage() {
@@ -671,6 +688,7 @@ private slots:
         QCOMPARE(messages->shown[0].kind, MessageKind::Information);
         for (const char* part : {"Left-click", "Right-click", "Arrow keys", "Shift+F10", "Ctrl+S", "Ctrl+P", "Ctrl+Q"})
             QVERIFY2(messages->shown[0].text.find(part) != std::string::npos, part);
+        QTRY_VERIFY(!form->busy());  // the help answered
         key(sel, Qt::Key_Q, Qt::ControlModifier);
         QCOMPARE(ends.log, std::vector<std::string>{"end"});
         QCOMPARE(messages->shown.size(), std::size_t{1});

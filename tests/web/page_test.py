@@ -1,12 +1,16 @@
 #!/usr/bin/python3
 """The page, opened alone from disk, in Chromium, Firefox and WebKit, driven by real input.
 
-Usage: page_test.py PAGE.html ENGINE... [CASE...]   (ENGINE: chromium, firefox, webkit;
-firefox and webkit need an X display; CASE: a case's name, to run only those). One table of
-cases, CASES, each run in each engine on a fresh page; where an engine cannot do a thing, the
-case says so and checks what the engine does instead. Places and line steps are Chromium's.
+Usage: page_test.py PAGE.html TEST_PAGE.html ENGINE... [CASE...]   (PAGE: the page as it
+ships, build/web/chaosgame.html; TEST_PAGE: the same page made with the tests' module,
+build/wasm/chaosgame-test.html; ENGINE: chromium, firefox, webkit; firefox and webkit need an
+X display; CASE: a case's name, to run only those). One table of cases, CASES, each run in
+each engine on a fresh test page, but for the one that opens the shipped page; where an engine
+cannot do a thing, the case says so and checks what the engine does instead. Places and line
+steps are Chromium's.
 """
 import base64
+import os
 import pathlib
 import sys
 import time
@@ -70,6 +74,11 @@ MESSAGE = ("const d = document.getElementById('message');"
            "return d.open ? document.getElementById('messageText').textContent : null;")
 KEY_POINT_SHOWN = """return new Uint32Array(document.getElementById("keypoint").getContext("2d")
     .getImageData(0, 0, 551, 479).data.buffer).some(v => v);"""
+# The module's Program, and which of the tests' functions the module has, to arguments' last callback.
+HOOKS = ["pixels", "anchorCount", "drawing", "help", "reseed", "useSimd"]
+HOOKS_FOUND = """const done = arguments[arguments.length - 1], hooks = arguments[0];
+createChaosGame().then(M => done([typeof M.Program, hooks.filter(n => n in M || n in M.Program.prototype)]),
+                       error => done(String(error)));"""
 # Puts n anchors at the triangle's corners by the page's own listener, without input events.
 MANY_ANCHORS = """const box = document.getElementById('box'), r = document.getElementById('picture').getBoundingClientRect();
 const corners = arguments[1];
@@ -83,8 +92,9 @@ for (let i = 0; i < arguments[0]; i++) {
 class Checks:
     """What a case uses: the engine `e`, and checks that stop the case with what differs."""
 
-    def __init__(self, engine):
+    def __init__(self, engine, test_page):
         self.e = engine
+        self.test_page = test_page
 
     def equal(self, got, want, what=""):
         if got != want:
@@ -398,6 +408,33 @@ def reload_during_a_draw(c):
     c.drawn_around_triangle("the reloaded page draws")
 
 
+def shipped_page_has_no_hook_and_draws(c):
+    # (Opened as it ships; the test page's module has the tests' functions, this one none.)
+    c.equal(c.e.js_async(HOOKS_FOUND, HOOKS), ["function", []], "the shipped module's Program and test functions")
+    c.triangle()
+    c.draw()
+    c.drawn_around_triangle("the shipped page draws")
+    c.e.open(c.test_page)
+    c.equal(c.e.js_async(HOOKS_FOUND, HOOKS), ["function", HOOKS], "the test page's")
+
+
+shipped_page_has_no_hook_and_draws.shipped = True
+
+
+def a_download_the_browser_cannot_make_says_so(c):
+    c.triangle()
+    c.draw()
+    c.js("HTMLCanvasElement.prototype.toBlob = function (done) { setTimeout(() => done(null)); };")
+    files = sorted(os.listdir(c.e.download_dir))
+    c.e.key("s", {"Control"})
+    c.e.until(lambda: c.message() is not None, 3)
+    c.equal(c.message(), "The browser could not make the picture into a file to download. The picture is still here.",
+            "the message")
+    c.dismiss()
+    c.equal(sorted(os.listdir(c.e.download_dir)), files, "no file downloaded")
+    c.drawn_around_triangle("the picture is still here")
+
+
 def download_is_the_canvas_pixel_for_pixel(c):
     c.triangle()
     c.draw()
@@ -517,11 +554,12 @@ def narrow_window_scales_the_form(c):
 CASES = [form_places_names_and_tab_order, triangle_drawn_and_kept_when_hidden, buttons_and_modifiers,
          counts_and_messages, a_million_digits, too_many_anchors, colours, clear_screen_keeps_the_anchors,
          exit_ends_the_program, f1_shows_the_keys, long_draw_stopped, reload_during_a_draw,
-         download_is_the_canvas_pixel_for_pixel, copy_puts_the_picture_on_the_clipboard_or_says_it_cannot,
+         shipped_page_has_no_hook_and_draws, download_is_the_canvas_pixel_for_pixel,
+         a_download_the_browser_cannot_make_says_so, copy_puts_the_picture_on_the_clipboard_or_says_it_cannot,
          print_has_its_picture_ready, keyboard_point, touch_tap_and_long_press, narrow_window_scales_the_form]
 
 
-def run(page, name, only=None):
+def run(page, test_page, name, only=None):
     start = time.monotonic()
     engine = ENGINES[name]()
     failed = 0
@@ -531,9 +569,9 @@ def run(page, name, only=None):
             t = time.monotonic()
             try:
                 engine.set_window_size(900, 700)
-                engine.open(page)
+                engine.open(page if getattr(case, "shipped", False) else test_page)
                 engine.js(WATCH)
-                case(Checks(engine))
+                case(Checks(engine, test_page))
                 result = "ok"
             except Exception as error:
                 failed += 1
@@ -550,6 +588,9 @@ def run(page, name, only=None):
 
 
 if __name__ == "__main__":
-    page, names = sys.argv[1], sys.argv[2:] or ["chromium"]
+    page, test_page, names = sys.argv[1], sys.argv[2], sys.argv[3:] or ["chromium"]
+    for path in (page, test_page):
+        if not pathlib.Path(path).is_file():
+            sys.exit(f"there is no page {path}")
     only = [n for n in names if n not in ENGINES]
-    sys.exit(1 if sum([run(page, n, only) for n in names if n in ENGINES]) else 0)
+    sys.exit(1 if sum([run(page, test_page, n, only) for n in names if n in ENGINES]) else 0)

@@ -144,7 +144,7 @@ TEST_F(Form2Test, ExitThanksTheUserAndEndsOnlyOnceTheMessageIsDismissed) {
     EXPECT_TRUE(host.logged("end").empty());
     press(kLeftButton, 100, 100);  // the message holds the window
     EXPECT_EQ(form.anchors.count(), 0);
-    form.messageDismissed();
+    form.dialogClosed();
     EXPECT_EQ(host.logged("end").size(), 1u);
     press(kLeftButton, 100, 100);
     form.clicked(kCommand2);
@@ -171,7 +171,7 @@ TEST_F(Form2Test, ARefusedCountSaysWhyAndKeepsTheAnchors) {
         EXPECT_EQ(other.shown[0].text.rfind(row.says, 0), 0u) << other.shown[0].text;
         EXPECT_EQ(other.shown[0].kind, MessageKind::Error);
         EXPECT_EQ(fresh.anchors.count(), 1);
-        fresh.messageDismissed();
+        fresh.dialogClosed();
         other.count = "10";
         fresh.surfaceDown(kRightButton, 0, 0, 0);
         EXPECT_EQ(fresh.anchors.count(), 0);
@@ -258,7 +258,7 @@ TEST_F(Form2Test, TheKeyboardPointShowsOnlyForTheKeyboard) {
             else if (step == "back")
                 fresh.focusChanged(kBox);
             else if (step == "end")
-                fresh.clicked(kCommand2), fresh.messageDismissed();
+                fresh.clicked(kCommand2), fresh.dialogClosed();
         }
         EXPECT_EQ(fresh.showsKeyboardPoint(), row.shows) << row.steps;
         EXPECT_EQ(!other.marks.empty(), row.shows) << row.steps;
@@ -277,6 +277,11 @@ TEST_F(Form2Test, TheKeyboardPointShowsOnlyForTheKeyboard) {
     EXPECT_EQ(host.marks[3].y, 239 - 5);
     EXPECT_EQ(host.marks[3].height, 4);
     EXPECT_EQ(form.surface().pixel(277, 239), kWhitePixel) << "never part of the picture";
+    for (Key k : {Key::Up, Key::Right, Key::Right}) {  // each move paints it again, around the point
+        key(k);
+        EXPECT_EQ(host.marks[3].x, form.keyboardPoint().x - 1);
+        EXPECT_EQ(host.marks[3].y, form.keyboardPoint().y - 5);
+    }
 }
 
 TEST_F(Form2Test, ReturnAndEnterPressTheFocusedButton) {
@@ -300,7 +305,7 @@ TEST_F(Form2Test, CommandKeys) {
         {Key::C, kCtrl, kSel, false, false, true, "copy"},
         {Key::C, kCtrl, kSel, true, false, false, ""},
         {Key::C, kCtrl, kBox, true, false, true, "copy"},
-        {Key::P, kCtrl, kCommand1, false, false, true, "print"},
+        {Key::P, kCtrl, kCommand1, false, false, true, "print chaos-game.pdf"},
         {Key::F1, 0, kSel, false, false, true, "message"},
         {Key::Q, kCtrl, kBox, false, false, true, "end"},
         {Key::Escape, 0, kBox, false, false, false, ""},
@@ -339,6 +344,7 @@ TEST_F(Form2Test, APictureCommandThatFailedSaysWhy) {
         {Command::Print, "", "Could not print the picture: why."},
         {Command::Print, "/x/a.pdf", "Could not print the picture to \"/x/a.pdf\": why. The picture is still here."},
         {Command::Copy, "", "The browser did not let the picture be copied to the clipboard. Ctrl+S downloads it instead."},
+        {Command::Save, "", "The browser could not make the picture into a file to download. The picture is still here."},
     };
     for (const auto& row : table) {
         FakeHost other;
@@ -348,6 +354,29 @@ TEST_F(Form2Test, APictureCommandThatFailedSaysWhy) {
         EXPECT_EQ(other.shown[0].text, row.says);
         EXPECT_EQ(other.shown[0].kind, MessageKind::Error);
     }
+}
+
+// One dialog at a time: the save and print dialogs hold the window until
+// they close, and a message asked for meanwhile (their failure) waits its turn.
+TEST_F(Form2Test, OneDialogAtATime) {
+    for (const auto& [k, opens] : {std::pair{Key::S, "save chaos-game.png"}, std::pair{Key::P, "print chaos-game.pdf"}}) {
+        host.log.clear();
+        host.shown.clear();
+        key(k, kCtrl);
+        EXPECT_EQ(host.log, std::vector<std::string>{opens});
+        form.pictureFailed(static_cast<int>(k == Key::S ? Command::Save : Command::Print), "/x/a", "why");
+        press(kLeftButton, 10, 10);
+        key(Key::F1);
+        EXPECT_TRUE(host.shown.empty()) << opens;
+        form.dialogClosed();
+        ASSERT_EQ(host.shown.size(), 1u);
+        EXPECT_EQ(host.shown[0].kind, MessageKind::Error);
+        EXPECT_TRUE(form.busy());
+        form.dialogClosed();
+        EXPECT_FALSE(form.busy());
+    }
+    EXPECT_EQ(form.anchors.count(), 0);
+    EXPECT_EQ(host.shown.size(), 1u);
 }
 
 // A draw that ends within half a second holds the window and shows nothing

@@ -1,7 +1,8 @@
 // The browser module's Program under node, with a fake page object: what the
 // binding adds to the window (its tables and texts, the pixels as a view, DOM
-// key names, the page calls of messages and long draws).
-// Usage: node web_runtime_test.js path/to/chaosgame.js
+// key names, the page calls of messages and long draws), in the tests' module;
+// and that the shipped module has none of the tests' functions.
+// Usage: node web_runtime_test.js path/to/chaosgame_test.js path/to/chaosgame.js
 "use strict";
 const assert = require("assert");
 
@@ -25,16 +26,19 @@ function program(M, count = "10000") {
     return [new M.Program(page), page];
 }
 const names = (page) => page.calls.map(([name]) => name).filter((name) => name !== "text" && name !== "showMarks");
+// The calls without the pictures' pixels.
+const plain = (page) => page.calls.map((call) => call.filter((a) => !(a instanceof Uint8ClampedArray)));
+const HOOKS = ["pixels", "anchorCount", "drawing", "help", "reseed", "useSimd"];  // the tests' functions
 const rgbaAt = (px, x, y) => [...px.slice((y * W + x) * 4, (y * W + x + 1) * 4)];
 
 function drawTriangle(M, seed, simd) {
     const [p] = program(M, "100000");
-    p.useSimd(simd);
-    p.reseed(seed);
+    M.useSimd(p, simd);
+    M.reseed(p, seed);
     for (const [x, y] of triangle) p.surfaceDown(1, 0, x, y);
     p.surfaceDown(2, 0, 0, 0);  // within the first slice
-    assert.strictEqual(p.drawing(), false);
-    const picture = Uint8ClampedArray.from(p.pixels());
+    assert.strictEqual(M.drawing(p), false);
+    const picture = Uint8ClampedArray.from(M.pixels(p));
     p.delete();
     return picture;
 }
@@ -53,12 +57,18 @@ const cases = {
         assert.deepStrictEqual(M.Program.texts(), {title: "Chaos Game", ok: "OK",
                                                    ended: "Chaos Game has ended. Reloading the page starts it again."});
         const [p] = program(M);
-        assert.match(p.help(), /Browsers keep Ctrl\+Q/);
+        assert.match(M.help(p), /Browsers keep Ctrl\+Q/);
         p.delete();
     },
-    "the pixels are a view of the module's memory, white at start"(M) {
-        const [p] = program(M);
-        const view = p.pixels();
+    "the shipped module has none of the tests' functions"(M, shipped) {
+        assert.deepStrictEqual([HOOKS.filter((name) => name in M), typeof shipped.Program], [HOOKS, "function"]);
+        assert.deepStrictEqual(HOOKS.filter((name) => name in shipped || name in shipped.Program.prototype), []);
+    },
+    "the picture reaches the page with its size, as a view of the module's memory, white at start"(M) {
+        const [p, page] = program(M);
+        p.exposed();
+        assert.deepStrictEqual(plain(page), [["showPicture", W, H]]);
+        const view = page.calls[0][1];
         assert.ok(view instanceof Uint8ClampedArray);
         assert.strictEqual(view.buffer, M.HEAPU8.buffer);
         assert.strictEqual(view.length, W * H * 4);
@@ -72,9 +82,9 @@ const cases = {
         for (const [button, shift, x, y, placed] of [[1, 0, 100, 100, 1], [1, 1, 100, 100, 0], [1, 2, 100, 100, 1],
             [1, 4, 100, 100, 1], [1, 5, 100, 100, 1], [4, 0, 10, 10, 0], [1, 0, -0.5, 10, 0], [1, 0, W, 10, 0],
             [1, 0, W - 0.5, H - 0.5, 1]]) {
-            const before = p.anchorCount();
+            const before = M.anchorCount(p);
             p.surfaceDown(button, shift, x, y);
-            assert.strictEqual(p.anchorCount() - before, placed, `${button} ${shift} ${x} ${y}`);
+            assert.strictEqual(M.anchorCount(p) - before, placed, `${button} ${shift} ${x} ${y}`);
         }
         p.delete();
     },
@@ -104,41 +114,50 @@ const cases = {
             const [p, page] = program(M);
             assert.strictEqual(p.keyDown(control, key, code, mods, repeat, selected), taken, `${key} ${code} ${mods}`);
             assert.deepStrictEqual(names(page), calls, `${key} ${code} ${mods}`);
-            assert.strictEqual(p.anchorCount(), placed, `${key} ${code} ${mods}`);
+            assert.strictEqual(M.anchorCount(p), placed, `${key} ${code} ${mods}`);
             p.delete();
         }
         const [p, page] = program(M);
         p.keyDown(BOX, "s", "KeyS", 2, false, false);
+        p.keyDown(BOX, "c", "KeyC", 2, false, false);  // the save dialog holds the window
+        p.dialogClosed();
         p.keyDown(BOX, "c", "KeyC", 2, false, false);
         p.keyDown(BOX, "p", "KeyP", 2, false, false);
-        assert.deepStrictEqual(page.calls, [["savePicture", 0, "chaos-game.png"], ["copyPicture", 1], ["printPicture", 2]]);
+        assert.deepStrictEqual(plain(page), [["savePicture", 0, "chaos-game.png", W, H], ["copyPicture", 1, W, H],
+                                             ["printPicture", 2, W, H]]);
+        assert.ok(page.calls.every((call) => call.some((a) => a instanceof Uint8ClampedArray && a.length === W * H * 4)));
         p.delete();
     },
-    "messages go through showMessage, and the window waits for messageDismissed"(M) {
+    "messages go through showMessage, and the window waits for dialogClosed"(M) {
         const [p, page] = program(M);
         assert.strictEqual(p.keyDown(-1, "F1", "F1", 0, false, false), true);
-        assert.deepStrictEqual(page.calls, [["showMessage", p.help(), "information"]]);
+        assert.deepStrictEqual(page.calls, [["showMessage", M.help(p), "information"]]);
         page.calls.length = 0;
         // Keys: the commands' stay the window's but do nothing; the copy key and the rest are the message's.
         for (const [key, code, mods, taken] of [["s", "KeyS", 2, true], ["c", "KeyC", 2, false], ["Enter", "Enter", 0, false]])
             assert.strictEqual(p.keyDown(BOX, key, code, mods, false, false), taken, key);
         p.surfaceDown(1, 0, 10, 10);
         p.clicked(COMMAND2);
-        assert.deepStrictEqual([page.calls, p.anchorCount()], [[], 0]);
-        p.messageDismissed();
+        assert.deepStrictEqual([page.calls, M.anchorCount(p)], [[], 0]);
+        p.dialogClosed();
         p.pictureFailed(1);
         assert.deepStrictEqual(page.calls, [["showMessage",
             "The browser did not let the picture be copied to the clipboard. Ctrl+S downloads it instead.", "error"]]);
-        p.messageDismissed();
+        p.dialogClosed();
+        page.calls.length = 0;
+        p.pictureFailed(0);
+        assert.deepStrictEqual(page.calls, [["showMessage",
+            "The browser could not make the picture into a file to download. The picture is still here.", "error"]]);
+        p.dialogClosed();
         page.calls.length = 0;
         p.clicked(COMMAND2);
         assert.deepStrictEqual(page.calls, [["showMessage", "Thank you for drawing with Chaos Game.", "information"]]);
         page.calls.length = 0;
-        p.messageDismissed();
+        p.dialogClosed();
         assert.deepStrictEqual(page.calls, [["end"]]);
         page.calls.length = 0;
         p.surfaceDown(1, 0, 10, 10);
-        assert.deepStrictEqual([p.keyDown(-1, "F1", "F1", 0, false, false), page.calls, p.anchorCount()], [false, [], 0]);
+        assert.deepStrictEqual([p.keyDown(-1, "F1", "F1", 0, false, false), page.calls, M.anchorCount(p)], [false, [], 0]);
         p.delete();
     },
     "errors come back as messages, once; the anchors are kept"(M) {
@@ -152,15 +171,15 @@ const cases = {
             assert.strictEqual(shown.length, 1, text);
             assert.strictEqual(shown[0][2], "error");
             assert.match(shown[0][1], /anchor points are kept/, text);
-            assert.strictEqual(p.anchorCount(), 1);
-            p.messageDismissed();
+            assert.strictEqual(M.anchorCount(p), 1);
+            p.dialogClosed();
         }
         page.calls.length = 0;
         for (let i = 1; i < 32767; ++i) p.surfaceDown(1, 0, i % 540, 100);
         assert.deepStrictEqual(page.calls.filter(([name]) => name === "showMessage"), []);
         p.surfaceDown(1, 0, 5, 5);
         assert.match(page.calls.find(([name]) => name === "showMessage")[1], /32767/);
-        assert.strictEqual(p.anchorCount(), 32767);
+        assert.strictEqual(M.anchorCount(p), 32767);
         p.delete();
     },
     "a short draw ends in the press and forgets the anchors"(M) {
@@ -168,7 +187,7 @@ const cases = {
         for (const [x, y] of triangle) p.surfaceDown(1, 0, x, y);
         page.calls.length = 0;
         p.surfaceDown(2, 0, 0, 0);
-        assert.deepStrictEqual([names(page), p.drawing(), p.anchorCount()], [["showPicture"], false, 0]);
+        assert.deepStrictEqual([names(page), M.drawing(p), M.anchorCount(p)], [["showPicture"], false, 0]);
         p.delete();
     },
     "a long draw runs through callSoon and tick; Esc or Cancel stops it, keeping the dots and the anchors"(M) {
@@ -180,7 +199,7 @@ const cases = {
             for (const [x, y] of triangle) p.surfaceDown(1, 0, x, y);
             page.calls.length = 0;
             p.surfaceDown(2, 0, 0, 0);  // holds the page for the first slice
-            assert.ok(p.drawing());
+            assert.ok(M.drawing(p));
             assert.deepStrictEqual(names(page), ["setBusy", "showProgress", "updateProgress", "showPicture", "callSoon"]);
             assert.deepStrictEqual(page.calls.find(([name]) => name === "showProgress"),
                                    ["showProgress", "Chaos Game", "Drawing dots: %1 of %2", "Cancel"]);
@@ -199,18 +218,18 @@ const cases = {
             assert.strictEqual(p.keyDown(BOX, " ", "Space", 0, false, false), false);
             assert.deepStrictEqual(names(page), []);
             stop(p);
-            assert.deepStrictEqual(page.calls, [["hideProgress"], ["setBusy", false], ["focus", BOX], ["showPicture"]]);
-            assert.deepStrictEqual([p.drawing(), p.anchorCount()], [false, 3]);
+            assert.deepStrictEqual(plain(page), [["hideProgress"], ["setBusy", false], ["focus", BOX], ["showPicture", W, H]]);
+            assert.deepStrictEqual([M.drawing(p), M.anchorCount(p)], [false, 3]);
             page.calls.length = 0;
             p.tick();  // the call asked for before the stop
             assert.deepStrictEqual(page.calls, []);
-            const px = p.pixels();
+            const px = M.pixels(p);
             let blue = 0;
             for (let i = 0; i < px.length; i += 4) if (px[i] === 0 && px[i + 1] === 0 && px[i + 2] === 255) ++blue;
             assert.ok(blue > 1000, `${blue} blue pixels`);
             p.clicked(COMMAND1);
-            assert.ok(p.pixels().every((v) => v === 255), "Clear Screen");
-            assert.strictEqual(p.anchorCount(), 3);
+            assert.ok(M.pixels(p).every((v) => v === 255), "Clear Screen");
+            assert.strictEqual(M.anchorCount(p), 3);
             p.delete();
         }
     },
@@ -221,11 +240,11 @@ const cases = {
     },
 };
 
-require(process.argv[2])().then((M) => {
+Promise.all([require(process.argv[2])(), require(process.argv[3])()]).then(([M, shipped]) => {
     let failed = 0;
     for (const [name, run] of Object.entries(cases)) {
         try {
-            run(M);
+            run(M, shipped);
             console.log(`ok: ${name}`);
         } catch (error) {
             ++failed;

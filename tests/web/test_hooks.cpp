@@ -1,0 +1,48 @@
+// What the tests of the browser edition read and set in its module, added
+// to the test build's module only (chaosgame_test.js): functions of the
+// module that take a Program. The shipped page's module has none of them.
+
+#include "platform/web/web_runtime.h"
+#include "window/form2.h"
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+using chaos::Form2;
+using chaos::WindowEvents;
+using emscripten::val;
+
+Form2& form(WindowEvents& program) { return dynamic_cast<Form2&>(program); }
+
+// The surface's pixels, as the page is handed them.
+val pixels(WindowEvents& program) {
+    chaos::RasterSurface& surface = form(program).surface();
+    return chaos::WebRuntime::pixels({surface.bits(), surface.pixelWidth(), surface.pixelHeight()});
+}
+int anchorCount(WindowEvents& program) { return form(program).anchors.count(); }
+bool drawing(WindowEvents& program) { return form(program).drawRunning(); }
+std::string help(WindowEvents& program) { return form(program).help(); }
+// Every draw from now on starts from this seed: the same picture each time.
+void reseed(WindowEvents& program, double seed) {
+    form(program).fixSeed(static_cast<std::uint64_t>(std::clamp(seed, 0.0, 9007199254740992.0)));
+}
+// false: the portable code, which draws the same dots.
+void useSimd(WindowEvents& program, bool on) { form(program).useSimd(on ? chaos::bestSimd() : chaos::Simd::Portable); }
+
+} // namespace
+
+EMSCRIPTEN_BINDINGS(chaosgame_test_hooks) {
+    using emscripten::function;
+    function("pixels", &pixels);
+    function("anchorCount", &anchorCount);
+    function("drawing", &drawing);
+    function("help", &help);
+    function("reseed", &reseed);
+    function("useSimd", &useSimd);
+}
