@@ -255,6 +255,13 @@ private slots:
         }
         // Label2's text shows above the list that covers its lower part.
         QVERIFY(Label2->fontMetrics().height() <= col->y() - Label2->y());
+        // The largest count shows whole, the caret after it: not scrolled.
+        QLineEdit* count = sel->lineEdit();
+        count->setText("2147483647");
+        count->end(false);
+        count->repaint();
+        QCOMPARE(count->cursorPositionAt({0, count->height() / 2}), 0);
+        QCOMPARE(count->cursorPositionAt({count->width() - 1, count->height() / 2}), 10);
     }
 
     void leftPressesMarkAnchorsWithRedCircles_data() {
