@@ -306,6 +306,12 @@ void QtRuntime::show(const std::string& title, const std::string& text, const st
     dialog->setAutoClose(false);
     dialog->setAutoReset(false);
     dialog->setMinimumDuration(0);
+    // One size, holding the widest numbers its range counts, so that it stays
+    // where it opens, centred on the window, as the numbers grow.
+    const QString widest = QLocale().toString(INT_MAX);
+    dialog->setLabelText(progressText.arg(widest, widest));
+    dialog->setFixedSize(dialog->sizeHint());
+    dialog->setLabelText(QString());
     // Cancel, Esc and closing the dialog all stop the draw.
     connect(dialog, &QProgressDialog::canceled, this, [this] { events->progressCancelled(); });
     connect(dialog, &QDialog::rejected, this, [this] { events->progressCancelled(); });
