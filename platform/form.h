@@ -20,6 +20,7 @@ struct ControlSpec {
     int names = -1;            // a label: the row of the control it names; -1 none
     const char* const* items = nullptr;  // a list's items, in order
     std::size_t itemCount = 0;
+    const char* widest = "";   // a count box: the widest text it shows whole
 };
 
 struct FormSpec {

@@ -265,7 +265,9 @@
             const mods = (event.shiftKey ? SHIFT : 0) | (event.altKey ? ALT : 0) |
                 ((isMac ? event.metaKey : event.ctrlKey) ? CTRL : 0) | ((isMac ? event.ctrlKey : event.metaKey) ? META : 0);
             const textSelected = focused instanceof HTMLTextAreaElement && focused.selectionStart !== focused.selectionEnd;
-            if (program.keyDown(rowOf(focused), event.key, event.code, mods, event.repeat, textSelected)) {
+            // (A key the engine leaves unnamed goes by its place: WebKitGTK names no Shift+Tab.)
+            const key = event.key === "Unidentified" ? event.code : event.key;
+            if (program.keyDown(rowOf(focused), key, event.code, mods, event.repeat, textSelected)) {
                 event.preventDefault();
                 menuFromSurface = true;  // nor does the menu that may follow a key the Program took open
             }

@@ -28,7 +28,8 @@ enum ControlRow : int { kBox, kCommand1, kSel, kCommand2, kLabel1, kCol, kLabel2
 inline constexpr ControlSpec kForm2Layout[] = {
     {"box", ControlKind::Surface, 120, 240, 8295, 7215, 0, "", "Drawing surface"},
     {"Command1", ControlKind::Button, 8880, 3720, 1455, 375, 1, "Clear Screen", "Clear Screen"},
-    {"sel", ControlKind::CountBox, 8880, 600, 1215, 315, 2, "10000", "Number of dots"},
+    {"sel", ControlKind::CountBox, 8880, 600, 1215, 315, 2, "10000", "Number of dots", -1, nullptr, 0,
+     "2147483647"},  // (the most dots)
     {"Command2", ControlKind::Button, 8880, 4200, 1455, 375, 3, "Exit", "Exit"},
     {"Label1", ControlKind::Label, 8880, 360, 1815, 495, -1, "Complexity: (# of dots)", "", kSel},
     {"col", ControlKind::List, 8880, 1320, 855, 1425, 5, "", "Dot colour", -1, kColourItems, std::size(kColourItems)},

@@ -60,6 +60,28 @@ public:
     }
 };
 
+// The count box: its widest text shows whole in the box's width, narrowed
+// as far as it needs to be (Qt's line edit keeps 2 pixels each side and one
+// for the caret).
+class CountBox : public QComboBox {
+public:
+    CountBox(const char* widest, QWidget* parent) : QComboBox(parent), widest(QString::fromUtf8(widest)) {}
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QComboBox::resizeEvent(event);
+        QLineEdit* edit = lineEdit();
+        QFont font = this->font();
+        const int room = edit->width() - 2 * 2 - 1;
+        for (int stretch = 99; QFontMetrics(font).horizontalAdvance(widest) > room && stretch >= 50; --stretch)
+            font.setStretch(stretch);
+        edit->setFont(font);
+    }
+
+private:
+    QString widest;
+};
+
 QAccessibleInterface* countBoxAccessible(const QString&, QObject* object) {
     auto* box = qobject_cast<QComboBox*>(object);
     return box && dynamic_cast<FormWindow*>(box->parent()) ? new CountBoxAccessible(box) : nullptr;
@@ -143,7 +165,7 @@ void QtRuntime::build(const FormSpec& description, const RuntimeTexts& runtimeTe
                 break;
             }
             case ControlKind::CountBox: {
-                auto* sel = new QComboBox(form);
+                auto* sel = new CountBox(c.widest, form);
                 sel->setEditable(true);
                 sel->setInsertPolicy(QComboBox::NoInsert);
                 sel->setEditText(QString::fromUtf8(c.text));
@@ -296,6 +318,12 @@ void QtRuntime::show(const std::string& title, const std::string& text, const st
     dialog->setAutoClose(false);
     dialog->setAutoReset(false);
     dialog->setMinimumDuration(0);
+    // One size, holding the widest numbers its range counts, so that it stays
+    // where it opens, centred on the window, as the numbers grow.
+    const QString widest = QLocale().toString(INT_MAX);
+    dialog->setLabelText(progressText.arg(widest, widest));
+    dialog->setFixedSize(dialog->sizeHint());
+    dialog->setLabelText(QString());
     // Cancel, Esc and closing the dialog all stop the draw.
     connect(dialog, &QProgressDialog::canceled, this, [this] { events->progressCancelled(); });
     connect(dialog, &QDialog::rejected, this, [this] { events->progressCancelled(); });

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
@@ -267,6 +268,13 @@ private slots:
         }
         // Label2's text shows above the list that covers its lower part.
         QVERIFY(Label2->fontMetrics().height() <= col->y() - Label2->y());
+        // The largest count shows whole, the caret after it: not scrolled.
+        QLineEdit* count = sel->lineEdit();
+        count->setText("2147483647");
+        count->end(false);
+        count->repaint();
+        QCOMPARE(count->cursorPositionAt({0, count->height() / 2}), 0);
+        QCOMPARE(count->cursorPositionAt({count->width() - 1, count->height() / 2}), 10);
     }
 
     void leftPressesMarkAnchorsWithRedCircles_data() {
@@ -724,6 +732,12 @@ private slots:
         QVERIFY(form->drawRunning());
         QVERIFY(!Command1->isEnabled() && !box->isEnabled() && !col->isEnabled() && !sel->isEnabled());
         QVERIFY(QTest::qWaitFor([&] { return dialog->labelText().startsWith("Drawing dots: "); }));
+        // Its size is fixed, holding the widest numbers, centred on the window.
+        const QString widest = QLocale().toString(2147483647);
+        const auto* label = dialog->findChild<QLabel*>();
+        QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+        QVERIFY(label->fontMetrics().horizontalAdvance("Drawing dots: " + widest + " of " + widest) <= label->width());
+        QVERIFY((dialog->geometry().center() - window->geometry().center()).manhattanLength() <= 1);
         QWidget* keyboard = toDialog ? static_cast<QWidget*>(dialog) : window;
         keyboard->activateWindow();
         QVERIFY(QTest::qWaitFor([&] { return QApplication::activeWindow() == keyboard; }));
