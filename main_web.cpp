@@ -24,7 +24,7 @@ struct RuntimeOf {
 
 class Program : RuntimeOf, public Form2 {
 public:
-    explicit Program(val page) : RuntimeOf{WebRuntime(std::move(page))}, Form2(kPage, runtime.host()) {}
+    explicit Program(val page) : RuntimeOf{WebRuntime(std::move(page))}, Form2(runtime.host()) {}
 
     val pixels() { return WebRuntime::pixels(surface()); }
     int anchorCount() const { return anchors.count(); }
