@@ -46,21 +46,23 @@ std::vector<HelpEntry> helpEntries(unsigned offers, const KeyNamer& keyName) {
     for (const auto& row : kKeys) {
         if (!offered(row, offers)) {
             if (row.without)
-                entries.push_back({HelpEntry::Paragraph, &row, {}, filledIn(row.without, nameOf(row)), ""});
+                entries.push_back({HelpEntry::Paragraph, &row, {}, {}, filledIn(row.without, nameOf(row)), ""});
             continue;
         }
         if (row.shown == Shown::Hidden)
             continue;
-        if (row.shown == Shown::Or) {
-            entries.back().keys.push_back(nameOf(row));
+        if (row.shown == Shown::Or || row.shown == Shown::OrInManual) {
+            if (row.shown == Shown::Or)
+                entries.back().keys.push_back(nameOf(row));
+            entries.back().manualKeys.push_back(nameOf(row));
             continue;
         }
         if (row.does == Does::Nothing && !row.name) {
-            entries.push_back({HelpEntry::Heading, &row, {}, row.help, row.manual ? row.manual : ""});
+            entries.push_back({HelpEntry::Heading, &row, {}, {}, row.help, row.manual ? row.manual : ""});
             continue;
         }
         entries.push_back({row.shown == Shown::SameLine ? HelpEntry::SameLine : HelpEntry::Line, &row, {nameOf(row)},
-                           filled(row, row.help), filled(row, row.manual ? row.manual : row.help)});
+                           {nameOf(row)}, filled(row, row.help), filled(row, row.manual ? row.manual : row.help)});
     }
     return entries;
 }

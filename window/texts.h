@@ -50,9 +50,9 @@ enum class Does : std::uint8_t {
     Stop,               // a long draw, the one thing a key does while it runs
 };
 // How a row shows in the help: on a line of its own or on the line before;
-// its key named after the line's last with "or"; or not at all (the twin of
-// a key it lists).
-enum class Shown : std::uint8_t { Line, SameLine, Or, Hidden };
+// its key named after the line's last with "or"; so in the README and the
+// manual page alone; or not at all (the twin of a key it lists).
+enum class Shown : std::uint8_t { Line, SameLine, Or, OrInManual, Hidden };
 
 struct KeyRow {
     Key key = Key::Other;
@@ -109,7 +109,7 @@ inline constexpr KeyRow kKeys[] = {
      .manual = "move to the next control"},
     {.key = Key::Return, .held = Held::Any, .on = On::Button, .does = Does::Press, .shown = Shown::SameLine,
      .help = "press the focused button"},
-    {.key = Key::Enter, .held = Held::Any, .on = On::Button, .does = Does::Press, .shown = Shown::Hidden},
+    {.key = Key::Enter, .held = Held::Any, .on = On::Button, .does = Does::Press, .shown = Shown::OrInManual},
     {.key = Key::Escape, .held = Held::Any, .does = Does::Stop, .help = "stop a long draw",
      .manual = "stop a long draw, whether the progress dialog or the window has the keyboard"},
     {.key = Key::F1, .does = Does::Run, .command = Command::Help, .shown = Shown::SameLine, .help = "this help",
@@ -145,6 +145,7 @@ struct HelpEntry {
     enum Kind { Heading, Line, SameLine, Paragraph } kind;
     const KeyRow* row;
     std::vector<std::string> keys;  // the names of its keys, for a Line or a SameLine
+    std::vector<std::string> manualKeys;  // those the README and the manual page name
     std::string says;               // the help's text, filled in (a Paragraph's with its key)
     std::string manual;             // the README's and the manual page's, filled in
 };
