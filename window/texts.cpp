@@ -25,14 +25,11 @@ std::string filled(const KeyRow& row, const char* text) {
 } // namespace
 
 std::string ownKeyName(Key key, std::int16_t mods) {
-    static constexpr const char* kNames[] = {"",  "Left", "Right", "Up", "Down", "Space", "Return", "Enter", "Menu",
-                                             "Esc", "Tab", "F1", "F10", "C", "P", "Q", "S"};
-    static_assert(std::size(kNames) == static_cast<std::size_t>(Key::S) + 1, "a name for every key");
     std::string name;
     for (const auto& [bit, written] : {std::pair<std::int16_t, const char*>{kCtrl, "Ctrl+"}, {kAlt, "Alt+"}, {kShift, "Shift+"}, {kMeta, "Meta+"}})
         if (mods & bit)
             name += written;
-    return name + kNames[static_cast<std::size_t>(key)];
+    return name + kKeyNames[static_cast<std::size_t>(key)];
 }
 
 std::vector<HelpEntry> helpEntries(unsigned offers, const KeyNamer& keyName) {

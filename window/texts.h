@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,11 @@ constexpr bool fits(const KeyRow& row, KeyPress press) {
     }
     return true;
 }
+
+// The window's own names of the keys, in the order of Key.
+inline constexpr const char* kKeyNames[] = {"",    "Left", "Right", "Up", "Down", "Space", "Return", "Enter", "Menu",
+                                            "Esc", "Tab",  "F1",    "F10", "C",   "P",     "Q",      "S"};
+static_assert(std::size(kKeyNames) == static_cast<std::size_t>(Key::S) + 1, "a name for every key");
 
 // How a runtime's toolkit names a key with modifiers; "" for the window's own name.
 using KeyNamer = std::function<std::string(Key, std::int16_t)>;
