@@ -106,7 +106,8 @@ void Form2::focusChanged(int control) {
 bool Form2::keyDown(int control, KeyPress key, bool textSelected) {
     if (ended)
         return false;
-    const bool onButton = control >= 0 && kForm2Layout[control].kind == ControlKind::Button;
+    const bool onButton = control >= 0 && static_cast<std::size_t>(control) < std::size(kForm2Layout) &&
+                          kForm2Layout[control].kind == ControlKind::Button;
     for (const auto& row : kKeys) {
         if (!fits(row, key) || !offered(row, host.controls.offers()) || (row.on == On::Surface && control != kBox) ||
             (row.on == On::Button && !onButton))
