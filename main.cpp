@@ -140,7 +140,7 @@ int main(int argc, char* argv[]) {
 
     chaos::QtPictureDialogs dialogs;
     chaos::QtRuntime runtime(dialogs);
-    chaos::Form2 form(chaos::kDesktop, runtime.host());
+    chaos::Form2 form(runtime.host());
     runtime.build(chaos::Form2::description(), chaos::kRuntimeTexts, form);
     runtime.window()->show();
     return QApplication::exec();

@@ -24,7 +24,7 @@ struct RuntimeOf {
 
 class Program : RuntimeOf, public Form2 {
 public:
-    explicit Program(val page) : RuntimeOf{WebRuntime(std::move(page))}, Form2(kPage, runtime.host()) {}
+    explicit Program(val page) : RuntimeOf{WebRuntime(std::move(page))}, Form2(runtime.host()) {}
 
     // The layout, with the drawing area's size in pixels.
     static val form() {

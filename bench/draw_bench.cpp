@@ -76,6 +76,7 @@ struct QuietHost : Screen, Controls, MessageBox, ProgressView, Scheduler, Clock,
     void focus(int) override {}
     void setBusy(bool) override {}
     std::string keyName(Key, std::int16_t) const override { return {}; }
+    unsigned offers() const override { return kQuitKey; }
     void show(const std::string&, MessageKind) override {}
     void show(const std::string&, const std::string&, const std::string&) override {}
     void update(std::uint64_t, std::uint64_t) override {}
@@ -94,7 +95,7 @@ void Driven(benchmark::State& state) {
     resetPeakMemory();
     QuietHost host;
     host.count = std::to_string(state.range(0));
-    Form2 form(kDesktop, host.host());
+    Form2 form(host.host());
     for (auto _ : state) {
         for (const auto& a : kAnchors)
             form.box_MouseDown(kLeftButton, 0, a[0], a[1]);
@@ -207,7 +208,7 @@ void RightPressToScreen(benchmark::State& state) {
         void setUpPrinter(QWidget*, QPrinter&, std::function<void(bool)> done) override { done(false); }
     } quiet;
     QtRuntime runtime(quiet);
-    Form2 form(kDesktop, runtime.host());
+    Form2 form(runtime.host());
     runtime.build(Form2::description(), kRuntimeTexts, form);
     runtime.window()->show();
     QEventLoop shown;  // one turn of the event loop: the window is on screen

@@ -74,6 +74,14 @@ public:
     virtual void showMarks(const Mark* marks, std::size_t count) = 0;
 };
 
+// What a runtime offers beyond the mouse and the keys every runtime has; the
+// window offers the keys and the help of what its runtime offers.
+enum Offer : unsigned {
+    kQuitKey = 1,   // a key that ends the program (browsers keep theirs for themselves)
+    kTouch = 2,     // taps and long presses on the surface, as the mouse's buttons
+    kDownload = 4,  // a save downloads the picture under its suggested name, asking nothing
+};
+
 class Controls {
 public:
     virtual ~Controls() = default;
@@ -85,6 +93,7 @@ public:
     // How the runtime's toolkit writes this key with these modifiers, or ""
     // to keep the window's own name for it.
     virtual std::string keyName(Key key, std::int16_t mods) const = 0;
+    virtual unsigned offers() const = 0;  // Offer bits
 };
 
 // A long draw's progress dialog with a Cancel button.

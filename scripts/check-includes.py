@@ -28,6 +28,7 @@ RULES = [  # (path prefix, folders, toolkits); the first that fits decides
     ("tests/qt/", FREE | {"core", "window", "platform/qt"}, {"qt"}),
     ("fuzz/", FREE | {"core", "window"}, set()),
     ("bench/web_", FREE | {"core", "window"}, {"web"}),
+    ("tools/", FREE | {"core", "window", "platform/qt"}, {"qt"}),
     ("bench/", FREE | {"core", "window", "platform/qt"}, {"qt"}),
 ]
 

@@ -5,6 +5,7 @@
 #include "platform/interfaces.h"
 
 #include <cstddef>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -96,7 +97,8 @@ public:
     mutable double now = 1000, msPerReading = 0;
     bool soon = false;            // a tick was asked for
     std::vector<Mark> marks;
-    std::vector<std::string> keyNames;  // what keyName answers, in turn; empty: ""
+    std::map<Key, std::string> keyNames;  // what keyName answers for a key; "" for others
+    unsigned offered = kQuitKey;            // what offers answers: the Offer bits
 
     Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
     Picture lastPicture{};
@@ -112,9 +114,11 @@ public:
     int chosenRow(int) const override { return row; }
     void focus(int control) override { log.push_back("focus " + std::to_string(control)); }
     void setBusy(bool busy) override { log.push_back(busy ? "busy" : "not busy"); }
-    std::string keyName(Key, std::int16_t) const override {
-        return keyNames.empty() ? "" : keyNames[names++ % keyNames.size()];
+    std::string keyName(Key key, std::int16_t) const override {
+        const auto named = keyNames.find(key);
+        return named == keyNames.end() ? "" : named->second;
     }
+    unsigned offers() const override { return offered; }
     void show(const std::string& text, MessageKind kind) override {
         FakeMessages::show(text, kind);
         log.push_back("message");
@@ -140,9 +144,6 @@ public:
                 found.push_back(entry);
         return found;
     }
-
-private:
-    mutable std::size_t names = 0;
 };
 
 } // namespace chaos::testing

@@ -14,20 +14,10 @@ namespace {
 constexpr int kCrossGap = 2, kCrossArm = 6;
 constexpr Color kCrossLight = 0xFFFFFF, kCrossDark = 0x000000;
 
-bool modsFit(Mods rule, std::int16_t mods) {
-    switch (rule) {
-    case Mods::Plain: return (mods & ~kShift) == 0;
-    case Mods::ShiftAlone: return mods == kShift;
-    case Mods::Any: break;
-    }
-    return true;
-}
-
 } // namespace
 
-Form2::Form2(Front front, const Host& host)
-    : front(front),
-      host(host),
+Form2::Form2(const Host& host)
+    : host(host),
       box(surfacePlacement(), drawingAreaPixels(kForm2Layout[kBox].width), drawingAreaPixels(kForm2Layout[kBox].height)),
       sel(host.controls),
       driver(cloud, host, dispatcher, [this](bool on) { setBusy(on); }, [this] { showPicture(); }),
@@ -60,19 +50,13 @@ void Form2::Command2_Click() {
 }
 
 bool Form2::offers(Command command) const {
-    return std::any_of(std::begin(kCommands), std::end(kCommands),
-                       [&](const CommandKey& c) { return c.command == command && (c.fronts & front); });
-}
-
-std::string Form2::keyName(Command command) const {
-    for (const auto& c : kCommands)
-        if (c.command == command)
-            return host.controls.keyName(c.key, c.mods);
-    return {};
+    return std::any_of(std::begin(kKeys), std::end(kKeys), [&](const KeyRow& row) {
+        return row.does == Does::Run && row.command == command && offered(row, host.controls.offers());
+    });
 }
 
 std::string Form2::help() const {
-    return helpText(front, [this](Command command) { return keyName(command); });
+    return helpText(host.controls.offers(), [this](Key key, std::int16_t mods) { return host.controls.keyName(key, mods); });
 }
 
 void Form2::run(Command command) {
@@ -126,55 +110,49 @@ void Form2::focusChanged(int control) {
 bool Form2::keyDown(int control, KeyPress key, bool textSelected) {
     if (ended)
         return false;
-    if (key.key == Key::Escape && drawing) {  // Esc stops a long draw wherever the keyboard is
-        driver.cancel();
-        return true;
-    }
-    if (key.key == Key::Tab) {  // the focus moves on by keyboard: the crosshair shows where it lands
-        keyboardDriven = true;
-        showMarks();
-        return false;
-    }
-    for (const auto& c : kCommands) {
-        if (c.key != key.key || c.mods != key.mods || !(c.fronts & front))
+    const bool onButton = control >= 0 && static_cast<std::size_t>(control) < std::size(kForm2Layout) &&
+                          kForm2Layout[control].kind == ControlKind::Button;
+    for (const auto& row : kKeys) {
+        if (!fits(row, key) || !offered(row, host.controls.offers()) || (row.on == On::Surface && control != kBox) ||
+            (row.on == On::Button && !onButton))
             continue;
-        // In the count box, the copy key copies selected text as in any text field.
-        if (c.command == Command::Copy && ((control == kSel && textSelected) || busy()))
-            return false;
-        if (!key.repeat)  // a held key runs its command once
-            run(c.command);
-        return true;  // also while busy: the key is the window's, not the toolkit's
-    }
-    if (busy())
-        return false;  // a message's own keys; nothing else answers during a long draw
-    if (control == kBox) {
-        for (const auto& k : kSurfaceKeys) {
-            if (k.key != key.key || !modsFit(k.mods, key.mods))
+        switch (row.does) {
+        case Does::Nothing: break;
+        case Does::Stop:  // wherever the keyboard is
+            if (!drawing)
                 continue;
+            driver.cancel();
+            return true;
+        case Does::NextControl:  // the toolkit's: the crosshair shows where the focus lands
             keyboardDriven = true;
-            switch (k.action) {
-            case PointAction::Move: {
-                const int step = key.mods == kShift ? kShiftKeyStep : kKeyStep;
-                movePoint(k.dx * step, k.dy * step);
-                break;
+            showMarks();
+            return false;
+        case Does::Run:
+            // In the count box, the copy key copies selected text as in any text field.
+            if (row.command == Command::Copy && ((control == kSel && textSelected) || busy()))
+                return false;
+            if (!key.repeat)  // a held key runs its command once
+                run(row.command);
+            return true;  // also while busy: the key is the window's, not the toolkit's
+        default:
+            if (busy())
+                return false;  // a message's own keys; nothing else answers during a long draw
+            if (row.does == Does::Press) {
+                clicked(control);  // Return and Enter press a button, as Space does
+                return true;
             }
-            case PointAction::Place:
+            keyboardDriven = true;
+            if (row.does == Does::Move) {
+                const int step = key.mods == kShift ? kShiftKeyStep : kKeyStep;
+                movePoint(row.dx * step, row.dy * step);
+            } else {  // as the mouse's button at the keyboard point
                 showMarks();
-                box_MouseDown(kLeftButton, 0, static_cast<float>(keyPoint.x * kTwipsPerPixel),
+                box_MouseDown(row.does == Does::Place ? kLeftButton : kRightButton, 0,
+                              static_cast<float>(keyPoint.x * kTwipsPerPixel),
                               static_cast<float>(keyPoint.y * kTwipsPerPixel));
-                break;
-            case PointAction::Draw:
-                showMarks();
-                box_MouseDown(kRightButton, 0, static_cast<float>(keyPoint.x * kTwipsPerPixel),
-                              static_cast<float>(keyPoint.y * kTwipsPerPixel));
-                break;
             }
             return true;
         }
-    }
-    if ((control == kCommand1 || control == kCommand2) && (key.key == Key::Return || key.key == Key::Enter)) {
-        clicked(control);  // Return and Enter press a button, as Space does
-        return true;
     }
     return false;
 }

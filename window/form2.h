@@ -25,7 +25,7 @@ namespace chaos {
 
 class Form2 : public WindowEvents {
 public:
-    Form2(Front front, const Host& host);
+    explicit Form2(const Host& host);
 
     static const FormSpec& description() { return kForm2; }
     // What the Screen shows, and the picture commands are handed.
@@ -64,7 +64,7 @@ public:
     };
     Point keyboardPoint() const { return keyPoint; }
     bool showsKeyboardPoint() const { return keyboardDriven && focus == kBox && !ended; }
-    // Which commands this front end offers.
+    // Which commands the runtime offers.
     bool offers(Command command) const;
     std::string help() const;
 
@@ -119,9 +119,7 @@ private:
     void showMarks();
     void movePoint(int dx, int dy);
     void end();
-    std::string keyName(Command command) const;
 
-    Front front;
     Host host;
     RasterSurface box;
     CountText sel;

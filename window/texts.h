@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace chaos {
 
@@ -46,83 +48,134 @@ inline constexpr RuntimeTexts kRuntimeTexts{
 inline constexpr const char* kOkText = "OK";
 inline constexpr const char* kEndedText = "Chaos Game has ended. Reloading the page starts it again.";
 
-// Which front end a command, key or help line is for.
-enum Front : unsigned { kDesktop = 1, kPage = 2, kBoth = kDesktop | kPage };
-
-// The window's commands, with their keys; each front end offers those of its
-// own (browsers keep Ctrl+Q for themselves).
+// The window's commands, which a key runs.
 enum class Command { Save, Copy, Print, Help, Quit };
-struct CommandKey {
-    Command command;
-    Key key;
-    std::int16_t mods;
-    unsigned fronts;
+
+// Where a key acts: anywhere in the window, on the drawing surface, or on a button.
+enum class On : std::uint8_t { Window, Surface, Button };
+// Which modifiers a key takes: exactly the row's, the row's with or without
+// Shift, or any.
+enum class Held : std::uint8_t { Exactly, AlsoShift, Any };
+// What a key does. Nothing: a line of the help that is no key (a heading,
+// a mouse or touch action).
+enum class Does : std::uint8_t {
+    Nothing,
+    Run,                // the row's command
+    Move, Place, Draw,  // at the keyboard point; a move by the key step, with Shift the larger one
+    Press,              // the focused button
+    NextControl,        // the toolkit moves the focus; the crosshair shows where it lands
+    Stop,               // a long draw, the one thing a key does while it runs
 };
-inline constexpr CommandKey kCommands[] = {
-    {Command::Save, Key::S, kCtrl, kBoth}, {Command::Copy, Key::C, kCtrl, kBoth},
-    {Command::Print, Key::P, kCtrl, kBoth}, {Command::Help, Key::F1, 0, kBoth},
-    {Command::Quit, Key::Q, kCtrl, kDesktop},
+// How a row shows in the help: on a line of its own or on the line before;
+// its key named after the line's last with "or"; so in the README and the
+// manual page alone; or not at all (the twin of a key it lists).
+enum class Shown : std::uint8_t { Line, SameLine, Or, OrInManual, Hidden };
+
+struct KeyRow {
+    Key key = Key::Other;
+    std::int16_t mods = 0;
+    Held held = Held::Exactly;
+    On on = On::Window;
+    Does does = Does::Nothing;
+    Command command = Command::Save;  // what Run runs
+    int dx = 0, dy = 0;               // a move's direction
+    unsigned needs = 0, lacks = 0;    // the Offer bits a runtime must have, and must not, for the row
+    Shown shown = Shown::Line;
+    const char* name = nullptr;     // the help's name instead of the key's (a mouse action, "Arrow keys")
+    const char* help = nullptr;     // what the help says it does; a heading for a row without key or name
+    const char* manual = nullptr;   // where the README and the manual page say more than the help
+    const char* without = nullptr;  // the help's paragraph where the runtime lacks `needs`; %1 the key
 };
 
-// The keys on the drawing surface, at the keyboard point.
-enum class PointAction { Move, Place, Draw };
-enum class Mods { Plain, ShiftAlone, Any };  // Plain: nothing but Shift; ShiftAlone: exactly Shift
-struct SurfaceKey {
-    Key key;
-    Mods mods;
-    PointAction action;
-    int dx = 0, dy = 0;  // a move's direction
-};
-inline constexpr SurfaceKey kSurfaceKeys[] = {
-    {Key::Left, Mods::Plain, PointAction::Move, -1, 0}, {Key::Right, Mods::Plain, PointAction::Move, 1, 0},
-    {Key::Up, Mods::Plain, PointAction::Move, 0, -1},   {Key::Down, Mods::Plain, PointAction::Move, 0, 1},
-    {Key::Space, Mods::Plain, PointAction::Place},      {Key::Return, Mods::Plain, PointAction::Place},
-    {Key::Enter, Mods::Plain, PointAction::Place},      {Key::Menu, Mods::Any, PointAction::Draw},
-    {Key::F10, Mods::ShiftAlone, PointAction::Draw},
-};
 inline constexpr int kKeyStep = 1;        // pixels an arrow key moves the keyboard point
 inline constexpr int kShiftKeyStep = 10;  // with Shift held
 
-// One line of the keys' help, or one entry continuing the line before.
+// Every key the window takes, in the order of the help; a key press runs the
+// first row that fits it. In the texts, a move's %1 is the key step in
+// pixels and %2 the step with Shift; a save's %1 is the name it suggests.
+inline constexpr KeyRow kKeys[] = {
+    {.help = "Mouse, on the drawing surface:"},
+    {.name = "Left-click", .help = "place an anchor point (not with Shift alone)"},
+    {.name = "Right-click", .help = "draw the dots around the anchor points, then forget them"},
+    {.needs = kTouch, .help = "Touch, on the drawing surface:"},
+    {.needs = kTouch, .name = "Tap", .help = "place an anchor point"},
+    {.needs = kTouch, .name = "Long press", .help = "draw, as a right-click does"},
+    {.help = "Keys, on the drawing surface:"},
+    {.key = Key::Left, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Move, .dx = -1, .name = "Arrow keys",
+     .help = "move the keyboard point %1 (with Shift, %2)", .manual = "move the keyboard point %1; with Shift, %2 pixels"},
+    {.key = Key::Right, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Move, .dx = 1, .shown = Shown::Hidden},
+    {.key = Key::Up, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Move, .dy = -1, .shown = Shown::Hidden},
+    {.key = Key::Down, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Move, .dy = 1, .shown = Shown::Hidden},
+    {.key = Key::Space, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Place,
+     .help = "place an anchor point at the keyboard point",
+     .manual = "place an anchor at the keyboard point, as a left-click there does"},
+    {.key = Key::Return, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Place, .shown = Shown::Or},
+    {.key = Key::Enter, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Place, .shown = Shown::Hidden},
+    {.key = Key::Menu, .held = Held::Any, .on = On::Surface, .does = Does::Draw, .help = "draw, as a right-click does"},
+    {.key = Key::F10, .mods = kShift, .on = On::Surface, .does = Does::Draw, .shown = Shown::Or},
+    {.help = "Keys, anywhere:", .manual = "Anywhere in the window; while a long draw runs, only Esc answers:"},
+    {.key = Key::S, .mods = kCtrl, .does = Does::Run, .command = Command::Save, .lacks = kDownload,
+     .help = "save the picture"},
+    {.key = Key::S, .mods = kCtrl, .does = Does::Run, .command = Command::Save, .needs = kDownload,
+     .help = "download the picture (%1)"},
+    {.key = Key::C, .mods = kCtrl, .does = Does::Run, .command = Command::Copy, .shown = Shown::SameLine,
+     .help = "copy it", .manual = "copy the picture; in the count box, with text selected, copy that text"},
+    {.key = Key::P, .mods = kCtrl, .does = Does::Run, .command = Command::Print, .shown = Shown::SameLine,
+     .help = "print it", .manual = "print the picture on one page, as large as fits, with sharp pixels"},
+    {.key = Key::Tab, .held = Held::Any, .does = Does::NextControl, .help = "go to the next control",
+     .manual = "move to the next control"},
+    {.key = Key::Return, .held = Held::Any, .on = On::Button, .does = Does::Press, .shown = Shown::SameLine,
+     .help = "press the focused button"},
+    {.key = Key::Enter, .held = Held::Any, .on = On::Button, .does = Does::Press, .shown = Shown::OrInManual},
+    {.key = Key::Escape, .held = Held::Any, .does = Does::Stop, .help = "stop a long draw",
+     .manual = "stop a long draw, whether the progress dialog or the window has the keyboard"},
+    {.key = Key::F1, .does = Does::Run, .command = Command::Help, .shown = Shown::SameLine, .help = "this help",
+     .manual = "list the mouse actions and keys"},
+    {.key = Key::Q, .mods = kCtrl, .does = Does::Run, .command = Command::Quit, .needs = kQuitKey,
+     .shown = Shown::SameLine, .help = "quit", .manual = "quit, as closing the window does",
+     .without = "Browsers keep %1 for themselves: close the tab to quit; reloading the page starts again."},
+};
+
+// Whether a runtime that offers `offers` (Offer bits) has the row.
+constexpr bool offered(const KeyRow& row, unsigned offers) {
+    return (offers & row.needs) == row.needs && !(offers & row.lacks);
+}
+// Whether a key press fits the row's key and modifiers.
+constexpr bool fits(const KeyRow& row, KeyPress press) {
+    if (row.does == Does::Nothing || press.key != row.key)
+        return false;
+    switch (row.held) {
+    case Held::Exactly: return press.mods == row.mods;
+    case Held::AlsoShift: return (press.mods & ~kShift) == row.mods;
+    case Held::Any: break;
+    }
+    return true;
+}
+
+// The window's own names of the keys, in the order of Key.
+inline constexpr const char* kKeyNames[] = {"",    "Left", "Right", "Up", "Down", "Space", "Return", "Enter", "Menu",
+                                            "Esc", "Tab",  "F1",    "F10", "C",   "P",     "Q",      "S"};
+static_assert(std::size(kKeyNames) == static_cast<std::size_t>(Key::S) + 1, "a name for every key");
+
+// How a runtime's toolkit names a key with modifiers; "" for the window's own name.
+using KeyNamer = std::function<std::string(Key, std::int16_t)>;
+// The window's own name of a key with modifiers, as "Ctrl+S".
+std::string ownKeyName(Key key, std::int16_t mods);
+
+// One entry of the keys' help, from the rows of a runtime that offers `offers`.
 struct HelpEntry {
-    unsigned fronts;
-    const char* keys;  // nullptr for a heading, which `does` then is
-    const char* does;
-    bool sameLine = false;
-    int command = -1;  // a Command whose keys the front end names as its toolkit does
+    enum Kind { Heading, Line, SameLine, Paragraph } kind;
+    const KeyRow* row;
+    std::vector<std::string> keys;  // the names of its keys, for a Line or a SameLine
+    std::vector<std::string> manualKeys;  // those the README and the manual page name
+    std::string says;               // the help's text, filled in (a Paragraph's with its key)
+    std::string manual;             // the README's and the manual page's, filled in
 };
+std::vector<HelpEntry> helpEntries(unsigned offers, const KeyNamer& keyName = {});
 
-inline constexpr HelpEntry kHelp[] = {
-    {kBoth, nullptr, "Mouse, on the drawing surface:"},
-    {kBoth, "Left-click", "place an anchor point (not with Shift alone)"},
-    {kBoth, "Right-click", "draw the dots around the anchor points, then forget them"},
-    {kPage, nullptr, "Touch, on the drawing surface:"},
-    {kPage, "Tap", "place an anchor point"},
-    {kPage, "Long press", "draw, as a right-click does"},
-    {kBoth, nullptr, "Keys, on the drawing surface:"},
-    {kBoth, "Arrow keys", "move the keyboard point one pixel (with Shift, ten)"},
-    {kDesktop, "Space or Return", "place an anchor point at the keyboard point"},
-    {kPage, "Space or Enter", "place an anchor point at the keyboard point"},
-    {kBoth, "Menu or Shift+F10", "draw, as a right-click does"},
-    {kBoth, nullptr, "Keys, anywhere:"},
-    {kDesktop, "Ctrl+S", "save the picture", false, static_cast<int>(Command::Save)},
-    {kPage, "Ctrl+S", "download the picture (chaos-game.png)"},
-    {kBoth, "Ctrl+C", "copy it", true, static_cast<int>(Command::Copy)},
-    {kBoth, "Ctrl+P", "print it", true, static_cast<int>(Command::Print)},
-    {kDesktop, "Tab", "go to the next control"},
-    {kDesktop, "Return", "press the focused button", true},
-    {kPage, "Tab", "go to the next control"},
-    {kPage, "Enter", "press the focused button", true},
-    {kBoth, "Esc", "stop a long draw"},
-    {kBoth, "F1", "this help", true, static_cast<int>(Command::Help)},
-    {kDesktop, "Ctrl+Q", "quit", true, static_cast<int>(Command::Quit)},
-    {kPage, nullptr, "Browsers keep Ctrl+Q for themselves: close the tab to quit; reloading the page starts again."},
-};
-
-// The keys' help for one front end. `keyName` names a command's keys as the
-// front end's toolkit does; where it gives "" or is empty, the table's keys
-// are shown.
-std::string helpText(Front front, const std::function<std::string(Command)>& keyName = {});
+// The keys' help for a runtime that offers `offers`, naming the keys as
+// `keyName` does where it names them.
+std::string helpText(unsigned offers, const KeyNamer& keyName = {});
 
 // `text` with %1 and %2 replaced.
 std::string filledIn(std::string text, const std::string& first, const std::string& second = "");

@@ -33,6 +33,8 @@ class QtRuntime final : public QObject,
 public:
     // `dialogs` ask for the file to save and the printer, so that tests can answer them.
     explicit QtRuntime(PictureDialogs& dialogs);
+    // What the desktop offers beyond every runtime's: a key that quits.
+    static constexpr unsigned kOffers = kQuitKey;
     ~QtRuntime() override;
 
     Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
@@ -54,6 +56,7 @@ public:
     void focus(int control) override;
     void setBusy(bool busy) override;
     std::string keyName(Key key, std::int16_t mods) const override;
+    unsigned offers() const override { return kOffers; }
     // MessageBox
     void show(const std::string& text, MessageKind kind) override;
     // ProgressView

@@ -30,7 +30,11 @@ public:
     int chosenRow(int control) const override { return page.call<int>("chosenRow", control); }
     void focus(int control) override { page.call<void>("focus", control); }
     void setBusy(bool busy) override { page.call<void>("setBusy", busy); }
-    std::string keyName(Key, std::int16_t) const override { return {}; }
+    // The browser's name of the Return key; the window's name of every other.
+    std::string keyName(Key key, std::int16_t mods) const override { return key == Key::Return && !mods ? "Enter" : ""; }
+    // What the page offers: touch, and a save that downloads the picture (its
+    // browser keeps the quit key for itself).
+    unsigned offers() const override { return kTouch | kDownload; }
     // MessageBox
     void show(const std::string& text, MessageKind kind) override;
     // ProgressView

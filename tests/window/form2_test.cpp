@@ -20,7 +20,7 @@ constexpr std::uint32_t kWhitePixel = 0xFFFFFFFFu;
 class Form2Test : public ::testing::Test {
 protected:
     FakeHost host;
-    Form2 form{kDesktop, host.host()};
+    Form2 form{host.host()};
 
     void SetUp() override { form.fixSeed(7); }
     // A press at a drawing-area pixel.
@@ -68,7 +68,7 @@ TEST_F(Form2Test, TheChosenRowColoursTheNextDots) {
     };
     for (const auto& row : table) {
         FakeHost other;
-        Form2 fresh(kDesktop, other.host());
+        Form2 fresh(other.host());
         for (int chosen : row.rows) {
             other.row = chosen;
             fresh.chosen(kCol);
@@ -126,7 +126,7 @@ TEST_F(Form2Test, PressesOnTheDrawingAreaOnly) {
     };
     for (const auto& row : table) {
         FakeHost other;
-        Form2 fresh(kDesktop, other.host());
+        Form2 fresh(other.host());
         fresh.surfaceDown(row.button, row.shift, row.x, row.y);
         EXPECT_EQ(fresh.anchors.count(), row.anchors) << row.x << ", " << row.y;
         EXPECT_EQ(fresh.anchors.stored(), row.anchors);
@@ -163,7 +163,7 @@ TEST_F(Form2Test, ARefusedCountSaysWhyAndKeepsTheAnchors) {
     };
     for (const auto& row : table) {
         FakeHost other;
-        Form2 fresh(kDesktop, other.host());
+        Form2 fresh(other.host());
         fresh.surfaceDown(kLeftButton, 0, 100, 100);
         other.count = row.count;
         fresh.surfaceDown(kRightButton, 0, 0, 0);
@@ -237,7 +237,8 @@ TEST_F(Form2Test, TheKeyboardPointShowsOnlyForTheKeyboard) {
     };
     for (const auto& row : table) {
         FakeHost other;
-        Form2 fresh(kPage, other.host());
+        other.offered = kTouch | kDownload;  // as the page
+        Form2 fresh(other.host());
         const std::string steps = row.steps;
         for (std::size_t at = 0; at < steps.size();) {
             const std::size_t space = steps.find(' ', at);
@@ -312,21 +313,22 @@ TEST_F(Form2Test, CommandKeys) {
     };
     for (const auto& row : table) {
         FakeHost other;
-        Form2 fresh(kDesktop, other.host());
+        Form2 fresh(other.host());
         EXPECT_EQ(fresh.keyDown(row.control, {row.key, row.mods, row.repeat}, row.selected), row.taken) << row.runs;
         const std::string runs = row.runs;
         const auto ran = other.logged(runs.empty() ? "-" : runs.substr(0, runs.find(' ')));
         EXPECT_EQ(ran, runs.empty() ? std::vector<std::string>{} : std::vector<std::string>{runs});
     }
     FakeHost pageHost;
-    Form2 page(kPage, pageHost.host());
+    pageHost.offered = kTouch | kDownload;
+    Form2 page(pageHost.host());
     EXPECT_FALSE(page.keyDown(kBox, {Key::Q, kCtrl}, false)) << "browsers keep Ctrl+Q";
     EXPECT_TRUE(pageHost.logged("end").empty());
 }
 
 // The help lists the keys, with the command keys named as the toolkit does.
 TEST_F(Form2Test, HelpNamesTheCommandsKeysAsTheRuntimeDoes) {
-    host.keyNames = {"Strg+S", "Strg+C", "Strg+P", "Hilfe", "Strg+Q"};
+    host.keyNames = {{Key::S, "Strg+S"}, {Key::C, "Strg+C"}, {Key::P, "Strg+P"}, {Key::F1, "Hilfe"}, {Key::Q, "Strg+Q"}};
     key(Key::F1);
     ASSERT_EQ(host.shown.size(), 1u);
     const std::string& help = host.shown[0].text;
@@ -348,7 +350,7 @@ TEST_F(Form2Test, APictureCommandThatFailedSaysWhy) {
     };
     for (const auto& row : table) {
         FakeHost other;
-        Form2 fresh(kDesktop, other.host());
+        Form2 fresh(other.host());
         fresh.pictureFailed(static_cast<int>(row.command), row.where, "why");
         ASSERT_EQ(other.shown.size(), 1u);
         EXPECT_EQ(other.shown[0].text, row.says);
@@ -450,7 +452,7 @@ TEST_F(Form2Test, ALongDrawShowsItsProgressAndEscStopsIt) {
 TEST_F(Form2Test, CancelAndClosingStopALongDraw) {
     for (int way = 0; way < 2; ++way) {
         FakeHost other;
-        Form2 fresh(kDesktop, other.host());
+        Form2 fresh(other.host());
         fresh.surfaceDown(kLeftButton, 0, 100, 100);
         other.count = "2147483647";
         other.msPerReading = 10;

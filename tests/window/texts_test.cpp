@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 namespace chaos {
@@ -11,6 +12,12 @@ namespace {
 
 bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
+}
+
+// What each front end's runtime offers, and how the page's names keys.
+constexpr unsigned kDesktop = kQuitKey, kPage = kTouch | kDownload;
+std::string pageName(Key key, std::int16_t) {
+    return key == Key::Return ? "Enter" : "";
 }
 
 // Each front end's help has its own lines and none of the other's.
@@ -26,7 +33,7 @@ TEST(KeysHelp, EachFrontEndListsItsOwnKeys) {
         {"Ctrl+Q: quit.", true, false},
         {"\n\nBrowsers keep Ctrl+Q for themselves", false, true},
     };
-    const std::string desktop = helpText(kDesktop), page = helpText(kPage);
+    const std::string desktop = helpText(kDesktop), page = helpText(kPage, pageName);
     for (const auto& row : table) {
         EXPECT_EQ(has(desktop, row.line), row.desktop) << row.line;
         EXPECT_EQ(has(page, row.line), row.page) << row.line;
@@ -36,12 +43,54 @@ TEST(KeysHelp, EachFrontEndListsItsOwnKeys) {
 // The desktop names the commands' keys as its toolkit does; other keys and
 // the page keep the table's names.
 TEST(KeysHelp, ToolkitNamesReplaceOnlyTheCommandsKeys) {
-    const char* names[] = {"Strg+S", "Strg+C", "Strg+P", "Hilfe", "Strg+Q"};
-    const std::string desktop = helpText(kDesktop, [&](Command command) { return std::string(names[static_cast<int>(command)]); });
+    const std::map<Key, std::string> names = {
+        {Key::S, "Strg+S"}, {Key::C, "Strg+C"}, {Key::P, "Strg+P"}, {Key::F1, "Hilfe"}, {Key::Q, "Strg+Q"}};
+    const std::string desktop = helpText(kDesktop, [&](Key key, std::int16_t) {
+        return names.count(key) ? names.at(key) : std::string();
+    });
     EXPECT_TRUE(has(desktop, "\nStrg+S: save the picture.  Strg+C: copy it.  Strg+P: print it.\n"));
     EXPECT_TRUE(has(desktop, "\nEsc: stop a long draw.  Hilfe: this help.  Strg+Q: quit."));
     EXPECT_TRUE(has(desktop, "\nMenu or Shift+F10: draw"));
-    EXPECT_EQ(helpText(kDesktop, [](Command) { return std::string(); }), helpText(kDesktop));
+    EXPECT_EQ(helpText(kDesktop, [](Key, std::int16_t) { return std::string(); }), helpText(kDesktop));
+}
+
+// The whole help of the desktop and of the page, with the window's own key
+// names (the page's runtime names Return "Enter").
+TEST(KeysHelp, EachFrontEndsWholeHelp) {
+    const std::string desktop = R"(Mouse, on the drawing surface:
+Left-click: place an anchor point (not with Shift alone).
+Right-click: draw the dots around the anchor points, then forget them.
+
+Keys, on the drawing surface:
+Arrow keys: move the keyboard point one pixel (with Shift, ten).
+Space or Return: place an anchor point at the keyboard point.
+Menu or Shift+F10: draw, as a right-click does.
+
+Keys, anywhere:
+Ctrl+S: save the picture.  Ctrl+C: copy it.  Ctrl+P: print it.
+Tab: go to the next control.  Return: press the focused button.
+Esc: stop a long draw.  F1: this help.  Ctrl+Q: quit.)";
+    const std::string page = R"(Mouse, on the drawing surface:
+Left-click: place an anchor point (not with Shift alone).
+Right-click: draw the dots around the anchor points, then forget them.
+
+Touch, on the drawing surface:
+Tap: place an anchor point.
+Long press: draw, as a right-click does.
+
+Keys, on the drawing surface:
+Arrow keys: move the keyboard point one pixel (with Shift, ten).
+Space or Enter: place an anchor point at the keyboard point.
+Menu or Shift+F10: draw, as a right-click does.
+
+Keys, anywhere:
+Ctrl+S: download the picture (chaos-game.png).  Ctrl+C: copy it.  Ctrl+P: print it.
+Tab: go to the next control.  Enter: press the focused button.
+Esc: stop a long draw.  F1: this help.
+
+Browsers keep Ctrl+Q for themselves: close the tab to quit; reloading the page starts again.)";
+    EXPECT_EQ(helpText(kDesktop), desktop);
+    EXPECT_EQ(helpText(kPage, pageName), page);
 }
 
 // The list's rows, in order, and the colour each sets; no row keeps the current one.
