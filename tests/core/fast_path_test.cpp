@@ -208,7 +208,7 @@ TEST(DrawRules, HalfwayMovesInWholeUnitsTowardTheAnchor) {
     struct Case { std::int32_t c, a, whole; double from, fractional; };
     const Case table[] = {
         {-3, 0, -2, -3, -2}, {5, 0, 3, 5, 3}, {1, 0, 1, 1, 1}, {0, 7, 3, 0, 3}, {0, -7, -3, 0, -3},
-        {0, 1, 0, 0, 0}, {100, 400, 250, 100, 250}, {-(1 << 30), 32767, -536854529, 1.5e9, 7.5e8},
+        {0, 1, 0, 0, 0}, {100, 400, 250, 100, 250}, {-(1 << 30), 32767, -536854529, 1.5e9, 750016384},
         {0, 10, 5, 0.5, 5.5},  // 9.5 rounds to 10, halved to 5
         {0, 10, 5, 5.5, 7.5},  // 4.5 rounds to 4, halved to 2
     };
