@@ -281,7 +281,7 @@ inline Marking128 marking128For(const DotMask& mask) {
 
 inline void markAt(std::uint32_t address) { *reinterpret_cast<std::uint8_t*>(static_cast<std::uintptr_t>(address)) = 1; }
 
-// Marks the four dots at[0..8), x and y in turn as the passes stored them,
+// Marks the four dots dots[0..8), x and y in turn as the passes stored them,
 // kept that way: the pixel's column and row, narrowed to 16 bits side by
 // side, give row * width + column in one multiply-add of pairs
 // (i32x4.dot_i16x8_s). `Checked` sends dots off the area to the byte after
@@ -325,15 +325,15 @@ void walkSimd128(WholePoint& at, const float* r, std::size_t n, const Run& run) 
                                 wasm_u32x4_splat(addressOf(run.table) - (kWholeBiasBits << 4))};
         const Marking128 marking = marking128For(run.mask);
         alignas(16) std::uint32_t entries[2][kSimd128Block];
-        alignas(16) std::uint32_t at[2][2 * kSimd128Block];  // a block's dots, marked during the next
+        alignas(16) std::uint32_t dots[2][2 * kSimd128Block];  // a block's dots, marked during the next
         std::uint64_t sx = unshifted(at.x), sy = unshifted(at.y);
         for (std::size_t g = 0; g < kSimd128Block; g += 4)
             wasm_v128_store(&entries[0][g], chooseFour(r + g, choosing));
         for (std::size_t b = 0; b < blocks; ++b) {
             const std::uint32_t* entry = entries[b & 1];
             std::uint32_t* nextEntry = entries[(b & 1) ^ 1];
-            std::uint32_t* dot = at[b & 1];
-            const std::uint32_t* lastDot = at[(b & 1) ^ 1];
+            std::uint32_t* dot = dots[b & 1];
+            const std::uint32_t* lastDot = dots[(b & 1) ^ 1];
             const float* nextValue = r + (b + 1) * kSimd128Block;
             const bool choose = b + 1 < blocks, mark = b > 0;
             for (const std::uint32_t* end = entry + kSimd128Block; entry != end;
@@ -355,7 +355,7 @@ void walkSimd128(WholePoint& at, const float* r, std::size_t n, const Run& run) 
                 }
             }
         }
-        const std::uint32_t* lastDot = at[(blocks - 1) & 1];
+        const std::uint32_t* lastDot = dots[(blocks - 1) & 1];
         for (std::size_t g = 0; g < kSimd128Block; g += 4)
             markFour<Checked>(lastDot + 2 * g, marking);
         at = {pointOf(sx), pointOf(sy)};

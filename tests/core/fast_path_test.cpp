@@ -249,7 +249,8 @@ TEST(DotKernel, MarksThePlainRulesDotsWithinBuffersOfExactlyTheirSize) {
                 SCOPED_TRACE(::testing::Message() << simdName(simd) << ", " << area.width << " x " << area.height
                                                   << ", start " << area.start.x << ", " << n << " passes");
                 std::vector<float> r(n);
-                FastRandom(seed++).fill(r.data(), n);
+                for (float& value : r)
+                    value = FastRandom::toUnit(static_cast<std::uint32_t>(seed++ * 0x9E3779B97F4A7C15ull >> 32));
                 std::vector<std::int16_t> xs, ys;
                 for (const Point& a : area.anchors) {
                     xs.push_back(static_cast<std::int16_t>(a.x));
