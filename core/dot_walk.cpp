@@ -281,7 +281,7 @@ inline Marking128 marking128For(const DotMask& mask) {
 
 inline void markAt(std::uint32_t address) { *reinterpret_cast<std::uint8_t*>(static_cast<std::uintptr_t>(address)) = 1; }
 
-// Marks the four dots dots[0..8), x and y in turn as the passes stored them,
+// Marks the four dots at[0..8), x and y in turn as the passes stored them,
 // kept that way: the pixel's column and row, narrowed to 16 bits side by
 // side, give row * width + column in one multiply-add of pairs
 // (i32x4.dot_i16x8_s). `Checked` sends dots off the area to the byte after
