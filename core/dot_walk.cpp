@@ -71,8 +71,8 @@ inline bool onArea(WholePoint p, const DotMask& mask) {
 // pixel when it is off the area.
 inline std::size_t markOf(WholePoint p, const DotMask& mask) {
     if (onArea(p, mask))
-        return static_cast<std::size_t>(twipsToPixel(p.y)) * static_cast<std::size_t>(mask.width) +
-               static_cast<std::size_t>(twipsToPixel(p.x));
+        return std::size_t{twipsToPixel(static_cast<unsigned>(p.y))} * static_cast<std::size_t>(mask.width) +
+               twipsToPixel(static_cast<unsigned>(p.x));
     return mask.pixels();
 }
 

@@ -41,11 +41,14 @@ inline std::size_t chooseAnchor(float r, float count, float last) {
 // One step halfway from c towards the anchor coordinate a, in whole units:
 // the difference is rounded to the nearest integer (halves to even), halved,
 // and the quotient cut toward zero (7 -> 3, -7 -> -3, 1 -> 0). Whole points
-// move in 32-bit integers, which it never leaves within kWalkReach.
+// move in 32-bit integers, which it never leaves within kWalkReach. For them,
+// c + (a - c) / 2 is the midpoint rounded toward c, (c + a + (a < c)) >> 1:
+// the sum and the comparison run side by side, where the quotient takes five
+// dependent operations, and each pass waits for the last.
 template <class Coord>
 inline Coord halfway(Coord c, std::int32_t a) {
     if constexpr (std::is_integral_v<Coord>)
-        return c + (a - c) / 2;
+        return (c + a + (a < c)) >> 1;
     else
         return c + static_cast<Coord>(std::llrint(a - c) / 2);
 }

@@ -22,6 +22,9 @@ inline int twipsToPixel(float twips) {
 inline constexpr int twipsToPixel(int twips) {
     return twips >= 0 ? twips / kTwipsPerPixel : -((kTwipsPerPixel - 1 - twips) / kTwipsPerPixel);
 }
+// The same for twips known to be on the area (never negative): one multiply
+// and shift.
+inline constexpr unsigned twipsToPixel(unsigned twips) { return twips / kTwipsPerPixel; }
 // The first twip of a pixel column (or row); n pixels are pixelToTwips(n) twips.
 inline constexpr int pixelToTwips(int pixel) { return pixel * kTwipsPerPixel; }
 
