@@ -16,21 +16,13 @@ constexpr std::size_t kChunk = 8192;
 
 // Start points within this distance of the origin move in 32-bit integers;
 // the halfway steps then never leave that range.
-constexpr float kIntegerReach = DotWalk::kReach;
+constexpr float kIntegerReach = kWalkReach;
 // Beyond this, halving the distance to an anchor in whole units overflows.
 constexpr float kReach = 2147483648.0f;
 
-// One step halfway from c towards the anchor coordinate a, in whole units:
-// the difference is rounded to the nearest integer (halves to even), halved,
-// and the quotient cut toward zero (7 -> 3, -7 -> -3, 1 -> 0).
-inline std::int32_t halfway(std::int32_t c, std::int32_t a) { return c + (a - c) / 2; }
-inline double halfway(double c, std::int32_t a) {
-    return c + static_cast<double>(std::llrint(a - c) / 2);
-}
-
-// The passes over one block of random values: choose an anchor, step
-// halfway towards it, plot. The anchor is floor(r * count) + 1, kept within
-// the stored anchors whatever r is.
+// The passes over one block of random values, one PSet a dot: choose an
+// anchor, step halfway towards it, plot. This is the draw wherever the
+// surface takes no marked dots or the point is not whole.
 template <class Coord, class Plot>
 void walk(Coord& cx, Coord& cy, const float* r, std::size_t n, const AnchorStore& anchors, Plot&& plot) {
     const float count = static_cast<float>(anchors.count());
@@ -38,10 +30,7 @@ void walk(Coord& cx, Coord& cy, const float* r, std::size_t n, const AnchorStore
     const std::int16_t* xs = anchors.xs();
     const std::int16_t* ys = anchors.ys();
     for (std::size_t i = 0; i < n; ++i) {
-        // Clamped without branches (the choice is random, so a branch would
-        // be mispredicted often); a value that is not a number gives 0.
-        const float p = std::min(std::max(0.0f, r[i] * count), last);
-        const auto k = static_cast<std::int32_t>(p);
+        const std::size_t k = chooseAnchor(r[i], count, last);
         cx = halfway(cx, xs[k]);
         cy = halfway(cy, ys[k]);
         plot(cx, cy);
@@ -105,9 +94,7 @@ void PointCloud::startDraw() {
                            "The start point lies too far outside the drawing area to draw from.");
     const bool whole = startX == std::trunc(startX) && startY == std::trunc(startY) &&
                        std::fabs(startX) <= kIntegerReach && std::fabs(startY) <= kIntegerReach;
-    run.emplace(Run{whole, {static_cast<std::int32_t>(startX), static_cast<std::int32_t>(startY)}, startX, startY, nullptr});
-    if (whole)
-        run->fast = box.startWalk(AnchorView{anchors.xs(), anchors.ys(), anchors.stored(), anchors.count()});
+    run.emplace(Run{whole, {static_cast<std::int32_t>(startX), static_cast<std::int32_t>(startY)}, startX, startY, {}});
 }
 
 bool PointCloud::advance(std::uint64_t passes) {
@@ -136,9 +123,12 @@ void PointCloud::runPasses(std::uint64_t passes) {
         for (std::uint64_t left = std::min(passes, passesTotal - passesDone); left > 0;) {
             const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, left));
             random.fill(values, n);
-            if (at.fast)
-                at.fast->walk(at.at, values, n, dotColor);
-            else if (at.whole)
+            const DotMask mask = at.whole ? box.markDots(dotColor) : DotMask{};
+            if (mask.bytes) {
+                if (!at.fast)
+                    at.fast.emplace(AnchorView{anchors.xs(), anchors.ys(), anchors.stored(), anchors.count()});
+                at.fast->walk(at.at, values, n, mask);
+            } else if (at.whole)
                 walk(at.at.x, at.at.y, values, n, anchors, plot);
             else
                 walk(at.dx, at.dy, values, n, anchors, plot);

@@ -4,6 +4,7 @@
 // includes a toolkit.
 
 #include "core/anchor_store.h"
+#include "core/dot_walk.h"
 #include "platform/input.h"
 #include "platform/interfaces.h"
 
@@ -52,12 +53,12 @@ public:
 
 private:
     // A started draw: its point, moved in whole twips where it can be (by
-    // the surface's fast way when it has one), else in double precision.
+    // the kernel when the surface takes marked dots), else in double precision.
     struct Run {
         bool whole;
         WholePoint at;
         double dx, dy;
-        std::unique_ptr<DotWalk> fast;
+        std::optional<DotKernel> fast;  // made at the first block the surface marks
     };
 
     void placeAnchor(float x, float y);

@@ -219,14 +219,14 @@ void press(PointCloud& handler, Model& model, AnchorStore& store, CountingSurfac
 class PSetOnly : public RasterSurface {
 public:
     using RasterSurface::RasterSurface;
-    std::unique_ptr<DotWalk> startWalk(const AnchorView&) override { return nullptr; }
+    DotMask markDots(Color) override { return {}; }
 };
 
 void drawBothWays(const AnchorStore& anchors, Reader& in) {
     if (anchors.stored() == 0 || anchors.stored() > 64)
         return;
     // A whole start within the fast way's reach: a 1 x 1 placement there.
-    const auto within = [&in] { return static_cast<float>(static_cast<std::int32_t>(in.word()) % DotWalk::kReach); };
+    const auto within = [&in] { return static_cast<float>(static_cast<std::int32_t>(in.word()) % kWalkReach); };
     const float left = within(), top = within();
     CountBox count;
     count.text = std::to_string(in.byte() * 4 + in.byte() % 4);

@@ -4,6 +4,8 @@
 // headers and never a toolkit; the runtimes put real implementations behind
 // them, and the tests put recording fakes.
 
+#include "platform/simd.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -16,33 +18,15 @@ using Color = std::uint32_t;
 
 inline constexpr Color kRed = 0x0000FF;
 
-// A point of a draw, in whole twips.
-struct WholePoint {
-    std::int32_t x, y;
-};
+// Where a draw may mark its dots in bulk: one byte a pixel, row by row, plus
+// one byte after the last pixel for dots that fall off the area; and which
+// instructions may be used to mark it.
+struct DotMask {
+    std::uint8_t* bytes = nullptr;
+    int width = 0, height = 0;  // pixels
+    Simd simd = Simd::Portable;
 
-// The anchors a draw moves towards, as they are stored: anchor k (from 0)
-// is (xs[k], ys[k]) for k < stored. A random value r chooses anchor
-// floor(r * count), kept within 0..stored - 1.
-struct AnchorView {
-    const std::int16_t* xs;
-    const std::int16_t* ys;
-    std::int32_t stored;
-    std::int16_t count;
-};
-
-// Many passes of a draw at once, straight into a surface's pixels, setting
-// exactly the pixels that one PSet per pass would set.
-class DotWalk {
-public:
-    // The farthest a walk's point may lie from the origin, in twips per axis.
-    static constexpr std::int32_t kReach = 1 << 30;
-
-    virtual ~DotWalk() = default;
-    // Makes n passes from `at` (within kReach): pass i moves halfway, in
-    // whole twips, towards the anchor that r[i] chooses and plots a dot there
-    // in `color`. Leaves `at` at the last dot.
-    virtual void walk(WholePoint& at, const float* r, std::size_t n, Color color) = 0;
+    std::size_t pixels() const { return static_cast<std::size_t>(width) * static_cast<std::size_t>(height); }
 };
 
 // The drawing surface. Positions are twips from the drawing area's top-left,
@@ -61,9 +45,12 @@ public:
     virtual float Top() const = 0;
     virtual float Width() const = 0;
     virtual float Height() const = 0;
-    // A fast way to run a draw's passes over these anchors, which stay
-    // unchanged while it lives; nullptr where every dot must go through PSet.
-    virtual std::unique_ptr<DotWalk> startWalk(const AnchorView& /*anchors*/) { return nullptr; }
+    // The mask in which the next dots of `color` may be marked, set to 1 each;
+    // the surface paints them in that colour before anything reads or draws
+    // on it, so that every dot lands as one PSet would set it. The bytes stay
+    // in place while the surface lives. No bytes where every dot must go
+    // through PSet.
+    virtual DotMask markDots(Color /*color*/) { return {}; }
 };
 
 class RandomSource {

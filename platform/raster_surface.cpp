@@ -1,26 +1,83 @@
 #include "platform/raster_surface.h"
 
-#include "platform/dot_walk.h"
+#if CHAOS_AVX2_CODE
+#include <immintrin.h>
+#endif
+#if CHAOS_SIMD128_CODE
+#include <wasm_simd128.h>
+#endif
 
 #include <algorithm>
+#include <cmath>
 
 namespace chaos {
 
-// A walk on this surface: marks its dots in the surface's mask.
-class RasterSurface::Walk final : public DotWalk {
-public:
-    Walk(RasterSurface& surface, const AnchorView& anchors)
-        : surface(surface), kernel(anchors, {surface.walked.data(), surface.width, surface.height}, surface.simd) {}
+namespace {
 
-    void walk(WholePoint& at, const float* r, std::size_t n, Color color) override {
-        surface.markingIn(toPixel(color));
-        kernel.walk(at, r, n);
+// Painting the marks, 32 (AVX2) or 16 (SIMD128) bytes at a time: a block
+// without marks is skipped at once. Each returns how many bytes it took.
+#if CHAOS_AVX2_CODE
+CHAOS_AVX2 std::size_t paintAvx2(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t pixel) {
+    const __m256i colour = _mm256_set1_epi32(static_cast<int>(pixel));
+    const __m256i zero = _mm256_setzero_si256();
+    std::size_t i = 0;
+    for (; i + 32 <= pixels; i += 32) {
+        auto* marks = reinterpret_cast<__m256i*>(mask + i);
+        if (_mm256_testz_si256(_mm256_loadu_si256(marks), _mm256_loadu_si256(marks)))
+            continue;
+        for (std::size_t q = 0; q < 32; q += 8) {
+            const __m256i wide = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(mask + i + q)));
+            auto* pixels8 = reinterpret_cast<__m256i*>(image + i + q);
+            const __m256i unmarked = _mm256_cmpeq_epi32(wide, zero);
+            _mm256_storeu_si256(pixels8, _mm256_blendv_epi8(colour, _mm256_loadu_si256(pixels8), unmarked));
+        }
+        _mm256_storeu_si256(marks, zero);
     }
+    return i;
+}
+#endif
 
-private:
-    RasterSurface& surface;
-    DotKernel kernel;
-};
+#if CHAOS_SIMD128_CODE
+std::size_t paintSimd128(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t pixel) {
+    const v128_t colour = wasm_u32x4_splat(pixel);
+    std::size_t i = 0;
+    for (; i + 16 <= pixels; i += 16) {
+        const v128_t marks = wasm_v128_load(mask + i);
+        if (!wasm_v128_any_true(marks))
+            continue;
+        // -1 in every lane of a marked pixel, widened from bytes to pixels.
+        const v128_t marked = wasm_i8x16_ne(marks, wasm_i32x4_splat(0));
+        const v128_t low = wasm_i16x8_extend_low_i8x16(marked), high = wasm_i16x8_extend_high_i8x16(marked);
+        const v128_t lanes[4] = {wasm_i32x4_extend_low_i16x8(low), wasm_i32x4_extend_high_i16x8(low),
+                                 wasm_i32x4_extend_low_i16x8(high), wasm_i32x4_extend_high_i16x8(high)};
+        for (std::size_t q = 0; q < 4; ++q) {
+            std::uint32_t* four = image + i + 4 * q;
+            wasm_v128_store(four, wasm_v128_bitselect(colour, wasm_v128_load(four), lanes[q]));
+        }
+        wasm_v128_store(mask + i, wasm_i32x4_splat(0));
+    }
+    return i;
+}
+#endif
+
+} // namespace
+
+void paintMarkedDots(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t pixel, Simd simd) {
+    std::size_t i = 0;
+#if CHAOS_AVX2_CODE
+    if (simd == Simd::Avx2)
+        i = paintAvx2(mask, image, pixels, pixel);
+#endif
+#if CHAOS_SIMD128_CODE
+    if (simd == Simd::Simd128)
+        i = paintSimd128(mask, image, pixels, pixel);
+#endif
+    for (; i < pixels; ++i)
+        if (mask[i]) {
+            image[i] = pixel;
+            mask[i] = 0;
+        }
+}
 
 RasterSurface::RasterSurface(Placement place, int pixelWidth, int pixelHeight)
     : placement(place),
@@ -74,17 +131,15 @@ void RasterSurface::Cls() {
     std::fill(image.begin(), image.end(), kBackground);
 }
 
-std::unique_ptr<DotWalk> RasterSurface::startWalk(const AnchorView& anchors) {
+DotMask RasterSurface::markDots(Color color) {
     if (walked.empty())
         walked.assign(image.size() + 1, 0);  // the last byte takes the dots off the area
-    return std::make_unique<Walk>(*this, anchors);
-}
-
-void RasterSurface::markingIn(std::uint32_t pixel) {
+    const std::uint32_t pixel = toPixel(color);
     if (marked && pixel != walkedPixel)
-        settle();
+        settle();  // the marks of another colour first
     walkedPixel = pixel;
     marked = true;
+    return {walked.data(), width, height, simd};
 }
 
 void RasterSurface::settle() {

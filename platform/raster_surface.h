@@ -2,31 +2,13 @@
 
 #include "platform/interfaces.h"
 #include "platform/simd.h"
+#include "platform/twips.h"
 
 #include <bit>
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
 namespace chaos {
-
-// The one place that relates surface units to pixels: a twip is 1/1440 inch,
-// and the surface draws 96 pixels to the inch.
-inline constexpr int kTwipsPerPixel = 15;
-
-// A pixel index no surface has, for positions that are not finite or lie
-// far outside any surface.
-inline constexpr int kNowhere = -(1 << 29);
-
-// The pixel column (or row) that holds a position in twips: pixel p covers
-// twips [15p, 15p + 15).
-inline int twipsToPixel(float twips) {
-    const float pixel = std::floor(twips / kTwipsPerPixel);
-    return (pixel > -1e8f && pixel < 1e8f) ? static_cast<int>(pixel) : kNowhere;
-}
-inline constexpr int twipsToPixel(int twips) {
-    return twips >= 0 ? twips / kTwipsPerPixel : -((kTwipsPerPixel - 1 - twips) / kTwipsPerPixel);
-}
 
 // An opaque pixel from a colour 0x00BBGGRR. A pixel's four bytes in memory
 // are red, green, blue and 255, as a canvas and Qt's RGBX8888 images keep
@@ -56,7 +38,7 @@ public:
     float Top() const override { return placement.top; }
     float Width() const override { return placement.width; }
     float Height() const override { return placement.height; }
-    std::unique_ptr<DotWalk> startWalk(const AnchorView& anchors) override;
+    DotMask markDots(Color color) override;
 
     int pixelWidth() const { return width; }
     int pixelHeight() const { return height; }
@@ -69,26 +51,25 @@ public:
         settle();
         return image.data();
     }
-    // Paints the dots that walks have marked into the image; drawing and
-    // reading do it first, so that everything lands in the order drawn.
+    // Paints the marked dots into the image; drawing and reading do it
+    // first, so that everything lands in the order drawn.
     void settle();
-    // Which code runs walks; every choice gives the same pixels.
+    // Which code marks and paints dots; every choice gives the same pixels.
     void useSimd(Simd choice) { simd = choice; }
 
 private:
-    class Walk;
-
     void setPixel(int px, int py, std::uint32_t pixel);
-    // Makes way for walked dots in `pixel`: paints those of another colour.
-    void markingIn(std::uint32_t pixel);
-
     Placement placement;
     int width, height;  // pixels
     std::vector<std::uint32_t> image;
-    std::vector<std::uint8_t> walked;  // a walk's marks, made when the first walk starts
+    std::vector<std::uint8_t> walked;  // marked dots, made when dots are first marked
     std::uint32_t walkedPixel = 0;
     bool marked = false;  // whether `walked` may hold marks
     Simd simd = bestSimd();
 };
+
+// Paints `pixel` into image[i] for every marked byte mask[i], i < pixels, and
+// clears those marks.
+void paintMarkedDots(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t pixel, Simd simd);
 
 } // namespace chaos

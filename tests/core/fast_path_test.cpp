@@ -1,6 +1,7 @@
 // The draw writes pixels directly when the surface allows it. These tests
 // hold that path to a plain version of the rules, written out step by step
 // in double precision with one PSet per dot.
+#include "core/dot_walk.h"
 #include "core/point_cloud.h"
 
 #include "fakes.h"
@@ -19,21 +20,29 @@ namespace {
 
 struct Point { float x, y; };
 
-// The rules, as plainly as they can be written; `count` anchors are chosen
+// The rules' passes from (cx, cy), as plainly as they can be written: each
+// takes the next random value and plots a dot. `count` anchors are chosen
 // from (none after a draw, when anchor 1 is (0, 0)).
+template <class Next, class Plot>
+void plainPasses(double& cx, double& cy, const std::vector<Point>& anchors, float count, std::uint32_t n,
+                 Next&& next, Plot&& plot) {
+    for (std::uint32_t i = 1; i <= n; ++i) {
+        const float k = std::floor(next() * count) + 1.0f;
+        const Point a = anchors[static_cast<std::size_t>(k) - 1];
+        const double ax = std::nearbyint(a.x), ay = std::nearbyint(a.y);
+        cx = cx + std::trunc(std::nearbyint(ax - cx) / 2.0);
+        cy = cy + std::trunc(std::nearbyint(ay - cy) / 2.0);
+        plot(cx, cy);
+    }
+}
+
 void plainDraw(Surface& box, RandomSource& random, const std::vector<Point>& anchors, float count,
                std::uint32_t n, Color color) {
     const float startX = std::floor(random.next() * box.Width()) + box.Left();
     const float startY = std::floor(random.next() * box.Height()) + box.Top();
     double cx = startX, cy = startY;
-    for (std::uint32_t i = 1; i <= n; ++i) {
-        const float k = std::floor(random.next() * count) + 1.0f;
-        const Point a = anchors[static_cast<std::size_t>(k) - 1];
-        const double ax = std::nearbyint(a.x), ay = std::nearbyint(a.y);
-        cx = cx + std::trunc(std::nearbyint(ax - cx) / 2.0);
-        cy = cy + std::trunc(std::nearbyint(ay - cy) / 2.0);
-        box.PSet(static_cast<float>(cx), static_cast<float>(cy), color);
-    }
+    plainPasses(cx, cy, anchors, count, n, [&] { return random.next(); },
+                [&](double x, double y) { box.PSet(static_cast<float>(x), static_cast<float>(y), color); });
 }
 
 // A source that never reseeds, so that both draws see the same values.
@@ -76,7 +85,7 @@ std::vector<Case> cases() {
         {"the last pixel's edge and one past it", {{8264, 7184}, {8265, 7185}, {8264, 0}, {0, 7185}}, 50000, window},
         {"half twips", {{22.5f, 37.5f}, {4132.5f, 3592.5f}, {7000.5f, 100.5f}, {-0.5f, 7184.5f}}, 50000, window},
         {"the most anchors", most, 200000, window},
-        {"wider than the vector code takes", triangle, 20000, window, 4400, 30},
+        {"wider than the vector code takes", triangle, 20000, window, 5000, 30},
         // Starts on one spot (a 1 x 1 placement), moving along an edge.
         {"the last column and row", {{8264, 7184}, {8264, 0}}, 100, {8264, 7184, 1, 1}},
         {"one past the last column", {{8265, 7184}, {8265, 0}}, 1000, {8265, 3000, 1, 1}, 551, 479, false},
@@ -140,7 +149,7 @@ TEST(FastPath, DrawsTheSamePixelsAsThePlainRules) {
 class PSetOnly : public RasterSurface {
 public:
     using RasterSurface::RasterSurface;
-    std::unique_ptr<DotWalk> startWalk(const AnchorView&) override { return nullptr; }
+    DotMask markDots(Color) override { return {}; }
 };
 
 // Values no generator of ours gives still choose the anchor the plain loop
@@ -192,6 +201,77 @@ TEST(FastPath, RecordedDotsFollowThePlainRulesExactly) {
             ASSERT_EQ(recorded.dots[i].y, plain.dots[i].y) << "dot " << i;
         }
     }
+}
+
+// The shared rules on hand-worked cases.
+TEST(DrawRules, HalfwayMovesInWholeUnitsTowardTheAnchor) {
+    struct Case { std::int32_t c, a, whole; double from, fractional; };
+    const Case table[] = {
+        {-3, 0, -2, -3, -2}, {5, 0, 3, 5, 3}, {1, 0, 1, 1, 1}, {0, 7, 3, 0, 3}, {0, -7, -3, 0, -3},
+        {0, 1, 0, 0, 0}, {100, 400, 250, 100, 250}, {-(1 << 30), 32767, -536854529, 1.5e9, 750016384},
+        {0, 10, 5, 0.5, 5.5},  // 9.5 rounds to 10, halved to 5
+        {0, 10, 5, 5.5, 7.5},  // 4.5 rounds to 4, halved to 2
+    };
+    for (const auto& row : table) {
+        EXPECT_EQ(halfway(row.c, row.a), row.whole) << row.c << " -> " << row.a;
+        EXPECT_EQ(halfway(row.from, row.a), row.fractional) << row.from << " -> " << row.a;
+    }
+}
+
+TEST(DrawRules, ChooseAnchorIsFloorOfRTimesCountWithinTheStored) {
+    const float inf = std::numeric_limits<float>::infinity(), belowOne = std::nextafter(1.0f, 0.0f);
+    struct Case { float r, count, last; std::size_t anchor; };
+    const Case table[] = {
+        {0.0f, 3, 2, 0}, {0.3334f, 3, 2, 1}, {belowOne, 3, 2, 2}, {1.0f, 3, 2, 2}, {-0.5f, 3, 2, 0},
+        {std::nanf(""), 3, 2, 0}, {inf, 3, 2, 2}, {-inf, 3, 2, 0}, {0.99f, 0, 0, 0}, {belowOne, 32767, 32766, 32766},
+    };
+    for (const auto& row : table)
+        EXPECT_EQ(chooseAnchor(row.r, row.count, row.last), row.anchor) << row.r << " of " << row.count;
+}
+
+// Each kernel on buffers of exactly the size it needs, for counts of whole
+// blocks of passes and not, so that a read or write past one shows under
+// AddressSanitizer; it marks the bytes of the plain rules' dots, and those
+// off the area in the byte after the last pixel.
+TEST(DotKernel, MarksThePlainRulesDotsWithinBuffersOfExactlyTheirSize) {
+    struct Area { int width, height; WholePoint start; std::vector<Point> anchors; };
+    const std::vector<Point> triangle{{1500, 300}, {7000, 6500}, {300, 6000}};
+    const std::vector<Area> areas = {
+        {551, 479, {2000, 3000}, triangle},
+        {551, 479, {-900, 200}, {{-900, 200}, {9000, 8000}, {20, 7000}}},
+        {1, 1, {7, 7}, {{10, 10}, {11, 11}}},
+        {3, 2, {-1, 0}, {{-1, 0}}}, {3, 2, {0, -14}, {{0, -14}}}, {3, 2, {45, 0}, {{45, 0}}}, {3, 2, {0, 30}, {{0, 30}}},
+    };
+    std::uint64_t seed = 1;
+    for (Simd simd : simdHere())
+        for (const Area& area : areas)
+            for (std::uint32_t n : {0u, 1u, 15u, 64u, 100u, 128u, 192u, 200u}) {
+                SCOPED_TRACE(::testing::Message() << simdName(simd) << ", " << area.width << " x " << area.height
+                                                  << ", start " << area.start.x << ", " << n << " passes");
+                std::vector<float> r(n);
+                for (float& value : r)
+                    value = FastRandom::toUnit(static_cast<std::uint32_t>(seed++ * 0x9E3779B97F4A7C15ull >> 32));
+                std::vector<std::int16_t> xs, ys;
+                for (const Point& a : area.anchors) {
+                    xs.push_back(static_cast<std::int16_t>(a.x));
+                    ys.push_back(static_cast<std::int16_t>(a.y));
+                }
+                const auto stored = static_cast<std::int16_t>(xs.size());
+                const std::size_t pixels = static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height);
+                std::vector<std::uint8_t> mask(pixels + 1), expected(pixels + 1);
+                WholePoint at = area.start;
+                DotKernel(AnchorView{xs.data(), ys.data(), stored, stored}).walk(at, r.data(), n, {mask.data(), area.width, area.height, simd});
+                double cx = area.start.x, cy = area.start.y;
+                std::size_t i = 0;
+                plainPasses(cx, cy, area.anchors, stored, n, [&] { return r[i++]; }, [&](double x, double y) {
+                    const double px = std::floor(x / 15), py = std::floor(y / 15);
+                    const bool on = px >= 0 && px < area.width && py >= 0 && py < area.height;
+                    expected[on ? static_cast<std::size_t>(py * area.width + px) : pixels] = 1;
+                });
+                EXPECT_EQ(mask, expected);
+                EXPECT_EQ(at.x, cx);
+                EXPECT_EQ(at.y, cy);
+            }
 }
 
 } // namespace

@@ -460,24 +460,23 @@ TEST_F(PointCloudTest, SlicedDrawCancelledKeepsItsDotsAndAnchorsAndIgnoresPresse
     EXPECT_EQ(anchors.count(), 2);
 }
 
-// A surface whose fast way fails on its second block.
-struct FailingWalks : FakeSurface {
-    std::unique_ptr<DotWalk> startWalk(const AnchorView&) override {
-        struct Walk : DotWalk {
-            int blocks = 0;
-            void walk(WholePoint&, const float*, std::size_t, Color) override {
-                if (++blocks == 2)
-                    throw ProgramError(ErrorKind::ControlCall, "walk failed");
-            }
-        };
-        return std::make_unique<Walk>();
+// A surface that takes marked dots on a 1 x 1 area, counting the blocks it
+// was asked to mark; with `failAt`, asking for that block fails.
+struct MarkingSurface : FakeSurface {
+    int blocks = 0, failAt = 0;
+    std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(2);
+    DotMask markDots(Color) override {
+        if (++blocks == failAt)
+            throw ProgramError(ErrorKind::ControlCall, "marking failed");
+        return {bytes.data(), 1, 1, Simd::Portable};
     }
 };
 
 TEST(PointCloudInSlices, AnErrorEndsTheDrawAndKeepsTheAnchors) {
     for (bool sliced : {false, true}) {
         AnchorStore store;
-        FailingWalks surface;
+        MarkingSurface surface;
+        surface.failAt = 2;
         ScriptedRandom random({0.5f, 0.5f});
         random.cycle = true;
         FakeText count("100000");
@@ -496,21 +495,6 @@ TEST(PointCloudInSlices, AnErrorEndsTheDrawAndKeepsTheAnchors) {
     }
 }
 
-// A surface whose fast way only counts what it is given.
-struct CountingWalks : FakeSurface {
-    int walks = 0;
-    std::uint64_t passes = 0;
-    std::unique_ptr<DotWalk> startWalk(const AnchorView&) override {
-        struct Walk : DotWalk {
-            CountingWalks& surface;
-            explicit Walk(CountingWalks& surface) : surface(surface) {}
-            void walk(WholePoint&, const float*, std::size_t n, Color) override { surface.passes += n; }
-        };
-        ++walks;
-        return std::make_unique<Walk>(*this);
-    }
-};
-
 // The fast way takes whole start points within its reach (2^30 twips);
 // any other start goes dot by dot.
 TEST(PointCloudFastWay, TakesOnlyWholeStartsWithinReach) {
@@ -520,7 +504,7 @@ TEST(PointCloudFastWay, TakesOnlyWholeStartsWithinReach) {
         {120, 240, true}, {-reach, reach, true}, {0.5f, 240, false}, {beyond, 0, false}, {0, -beyond, false},
     };
     for (const auto& row : table) {
-        CountingWalks surface;
+        MarkingSurface surface;
         surface.left = row.left;
         surface.top = row.top;
         surface.width = surface.height = 1;  // the start is (left, top)
@@ -533,8 +517,9 @@ TEST(PointCloudFastWay, TakesOnlyWholeStartsWithinReach) {
         cloud.box_MouseDown(kLeftButton, 0, 30, 30);
         cloud.box_MouseDown(kRightButton, 0, 0, 0);
         SCOPED_TRACE(::testing::Message() << row.left << ", " << row.top);
-        EXPECT_EQ(surface.walks, row.fast ? 1 : 0);
-        EXPECT_EQ(surface.passes, row.fast ? 10u : 0u);
+        EXPECT_EQ(surface.blocks, row.fast ? 1 : 0);
+        EXPECT_EQ(surface.bytes[1], row.fast ? 1 : 0);  // the dots, all off the 1 x 1 area
+        EXPECT_EQ(cloud.done(), 10u);
         EXPECT_EQ(surface.dots.size(), row.fast ? 0u : 10u);
     }
 }

@@ -23,12 +23,14 @@ int drawnPixels(RasterSurface& s) {
     return n;
 }
 
-// One walk's pass from a whole-twip point onto itself: a dot exactly there.
-void walkDot(RasterSurface& s, std::int16_t x, std::int16_t y, Color color) {
-    const AnchorView anchor{&x, &y, 1, 1};
-    WholePoint at{x, y};
-    const float r = 0;
-    s.startWalk(anchor)->walk(at, &r, 1, color);
+// A dot marked as a walk marks it: the byte of its pixel, or the byte after
+// the last pixel when it is off the area.
+void walkDot(RasterSurface& s, int x, int y, Color color) {
+    const DotMask mask = s.markDots(color);
+    const int px = twipsToPixel(x), py = twipsToPixel(y);
+    const bool on = px >= 0 && px < mask.width && py >= 0 && py < mask.height;
+    mask.bytes[on ? static_cast<std::size_t>(py) * static_cast<std::size_t>(mask.width) + static_cast<std::size_t>(px)
+                  : mask.pixels()] = 1;
 }
 
 TEST(TwipsToPixel, EachPixelHoldsFifteenTwips) {
@@ -90,7 +92,7 @@ TEST(RasterSurface, ClipsEverythingOutsideTheDrawingArea) {
     for (const auto& [x, y] : outside)
         s.PSet(x, y, 0);
     for (const auto& [x, y] : {std::pair{-1, 0}, {-14, 0}, {0, -14}, {551 * 15, 0}, {0, 479 * 15}})
-        walkDot(s, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 0);
+        walkDot(s, x, y, 0);
     EXPECT_EQ(drawnPixels(s), 0);
     s.PSet(551 * 15 - 1, 479 * 15 - 1, 0);
     EXPECT_EQ(s.pixel(550, 478), 0xFF000000u);

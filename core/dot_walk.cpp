@@ -1,6 +1,10 @@
 // The draw's passes in bulk: the same dots as the plain loop in
-// core/point_cloud.cpp, which the tests hold this file to pixel for pixel,
-// made fast. Why each trick is here:
+// core/point_cloud.cpp, made fast. Portable code makes them one at a time
+// with the same chooseAnchor and halfway. The vector paths (AVX2, SIMD128)
+// write the choice and the move again in their own instructions, because a
+// pass through a scalar function would undo what they are for; the tests hold
+// every path to a plain version of the rules, pixel for pixel. Why each trick
+// of theirs is here:
 //
 // 1. The halving chain. Each pass starts where the last one ended, so the
 //    latency of one pass bounds the whole draw. A coordinate is kept offset
@@ -26,13 +30,12 @@
 //    whose independent work fills the cycles the chain leaves idle. As
 //    separate loops their times would add up.
 //
-// Portable code makes the same passes one at a time in plain C++; AVX2 is
-// chosen at run time where the CPU has it. A WebAssembly build made with
+// AVX2 is chosen at run time where the CPU has it. A WebAssembly build made with
 // SIMD128 has a third way with the same tricks, bent to what WebAssembly and
 // the browser's compiler (V8) do well; see walkSimd128.
-#include "platform/dot_walk.h"
+#include "core/dot_walk.h"
 
-#include "platform/raster_surface.h"
+#include "platform/twips.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -50,60 +53,65 @@ namespace {
 
 using Entry = DotKernel::Entry;
 
-// Keeps every coordinate within kReach non-negative, with a + kOffset and
+// Keeps every coordinate within kWalkReach non-negative, with a + kOffset and
 // 2a + 1 within 32 bits for any 16-bit anchor a.
 constexpr std::int64_t kOffset = std::int64_t{1} << 30;
-static_assert(kOffset >= DotWalk::kReach);
+static_assert(kOffset >= kWalkReach);
 
-// The anchor index a random value chooses, exactly as the plain loop does.
-inline std::size_t choose(float r, float count, float last) {
-    return static_cast<std::size_t>(std::min(std::max(0.0f, r * count), last));
+[[maybe_unused]] inline std::uint64_t unshifted(std::int32_t c) { return 2 * static_cast<std::uint64_t>(c + kOffset); }
+[[maybe_unused]] inline std::int32_t pointOf(std::uint64_t s) { return static_cast<std::int32_t>(static_cast<std::int64_t>(s >> 1) - kOffset); }
+
+// Whether a point lies on the mask's area.
+inline bool onArea(WholePoint p, const DotMask& mask) {
+    return static_cast<std::uint32_t>(p.x) < static_cast<std::uint32_t>(pixelToTwips(mask.width)) &&
+           static_cast<std::uint32_t>(p.y) < static_cast<std::uint32_t>(pixelToTwips(mask.height));
 }
 
-inline std::uint64_t unshifted(std::int32_t c) { return 2 * static_cast<std::uint64_t>(c + kOffset); }
-inline std::int32_t pointOf(std::uint64_t s) { return static_cast<std::int32_t>(static_cast<std::int64_t>(s >> 1) - kOffset); }
-
-inline void pass(std::uint64_t& sx, std::uint64_t& sy, const Entry& e) {
-    sx = (sx >> 1) + e.ax + (e.bx < sx);
-    sy = (sy >> 1) + e.ay + (e.by < sy);
-}
-
-// The mask byte for the dot at (s >> 1): its pixel, or the byte after the
-// last pixel when it is off the area.
-inline std::size_t markOf(std::uint64_t sx, std::uint64_t sy, const DotMask& mask) {
-    const auto x = static_cast<std::uint32_t>(pointOf(sx));
-    const auto y = static_cast<std::uint32_t>(pointOf(sy));
-    const auto w = static_cast<std::uint32_t>(mask.width);
-    if (x < w * kTwipsPerPixel && y < static_cast<std::uint32_t>(mask.height) * kTwipsPerPixel)
-        return static_cast<std::size_t>(y / kTwipsPerPixel) * w + x / kTwipsPerPixel;
+// The mask byte for the dot at p: its pixel, or the byte after the last
+// pixel when it is off the area.
+inline std::size_t markOf(WholePoint p, const DotMask& mask) {
+    if (onArea(p, mask))
+        return std::size_t{twipsToPixel(static_cast<unsigned>(p.y))} * static_cast<std::size_t>(mask.width) +
+               twipsToPixel(static_cast<unsigned>(p.x));
     return mask.pixels();
 }
 
 struct Run {
     const Entry* table;
+    const std::int16_t *xs, *ys;
     float count, last;
     DotMask mask;
 };
 
-// The chain and the run are kept in locals throughout: the mask's byte
+// The point and the run are kept in locals throughout: the mask's byte
 // stores could otherwise alias them, and each pass would go through memory.
-void walkPortable(std::uint64_t& chainX, std::uint64_t& chainY, const float* r, std::size_t n, const Run& shared) {
+void walkPortable(WholePoint& at, const float* r, std::size_t n, const Run& shared) {
     const Run run = shared;
-    std::uint64_t sx = chainX, sy = chainY;
+    WholePoint p = at;
     for (std::size_t i = 0; i < n; ++i) {
-        pass(sx, sy, run.table[choose(r[i], run.count, run.last)]);
-        run.mask.bytes[markOf(sx, sy, run.mask)] = 1;
+        const std::size_t k = chooseAnchor(r[i], run.count, run.last);
+        p = {halfway(p.x, run.xs[k]), halfway(p.y, run.ys[k])};
+        run.mask.bytes[markOf(p, run.mask)] = 1;
     }
-    chainX = sx;
-    chainY = sy;
+    at = p;
+}
+
+// One pass of the halving chain (trick 1).
+[[maybe_unused]] inline void pass(std::uint64_t& sx, std::uint64_t& sy, const Entry& e) {
+    sx = (sx >> 1) + e.ax + (e.bx < sx);
+    sy = (sy >> 1) + e.ay + (e.by < sy);
 }
 
 #if CHAOS_AVX2_CODE
 constexpr std::size_t kBlock = 64;  // passes per block: a few hundred bytes of work in flight
-constexpr std::uint32_t kTwipsToPixelFactor = 34953;  // x * 34953 >> 19 == x / 15 for x < 2^16
-constexpr int kTwipsToPixelShift = 19;
-// The widest area whose twips the factor divides exactly.
-constexpr int kAvx2MaxPixels = 65536 / kTwipsPerPixel;
+// A dot's pixel is x * factor >> 19 in 32-bit lanes (34953 for 15 twips a
+// pixel), exact on areas up to kAvx2MaxPixels (4993).
+constexpr PixelDivision kAvx2Division = pixelDivision(19);
+static_assert(kAvx2Division.factor < (std::uint64_t{1} << 31));
+constexpr auto kTwipsToPixelFactor = static_cast<std::uint32_t>(kAvx2Division.factor);
+constexpr int kTwipsToPixelShift = kAvx2Division.shift;
+constexpr int kAvx2MaxPixels = kAvx2Division.widestArea();
+static_assert(kAvx2MaxPixels > 0 && kAvx2Division.exactBelow(pixelToTwips(kAvx2MaxPixels)));
 
 // Eight anchor choices: the byte offsets of their table entries.
 CHAOS_AVX2 inline void chooseEight(const float* r, std::uint32_t* offsets, __m256 count, __m256 last) {
@@ -123,8 +131,8 @@ struct Marking {
 CHAOS_AVX2 inline Marking markingFor(const DotMask& mask) {
     return {mask.bytes,
             _mm256_set1_epi32(static_cast<int>(kOffset)),
-            _mm256_set1_epi32(mask.width * kTwipsPerPixel - 1),
-            _mm256_set1_epi32(mask.height * kTwipsPerPixel - 1),
+            _mm256_set1_epi32(pixelToTwips(mask.width) - 1),
+            _mm256_set1_epi32(pixelToTwips(mask.height) - 1),
             _mm256_set1_epi32(static_cast<int>(kTwipsToPixelFactor)),
             _mm256_set1_epi32(mask.width),
             _mm256_set1_epi32(static_cast<int>(mask.pixels()))};
@@ -147,10 +155,10 @@ CHAOS_AVX2 inline void markEight(const std::uint32_t* sx, const std::uint32_t* s
         m.bytes[mark] = 1;
 }
 
-CHAOS_AVX2 void walkAvx2(std::uint64_t& chainX, std::uint64_t& chainY, const float* r, std::size_t n, const Run& run) {
+CHAOS_AVX2 void walkAvx2(WholePoint& at, const float* r, std::size_t n, const Run& run) {
     const std::size_t blocks = n / kBlock;
     if (blocks > 0) {
-        std::uint64_t sx = chainX, sy = chainY;
+        std::uint64_t sx = unshifted(at.x), sy = unshifted(at.y);
         const __m256 count = _mm256_set1_ps(run.count), last = _mm256_set1_ps(run.last);
         const auto* table = reinterpret_cast<const char*>(run.table);
         const Marking marking = markingFor(run.mask);
@@ -178,30 +186,11 @@ CHAOS_AVX2 void walkAvx2(std::uint64_t& chainX, std::uint64_t& chainY, const flo
         const std::size_t lastBlock = (blocks - 1) & 1;
         for (std::size_t g = 0; g < kBlock; g += 8)
             markEight(&xs[lastBlock][g], &ys[lastBlock][g], marking);
-        chainX = sx;
-        chainY = sy;
+        at = {pointOf(sx), pointOf(sy)};
     }
-    walkPortable(chainX, chainY, r + blocks * kBlock, n - blocks * kBlock, run);
+    walkPortable(at, r + blocks * kBlock, n - blocks * kBlock, run);
 }
 
-CHAOS_AVX2 std::size_t paintAvx2(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t pixel) {
-    const __m256i colour = _mm256_set1_epi32(static_cast<int>(pixel));
-    const __m256i zero = _mm256_setzero_si256();
-    std::size_t i = 0;
-    for (; i + 32 <= pixels; i += 32) {
-        auto* marks = reinterpret_cast<__m256i*>(mask + i);
-        if (_mm256_testz_si256(_mm256_loadu_si256(marks), _mm256_loadu_si256(marks)))
-            continue;
-        for (std::size_t q = 0; q < 32; q += 8) {
-            const __m256i wide = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(mask + i + q)));
-            auto* pixels8 = reinterpret_cast<__m256i*>(image + i + q);
-            const __m256i unmarked = _mm256_cmpeq_epi32(wide, zero);
-            _mm256_storeu_si256(pixels8, _mm256_blendv_epi8(colour, _mm256_loadu_si256(pixels8), unmarked));
-        }
-        _mm256_storeu_si256(marks, zero);
-    }
-    return i;
-}
 #endif
 
 #if CHAOS_SIMD128_CODE
@@ -221,15 +210,16 @@ constexpr std::size_t kSimd128Block = 64;
 constexpr float kWholeBias = 0x1.0p23f;
 constexpr std::uint32_t kWholeBiasBits = 0x4B000000u;
 static_assert(sizeof(Entry) == 16);
-// A dot's pixel is (u * 4 * 34953 mod 2^32) >> 21 for u = x + kOffset: the
-// offset times the factor is a multiple of 2^32 and drops out, and the rest
-// is x * 34953 >> 19, which is x / 15 for x < 2^16, as long as x * 4 * 34953
-// stays below 2^32: for x < 30720, twips of areas up to 2048 pixels.
-constexpr std::uint32_t kSimd128Factor = 4 * 34953;
-constexpr int kSimd128Shift = 21;
-constexpr int kSimd128MaxPixels = 2048;
-static_assert(kOffset * kSimd128Factor % (std::int64_t{1} << 32) == 0);
-static_assert((std::int64_t{kSimd128MaxPixels} * kTwipsPerPixel - 1) * kSimd128Factor < (std::int64_t{1} << 32));
+// A dot's pixel is (u * 4f mod 2^32) >> 21 for u = x + kOffset and f the
+// factor of x * f >> 19 (34953 for 15 twips a pixel): the offset times 4f is
+// a multiple of 2^32 and drops out, and the rest is x * f >> 19 as long as
+// x * 4f stays below 2^32: areas up to kSimd128MaxPixels (2048).
+constexpr PixelDivision kSimd128Division = pixelDivision(19).scaledBy(2);
+constexpr auto kSimd128Factor = static_cast<std::uint32_t>(kSimd128Division.factor);
+constexpr int kSimd128Shift = kSimd128Division.shift;
+constexpr int kSimd128MaxPixels = kSimd128Division.widestArea();
+static_assert(kOffset * kSimd128Division.factor % (std::int64_t{1} << 32) == 0);
+static_assert(kSimd128MaxPixels > 0 && kSimd128Division.exactBelow(pixelToTwips(kSimd128MaxPixels)));
 
 // Addresses in a 32-bit WebAssembly memory, as vector lanes hold them.
 inline std::uint32_t addressOf(const void* p) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(p)); }
@@ -279,7 +269,7 @@ struct Marking128 {
 };
 
 inline Marking128 marking128For(const DotMask& mask) {
-    const std::int32_t lastX = mask.width * kTwipsPerPixel - 1, lastY = mask.height * kTwipsPerPixel - 1;
+    const std::int32_t lastX = pixelToTwips(mask.width) - 1, lastY = pixelToTwips(mask.height) - 1;
     return {wasm_u32x4_splat(kSimd128Factor),
             wasm_i32x4_splat(static_cast<std::int32_t>(1 + (static_cast<std::uint32_t>(mask.width) << 16))),
             wasm_u32x4_splat(addressOf(mask.bytes)),
@@ -328,22 +318,22 @@ inline void markFour(const std::uint32_t* at, const Marking128& m) {
 // so that V8 folds each fixed offset into its load or store instead of
 // computing every address.
 template <bool Checked>
-void walkSimd128(std::uint64_t& chainX, std::uint64_t& chainY, const float* r, std::size_t n, const Run& run) {
+void walkSimd128(WholePoint& at, const float* r, std::size_t n, const Run& run) {
     const std::size_t blocks = n / kSimd128Block;
     if (blocks > 0) {
         const Choosing choosing{wasm_f32x4_splat(run.count), wasm_f32x4_splat(run.last),
                                 wasm_u32x4_splat(addressOf(run.table) - (kWholeBiasBits << 4))};
         const Marking128 marking = marking128For(run.mask);
         alignas(16) std::uint32_t entries[2][kSimd128Block];
-        alignas(16) std::uint32_t at[2][2 * kSimd128Block];  // a block's dots, marked during the next
-        std::uint64_t sx = chainX, sy = chainY;
+        alignas(16) std::uint32_t dots[2][2 * kSimd128Block];  // a block's dots, marked during the next
+        std::uint64_t sx = unshifted(at.x), sy = unshifted(at.y);
         for (std::size_t g = 0; g < kSimd128Block; g += 4)
             wasm_v128_store(&entries[0][g], chooseFour(r + g, choosing));
         for (std::size_t b = 0; b < blocks; ++b) {
             const std::uint32_t* entry = entries[b & 1];
             std::uint32_t* nextEntry = entries[(b & 1) ^ 1];
-            std::uint32_t* dot = at[b & 1];
-            const std::uint32_t* lastDot = at[(b & 1) ^ 1];
+            std::uint32_t* dot = dots[b & 1];
+            const std::uint32_t* lastDot = dots[(b & 1) ^ 1];
             const float* nextValue = r + (b + 1) * kSimd128Block;
             const bool choose = b + 1 < blocks, mark = b > 0;
             for (const std::uint32_t* end = entry + kSimd128Block; entry != end;
@@ -365,44 +355,22 @@ void walkSimd128(std::uint64_t& chainX, std::uint64_t& chainY, const float* r, s
                 }
             }
         }
-        const std::uint32_t* lastDot = at[(blocks - 1) & 1];
+        const std::uint32_t* lastDot = dots[(blocks - 1) & 1];
         for (std::size_t g = 0; g < kSimd128Block; g += 4)
             markFour<Checked>(lastDot + 2 * g, marking);
-        chainX = sx;
-        chainY = sy;
+        at = {pointOf(sx), pointOf(sy)};
     }
-    walkPortable(chainX, chainY, r + blocks * kSimd128Block, n - blocks * kSimd128Block, run);
+    walkPortable(at, r + blocks * kSimd128Block, n - blocks * kSimd128Block, run);
 }
 
-std::size_t paintSimd128(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t pixel) {
-    const v128_t colour = wasm_u32x4_splat(pixel);
-    std::size_t i = 0;
-    for (; i + 16 <= pixels; i += 16) {
-        const v128_t marks = wasm_v128_load(mask + i);
-        if (!wasm_v128_any_true(marks))
-            continue;
-        // -1 in every lane of a marked pixel, widened from bytes to pixels.
-        const v128_t marked = wasm_i8x16_ne(marks, wasm_i32x4_splat(0));
-        const v128_t low = wasm_i16x8_extend_low_i8x16(marked), high = wasm_i16x8_extend_high_i8x16(marked);
-        const v128_t lanes[4] = {wasm_i32x4_extend_low_i16x8(low), wasm_i32x4_extend_high_i16x8(low),
-                                 wasm_i32x4_extend_low_i16x8(high), wasm_i32x4_extend_high_i16x8(high)};
-        for (std::size_t q = 0; q < 4; ++q) {
-            std::uint32_t* four = image + i + 4 * q;
-            wasm_v128_store(four, wasm_v128_bitselect(colour, wasm_v128_load(four), lanes[q]));
-        }
-        wasm_v128_store(mask + i, wasm_i32x4_splat(0));
-    }
-    return i;
-}
 #endif
 
 } // namespace
 
-DotKernel::DotKernel(const AnchorView& anchors, DotMask mask, Simd simd)
-    : count(static_cast<float>(anchors.count)),
-      last(static_cast<float>(anchors.stored - 1)),
-      mask(mask),
-      simd(simd) {
+DotKernel::DotKernel(const AnchorView& anchors)
+    : anchors(anchors),
+      count(static_cast<float>(anchors.count)),
+      last(static_cast<float>(anchors.stored - 1)) {
     table.reserve(static_cast<std::size_t>(anchors.stored));
     lowest = {INT32_MAX, INT32_MAX};
     highest = {INT32_MIN, INT32_MIN};
@@ -415,48 +383,23 @@ DotKernel::DotKernel(const AnchorView& anchors, DotMask mask, Simd simd)
     }
 }
 
-void DotKernel::walk(WholePoint& at, const float* r, std::size_t n) const {
-    std::uint64_t sx = unshifted(at.x), sy = unshifted(at.y);
-    const Run run{table.data(), count, last, mask};
+void DotKernel::walk(WholePoint& at, const float* r, std::size_t n, const DotMask& mask) const {
+    const Run run{table.data(), anchors.xs, anchors.ys, count, last, mask};
 #if CHAOS_AVX2_CODE
-    if (simd == Simd::Avx2 && mask.width <= kAvx2MaxPixels && mask.height <= kAvx2MaxPixels)
-        walkAvx2(sx, sy, r, n, run);
-    else
+    if (mask.simd == Simd::Avx2 && mask.width <= kAvx2MaxPixels && mask.height <= kAvx2MaxPixels)
+        return walkAvx2(at, r, n, run);
 #endif
 #if CHAOS_SIMD128_CODE
-    if (simd == Simd::Simd128 && mask.width <= kSimd128MaxPixels && mask.height <= kSimd128MaxPixels) {
+    if (mask.simd == Simd::Simd128 && mask.width <= kSimd128MaxPixels && mask.height <= kSimd128MaxPixels) {
         // A pass moves toward its anchor and never past it, so every dot lies
         // between the point and the anchors, coordinate by coordinate: when
         // they all lie on the area, so does every dot, and none need be checked.
-        auto onArea = [&](WholePoint p) {
-            return static_cast<std::uint32_t>(p.x) < static_cast<std::uint32_t>(mask.width * kTwipsPerPixel) &&
-                   static_cast<std::uint32_t>(p.y) < static_cast<std::uint32_t>(mask.height * kTwipsPerPixel);
-        };
-        if (onArea(at) && onArea(lowest) && onArea(highest))
-            walkSimd128<false>(sx, sy, r, n, run);
-        else
-            walkSimd128<true>(sx, sy, r, n, run);
-    } else
+        if (onArea(at, mask) && onArea(lowest, mask) && onArea(highest, mask))
+            return walkSimd128<false>(at, r, n, run);
+        return walkSimd128<true>(at, r, n, run);
+    }
 #endif
-        walkPortable(sx, sy, r, n, run);
-    at = {pointOf(sx), pointOf(sy)};
-}
-
-void paintMarkedDots(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t pixel, Simd simd) {
-    std::size_t i = 0;
-#if CHAOS_AVX2_CODE
-    if (simd == Simd::Avx2)
-        i = paintAvx2(mask, image, pixels, pixel);
-#endif
-#if CHAOS_SIMD128_CODE
-    if (simd == Simd::Simd128)
-        i = paintSimd128(mask, image, pixels, pixel);
-#endif
-    for (; i < pixels; ++i)
-        if (mask[i]) {
-            image[i] = pixel;
-            mask[i] = 0;
-        }
+    walkPortable(at, r, n, run);
 }
 
 } // namespace chaos
