@@ -11,6 +11,7 @@
 
 #include "platform/input.h"
 #include "platform/interfaces.h"
+#include "platform/twips.h"
 
 #include <cstdint>
 #include <string>
@@ -23,9 +24,14 @@ public:
     virtual ~WindowEvents() = default;
     // A mouse press anywhere in the window, before any of its effects.
     virtual void pointerDown() = 0;
-    // A press on the surface control, in pixels from its drawing area's
-    // top-left (fractions kept; outside the area: on the frame).
+    // A press on the surface control, in device pixels of the screen (at the
+    // ratio last told by densityChanged) from its drawing area's top-left:
+    // fractions kept; outside the area: on the frame.
     virtual void surfaceDown(std::int16_t button, std::int16_t shift, double x, double y) = 0;
+    // The device pixel ratio of the screen the window is on (1 at 96 dpi, 2
+    // at 192): told once before the window is first shown, and again
+    // whenever it changes (another screen, the browser zoomed).
+    virtual void densityChanged(double ratio) = 0;
     virtual void clicked(int control) = 0;  // a button
     virtual void chosen(int control) = 0;   // a list's choice changed
     virtual void focusChanged(int control) = 0;  // -1: none of the window's
@@ -54,9 +60,14 @@ public:
 // rows of `width` pixels from the top-left, each pixel red, green, blue and
 // 255 in memory. They stay valid, and change only as the window draws, until
 // the window hands another picture; its size may differ from one to the next.
+// `dpi` is the picture's density: it covers the drawing area, whose size in
+// twips is fixed, with width x height pixels at `dpi` pixels to the inch. A
+// runtime shows it one pixel per device pixel where the screen has that
+// density, and scaled to the drawing area where it has another.
 struct Picture {
     const std::uint32_t* pixels;
     int width, height;
+    int dpi = kLogicalDpi;
 };
 
 // The surface's pixels on screen.

@@ -28,6 +28,20 @@ inline constexpr unsigned twipsToPixel(unsigned twips) { return twips / kTwipsPe
 // The first twip of a pixel column (or row); n pixels are pixelToTwips(n) twips.
 inline constexpr int pixelToTwips(int pixel) { return pixel * kTwipsPerPixel; }
 
+// The surface's own pixels follow the screen's density: `dpi` device pixels
+// to the inch, 96 times the screen's device pixel ratio, so 1440 / dpi twips
+// per pixel (15 at 96, 7.5 at 192, 8.57... at 168). Whole numbers throughout.
+inline constexpr int kTwipsPerInch = 1440;
+inline constexpr int kLogicalDpi = 96;
+inline constexpr int kMinDpi = kLogicalDpi, kMaxDpi = 4 * kLogicalDpi;  // ratios 1 to 4
+
+// The density of a screen of this device pixel ratio, kept within ratios 1 to 4.
+inline int dpiOf(double ratio) {
+    if (!(ratio >= 1.0))
+        return kMinDpi;
+    return ratio >= 4.0 ? kMaxDpi : static_cast<int>(std::lround(ratio * kLogicalDpi));
+}
+
 // twipsToPixel for whole twips 0 <= x < below, the way vector code divides:
 // (x * factor mod 2^bits) >> shift, for `twips` twips to `pixels` pixels, with
 // factor = ceil(2^shift * pixels / twips). The factor exceeds the exact ratio by

@@ -188,6 +188,10 @@ void Form2::pictureFailed(int command, const std::string& where, const std::stri
     showMessage(filledIn(text, where, why), MessageKind::Error);
 }
 
+void Form2::densityChanged(double ratio) {
+    screenDpi = dpiOf(ratio);
+}
+
 void Form2::exposed() {
     showPicture();
 }

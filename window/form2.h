@@ -51,6 +51,7 @@ public:
     void progressCancelled() override;
     void pictureFailed(int command, const std::string& where, const std::string& why) override;
     void exposed() override;
+    void densityChanged(double ratio) override;
     void tick() override;
 
     // While busy (a long draw, a dialog, the program's end), the controls,
@@ -142,6 +143,7 @@ private:
     bool keyboardDriven = false;  // at start too: the user has not used the keyboard yet
     Point keyPoint;
     bool marksShown = false;
+    int screenDpi = kLogicalDpi;  // the density of the screen the window is on
 };
 
 } // namespace chaos

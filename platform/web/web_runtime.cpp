@@ -160,5 +160,6 @@ EMSCRIPTEN_BINDINGS(chaos_platform) {
         .function("progressCancelled", &WindowEvents::progressCancelled)
         .function("pictureFailed", &chaos::pictureFailed)
         .function("exposed", &WindowEvents::exposed)
+        .function("densityChanged", &WindowEvents::densityChanged)
         .function("tick", &WindowEvents::tick);
 }
