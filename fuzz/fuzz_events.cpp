@@ -1,22 +1,30 @@
-// Replays any byte string as events on the core: presses with any button,
-// modifiers and coordinates (NaN, infinities and huge values included),
-// count texts of any bytes, colour choices and clears. After every event the
-// anchor store is held to a small model of its own, and every draw to its
-// count and colour. One more event draws the anchors from any start point
-// with the fast kernel, on every path the CPU has, and dot by dot, and holds
-// the pixels to each other.
+// Replays any byte string as events, twice. First on the core: presses with
+// any button, modifiers and coordinates (NaN, infinities and huge values
+// included), count texts of any bytes, colour choices and clears. After every
+// event the anchor store is held to a small model of its own, and every draw
+// to its count and colour. One more event draws the anchors from any start
+// point with the fast kernel, on every path the CPU has, and dot by dot, and
+// holds the pixels to each other.
+// Then on the window, Form2, through a runtime of the fuzzer's own: presses,
+// keys, count texts, colours, buttons, ticks of the event loop, messages
+// dismissed, the progress cancelled, picture commands failed, seeds. Each draw
+// it ran, to its end or stopped, is held pixel for pixel to the core's plain
+// loop run from the picture, anchors, seed, count and colour it started with.
 #include "core/count_text.h"
 #include "core/point_cloud.h"
 #include "platform/errors.h"
 #include "platform/fast_random.h"
 #include "platform/raster_surface.h"
+#include "window/form2.h"
 #include "window/layout.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -219,6 +227,7 @@ void press(PointCloud& handler, Model& model, AnchorStore& store, CountingSurfac
 class PSetOnly : public RasterSurface {
 public:
     using RasterSurface::RasterSurface;
+    explicit PSetOnly(const RasterSurface& picture) : RasterSurface(picture) {}
     DotMask markDots(Color) override { return {}; }
 };
 
@@ -261,9 +270,7 @@ void drawBothWays(const AnchorStore& anchors, Reader& in) {
         expect(std::memcmp(surfaces[0]->bits(), surfaces[i]->bits(), std::size_t{kWidth} * kHeight * 4) == 0, "fast, sliced and plain pixels");
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void driveCore(const std::uint8_t* data, std::size_t size) {
     AnchorStore store;
     CountingSurface surface;
     ReplayableRandom random;
@@ -307,5 +314,234 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
     }
+}
+
+// A runtime for Form2 that the input drives. Its clock moves on by `stepMs`
+// at every reading, so that a long draw goes on in slices of a few passes.
+class FuzzHost : public Screen, public Controls, public MessageBox, public ProgressView, public Scheduler,
+                 public Clock, public Pictures, public ProgramEnd {
+public:
+    std::string count = "100";  // the count box's text
+    int row = -1;               // the colour list's chosen row
+    double stepMs = 100;
+    int dialogsOpen = 0;  // the window opens one at a time
+    unsigned offered = 0;  // Offer bits
+    bool progressShown = false, soon = false, ended = false;
+    std::deque<int> pictureCommands;  // asked for, not yet answered
+
+    Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
+    void showPicture(const Picture& picture) override {
+        expect(picture.pixels && picture.width > 0 && picture.height > 0, "a picture without pixels");
+    }
+    void showMarks(const Mark*, std::size_t) override {}
+    std::string text(int) const override { return count; }
+    int chosenRow(int) const override { return row; }
+    void focus(int) override {}
+    void setBusy(bool) override {}
+    std::string keyName(Key, std::int16_t) const override { return ""; }
+    unsigned offers() const override { return offered; }
+    void show(const std::string& text, MessageKind) override {
+        expect(!text.empty(), "an empty message");
+        opened();
+    }
+    void show(const std::string&, const std::string&, const std::string&) override {
+        expect(!progressShown, "the progress shown twice");
+        progressShown = true;
+    }
+    void update(std::uint64_t done, std::uint64_t total) override {
+        expect(progressShown && done <= total, "progress");
+    }
+    void hide() override {
+        expect(progressShown, "the progress hidden while not shown");
+        progressShown = false;
+    }
+    void callSoon() override { soon = true; }
+    double nowMs() const override { return now += stepMs; }
+    void save(int command, const std::string&, const Picture&) override {
+        opened();
+        pictureCommands.push_back(command);
+    }
+    void copy(int command, const Picture&) override { pictureCommands.push_back(command); }
+    void print(int command, const std::string&, const Picture&) override {
+        opened();
+        pictureCommands.push_back(command);
+    }
+    void end() override { ended = true; }
+
+private:
+    void opened() {
+        expect(dialogsOpen == 0, "a second dialog opened over the first");
+        ++dialogsOpen;
+    }
+    mutable double now = 0;
+};
+
+// What a draw of the window started with.
+struct DrawStart {
+    RasterSurface picture;  // before the draw
+    AnchorStore anchors;
+    std::uint64_t seed;
+    std::string count;
+    Color colour;
+    std::uint64_t draws;  // Form2::drawsStarted() before it
+};
+
+// The reference for the window's draws: the core's plain loop, every dot
+// through PSet, on the picture as it was, from the anchors, seed and colour
+// the draw started with and `count` as the count box's text. Returns the
+// pixels, and leaves in `anchors` what the core keeps of them.
+std::vector<std::uint32_t> plainDraw(const DrawStart& start, const std::string& count, AnchorStore& anchors) {
+    class Seeded : public RandomSource {
+    public:
+        explicit Seeded(std::uint64_t seed) : seedValue(seed) {}
+        void reseed() override { values.seed(seedValue); }
+        float next() override { return values.next(); }
+        void fill(float* out, std::size_t n) override { values.fill(out, n); }
+
+    private:
+        std::uint64_t seedValue;
+        FastRandom values;
+    } random(start.seed);
+    PSetOnly surface(start.picture);
+    CountBox text;
+    text.text = count;
+    anchors = start.anchors;
+    PointCloud cloud(anchors, surface, random, text, start.colour);
+    try {
+        cloud.box_MouseDown(kRightButton, 0, 0, 0);
+    } catch (const ProgramError&) {
+        // a count the core refuses: the window shows the message and draws nothing
+    }
+    const std::uint32_t* bits = surface.bits();
+    return {bits, bits + std::size_t{kWidth} * kHeight};
+}
+
+bool sameStore(const AnchorStore& a, const AnchorStore& b) {
+    return a.count() == b.count() && a.stored() == b.stored() &&
+           std::equal(a.xs(), a.xs() + a.stored(), b.xs()) && std::equal(a.ys(), a.ys() + a.stored(), b.ys());
+}
+
+void driveWindow(const std::uint8_t* data, std::size_t size) {
+    Reader in(data, size);
+    FuzzHost fake;
+    fake.stepMs = 100 + in.byte();
+    fake.offered = in.byte() % 2 ? kQuitKey : kTouch | kDownload;
+    Form2 form(fake.host());
+    const std::vector<Simd> paths = simdHere();
+    form.useSimd(paths[in.byte() % paths.size()]);
+    std::uint64_t seed = in.word();
+    form.fixSeed(seed);
+    Color colour = 0;  // as the window's own record should have it
+    std::optional<DrawStart> started;
+
+    while (in.more() && !fake.ended) {
+        const std::uint8_t op = in.byte();
+        const std::uint64_t drawsBefore = form.drawsStarted();
+        const bool wasBusy = form.busy();
+        if (!form.drawRunning() && (op % 12 == 0 || op % 12 == 1)) {
+            form.surface().bits();  // the picture settled, then kept
+            started = DrawStart{form.surface(), form.anchors, seed, fake.count, colour, drawsBefore};
+        }
+        bool mayStop = false;
+        switch (op % 12) {
+        case 0: {  // a press on the surface, in pixels, mostly within its drawing area
+            const std::int16_t buttons[] = {kLeftButton, kRightButton, kMiddleButton, 3, 0};
+            const std::int16_t button = buttons[in.byte() % 5];
+            const auto shift = static_cast<std::int16_t>(in.byte() % 8);
+            const double x = static_cast<int>(in.byte() << 8 | in.byte()) % (kWidth + 8) - 4 + in.byte() / 256.0;
+            const double y = static_cast<int>(in.byte() << 8 | in.byte()) % (kHeight + 8) - 4 + in.byte() / 256.0;
+            const std::int16_t placed = form.anchors.count();
+            form.pointerDown();
+            form.surfaceDown(button, shift, x, y);
+            if (form.anchors.count() == placed + 1) {  // the anchor lies where the press was
+                const std::int32_t k = form.anchors.count();
+                expect(std::abs(form.anchors.x(k) - x * kTwipsPerPixel) <= 0.5 &&
+                           std::abs(form.anchors.y(k) - y * kTwipsPerPixel) <= 0.5,
+                       "anchor placed away from the press");
+            }
+            break;
+        }
+        case 1: {  // a key, on any control
+            const int control = in.byte() % 9 - 1;
+            KeyPress key{static_cast<Key>(in.byte() % (static_cast<int>(Key::S) + 1)),
+                         static_cast<std::int16_t>(in.byte() % 16), in.byte() % 8 == 0};
+            form.keyDown(control, key, in.byte() % 2);
+            mayStop = true;  // Esc
+            break;
+        }
+        case 2: {  // the count box's text: any bytes, or a number
+            const std::uint8_t kind = in.byte() % 3;
+            fake.count = kind == 0 ? in.text() : std::to_string(kind == 1 ? in.byte() : in.word() % 300000);
+            break;
+        }
+        case 3:  // a colour chosen
+            fake.row = in.byte() % 8 - 1;
+            form.chosen(kCol);
+            if (!wasBusy)
+                colour = dotColourOf(fake.row, colour);
+            break;
+        case 4:  // Clear Screen, Exit, or any other control
+            form.clicked(in.byte() % 9 - 1);
+            break;
+        case 5:  // the event loop's calls, as many as were asked for
+            for (int i = in.byte() % 16; i >= 0 && fake.soon; --i) {
+                fake.soon = false;
+                form.tick();
+            }
+            break;
+        case 6:
+            if (fake.dialogsOpen > 0) {  // the open dialog closes
+                --fake.dialogsOpen;
+                form.dialogClosed();
+                mayStop = true;  // the goodbye ends the program
+            }
+            break;
+        case 7:
+            form.progressCancelled();
+            mayStop = true;
+            break;
+        case 8:  // the oldest picture command fails
+            if (!fake.pictureCommands.empty()) {
+                const int command = fake.pictureCommands.front();
+                fake.pictureCommands.pop_front();
+                const std::string where = in.text();
+                form.pictureFailed(command, where, in.text());
+            }
+            break;
+        case 9:
+            form.focusChanged(in.byte() % 9 - 1);
+            break;
+        case 10:
+            seed = in.word();
+            form.fixSeed(seed);
+            break;
+        case 11:
+            expect(form.closeRequested(), "the window refused to close");
+            fake.ended = true;
+            mayStop = true;
+            break;
+        }
+        if (!started || form.drawRunning())
+            continue;
+        if (form.drawsStarted() != started->draws) {  // a draw ran, and is over
+            expect(form.drawsStarted() == started->draws + 1, "draws counted");
+            // Stopped by this event (not run to its end by its press or a tick): the dots done so far.
+            const bool stopped = mayStop && form.drawsStarted() == drawsBefore;
+            AnchorStore kept;
+            const auto expected = plainDraw(*started, stopped ? std::to_string(form.dotsDone()) : started->count, kept);
+            expect(std::memcmp(form.surface().bits(), expected.data(), expected.size() * 4) == 0,
+                   "the window's draw and the core's plain loop");
+            expect(stopped ? sameStore(form.anchors, started->anchors) : sameStore(form.anchors, kept),
+                   "the anchors after a draw");
+        }
+        started.reset();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    driveCore(data, size);
+    driveWindow(data, size);
     return 0;
 }

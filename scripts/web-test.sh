@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Tests the browser edition: builds the page (scripts/web.sh), then the
-# core's and the platform's GoogleTest suites with em++, the tests' module
-# and the page made with it, and runs the suites under node; then the page
-# itself in Chromium, Firefox and WebKit (the test page, and the shipped one). Each part prints
-# a line "... tests passed, 0 tests failed out of N", which scripts/test.sh
-# adds to its count. Fails if any part fails; every engine runs all the same.
+# core's, the platform's and the window's GoogleTest suites with em++, the
+# tests' module and the page made with it, and runs the suites under node,
+# plainly and again built with AddressSanitizer and UndefinedBehaviorSanitizer;
+# then the page itself in Chromium, Firefox and WebKit (the test page, and the
+# shipped one). Each part prints a line "... tests passed, 0 tests failed out
+# of N", which scripts/test.sh adds to its count. Fails if any part fails;
+# every engine runs all the same.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/web.sh"
@@ -13,6 +15,15 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 echo "== WebAssembly suites under node"
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+
+echo "== WebAssembly suites under node, with AddressSanitizer and UndefinedBehaviorSanitizer"
+# The same suites, where a write past an array or undefined behaviour fails
+# the test instead of passing unseen (the mutation tool builds with them too).
+sanitized=$root/build/wasm-sanitize
+emcmake cmake -S "$root" -B "$sanitized" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHAOS_WEB=ON -DCHAOS_GUI=OFF \
+      -DCHAOS_BENCH=OFF -DCHAOS_SANITIZE=ON >/dev/null
+cmake --build "$sanitized" -j"$(nproc)"
+ctest --test-dir "$sanitized" --output-on-failure -j"$(nproc)"
 
 echo "== The page in Chromium, Firefox and WebKit"
 # Firefox and WebKit run in real windows, on an X server of our own.

@@ -30,9 +30,10 @@ void Form2::useSimd(Simd simd) {
 
 void Form2::box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) {
     dispatcher.run([&] { cloud.press(Button, Shift, X, Y); });
-    if (cloud.drawing())
+    if (cloud.drawing()) {
+        ++draws;
         driver.start();
-    else
+    } else
         showPicture();
 }
 

@@ -72,6 +72,7 @@ public:
     // For tests and benchmarks: every draw from now on starts from `seed`;
     // the code that runs the draw (every choice draws the same dots).
     void fixSeed(std::uint64_t seed) { fixedSeed = seed; }
+    std::uint64_t drawsStarted() const { return draws; }  // that had passes to run
     void useSimd(Simd simd);
 
     // State shared by the handlers, kept while the window lives.
@@ -130,6 +131,7 @@ private:
     Random random{fixedSeed};
     PointCloud cloud{anchors, box, random, sel, dotColor};
     DrawDriver driver;
+    std::uint64_t draws = 0;
     Dialog dialog = Dialog::None;
     struct Waiting {
         std::string text;
