@@ -6,6 +6,10 @@
 //       each anchor and black dots filling the triangle ABC and nothing else
 //   screen_probe same FILE OX OY           checks that the picture in FILE is
 //       the 551 x 479 drawing area at screen (OX, OY), pixel for pixel
+//   screen_probe frame OX OY W H T        checks the blank W x H drawing area
+//       at screen (OX, OY) inside an exact frame: every pixel of the area's
+//       edges white, the frame round it one colour, at least T and at most
+//       T + 1 pixels thick, with the window's background beyond it
 //   screen_probe close WINDOW              asks the window to close, as a
 //       window manager's close button does
 //   screen_probe cross OX OY PX PY         succeeds if the keyboard point's
@@ -114,6 +118,47 @@ int cross(QPoint origin, QPoint point) {
     return marked == 8 ? 0 : 1;
 }
 
+int frame(QRect area, int thick) {
+    const QImage screen = grab();
+    int faults = 0;
+    const auto fault = [&](const char* what, QPoint at) {
+        if (faults++ < 5)
+            std::printf("%s at (%d, %d): #%06x\n", what, at.x(), at.y(), screen.pixel(at) & 0xFFFFFF);
+    };
+    const QRgb white = qRgb(255, 255, 255), line = screen.pixel(area.topLeft() - QPoint(1, 1));
+    const QRect ring = area.adjusted(-1, -1, 1, 1);
+    for (int x = ring.left(); x <= ring.right(); ++x)
+        for (int y = ring.top(); y <= ring.bottom(); ++y) {
+            const QPoint at(x, y);
+            const bool edge = x == ring.left() || x == ring.right() || y == ring.top() || y == ring.bottom();
+            const bool inner = x == area.left() || x == area.right() || y == area.top() || y == area.bottom();
+            if (edge && screen.pixel(at) != line)
+                fault("not the frame's colour", at);
+            else if (!edge && inner && screen.pixel(at) != white)
+                fault("not the blank picture", at);
+        }
+    // Outward from the middle of each side: the frame, then the background.
+    const QPoint middle = area.center();
+    QRgb background = 0;
+    for (const auto& [from, step] : {std::pair{QPoint(area.left() - 1, middle.y()), QPoint(-1, 0)},
+                                     {QPoint(area.right() + 1, middle.y()), QPoint(1, 0)},
+                                     {QPoint(middle.x(), area.top() - 1), QPoint(0, -1)},
+                                     {QPoint(middle.x(), area.bottom() + 1), QPoint(0, 1)}}) {
+        int width = 0;
+        while (width < thick + 2 && screen.pixel(from + step * width) == line)
+            ++width;
+        const QPoint beyond = from + step * width;
+        if (width < thick || width > thick + 1)
+            fault("a frame of another width ends", beyond);
+        if (background == 0)
+            background = screen.pixel(beyond);
+        if (screen.pixel(beyond) != background || background == qRgb(0, 0, 0))
+            fault("not the window's background", beyond);
+    }
+    std::printf("frame round the %d x %d area at (%d, %d): %d faults\n", area.width(), area.height(), area.x(), area.y(), faults);
+    return faults == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -127,8 +172,10 @@ int main(int argc, char* argv[]) {
         return same(argv[2], {arg(3), arg(4)});
     if (argc == 6 && std::strcmp(argv[1], "cross") == 0)
         return cross({arg(2), arg(3)}, {arg(4), arg(5)});
+    if (argc == 7 && std::strcmp(argv[1], "frame") == 0)
+        return frame({arg(2), arg(3), arg(4), arg(5)}, arg(6));
     if (argc == 10 && std::strcmp(argv[1], "check") == 0)
         return check({arg(2), arg(3)}, {arg(4), arg(5)}, {arg(6), arg(7)}, {arg(8), arg(9)});
-    std::fprintf(stderr, "usage: screen_probe save FILE X Y W H | check OX OY AX AY BX BY CX CY | same FILE OX OY | close WINDOW | cross OX OY PX PY\n");
+    std::fprintf(stderr, "usage: screen_probe save FILE X Y W H | check OX OY AX AY BX BY CX CY | same FILE OX OY | frame OX OY W H T | close WINDOW | cross OX OY PX PY\n");
     return 2;
 }

@@ -1,5 +1,5 @@
 # Sourced by the real-window scripts: a private X server and the program in it.
-# Needs: APP (the chaosgame binary).
+# Needs: APP (the chaosgame binary); XVFB_SCREEN, the screen (1024x768x24 unless set).
 
 # Starts a private X server on a free display and exports DISPLAY. The display
 # number is random and high, so that another X server on this machine, perhaps
@@ -25,7 +25,7 @@ try_x_display() {
     fd_file=$(mktemp)
     # -noreset: by default the server resets when its last client leaves, and
     # refuses connections while it does; a program started then would fail.
-    Xvfb ":$1" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fd_file" 2>"$XVFB_LOG" &
+    Xvfb ":$1" -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$fd_file" 2>"$XVFB_LOG" &
     XVFB_PID=$!
     # A cold first start (fonts, keymap) can take seconds on a busy machine.
     for _ in $(seq 600); do
