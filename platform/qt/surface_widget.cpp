@@ -93,14 +93,13 @@ void SurfaceWidget::paintEvent(QPaintEvent*) {
     painter.setClipRect(area);
     if (marks.empty() || !shown.pixels)
         return;
-    // Marks are in picture pixels: at the picture's place and scale.
-    const double sx = double(area.width()) / shown.width, sy = double(area.height()) / shown.height;
-    for (const Screen::Mark& mark : marks) {
-        const int left = int(std::floor(mark.x * sx)), top = int(std::floor(mark.y * sy));
-        const int right = int(std::floor((mark.x + mark.width) * sx)), bottom = int(std::floor((mark.y + mark.height) * sy));
-        painter.fillRect(QRect(area.left() + left, area.top() + top, std::max(right - left, 1), std::max(bottom - top, 1)),
+    // Marks are in picture pixels: at the picture's place and scale, over
+    // the device pixels that show those picture pixels.
+    painter.translate(area.topLeft());
+    painter.scale(double(area.width()) / shown.width, double(area.height()) / shown.height);
+    for (const Screen::Mark& mark : marks)
+        painter.fillRect(QRectF(mark.x, mark.y, mark.width, mark.height),
                          QColor(mark.color & 0xFF, (mark.color >> 8) & 0xFF, (mark.color >> 16) & 0xFF));
-    }
 }
 
 void SurfaceWidget::mousePressEvent(QMouseEvent* event) {
