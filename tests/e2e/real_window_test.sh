@@ -24,7 +24,7 @@ for i in 0 2 4; do
 done
 click_at 300 300 3
 sleep 0.5
-"$PROBE" check "$AREA_X" "$AREA_Y" "${anchors[@]}" || fail "the drawing on screen is not the expected triangle"
+"$PROBE" check "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H" "$RADIUS" "${anchors[@]}" || fail "the drawing on screen is not the expected triangle"
 "$PROBE" cross "$AREA_X" "$AREA_Y" 275 239 && fail "the keyboard point shows after mouse clicks"
 
 # The largest count: a progress dialog appears, and Esc cancels at once
@@ -71,7 +71,7 @@ keys shift+Left 22; keys shift+Up 38; xdotool key space
 xdotool key shift+F10
 xdotool key Tab  # the focus moves on, and the keyboard point with it
 sleep 0.5
-"$PROBE" check "$AREA_X" "$AREA_Y" 60 420 500 420 280 40 || fail "the keyboard's drawing on screen is not the expected triangle"
+"$PROBE" check "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H" "$RADIUS" 60 420 500 420 280 40 || fail "the keyboard's drawing on screen is not the expected triangle"
 # Ctrl+S, and the name typed into the save dialog.
 save_as() {
     xdotool windowfocus --sync "$WID" key ctrl+s
@@ -90,7 +90,7 @@ saved="$(mktemp -d)/keyboard triangle.png"
 save_as "$saved"
 for _ in $(seq 600); do [ -s "$saved" ] && break; sleep 0.05; done
 sleep 0.3
-"$PROBE" same "$saved" "$AREA_X" "$AREA_Y" || fail "the saved picture is not the drawing area"
+"$PROBE" same "$saved" "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H" || fail "the saved picture is not the drawing area"
 # A BMP is larger than the limit: the program says so and goes on, and
 # leaves no file behind.
 save_as "$(dirname "$saved")/large.bmp"
