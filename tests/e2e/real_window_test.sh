@@ -4,7 +4,8 @@
 # sight; Esc stops a long draw wherever the keyboard is; Exit thanks and ends
 # with status 0; closing the window ends with status 0; with the keyboard
 # alone a triangle is drawn and saved, and the file holds exactly the drawing
-# area; the keyboard point shows while the keyboard drives the surface.
+# area; the keyboard point shows while the keyboard drives the surface; the
+# frame is exact round the drawing area.
 set -uo pipefail
 APP=$1
 PROBE=$2
@@ -16,6 +17,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 start_x || exit 1
 start_app || exit 1
 echo "window appeared ${STARTUP_MS} ms after start"
+"$PROBE" frame "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H" "$FRAME_W" || fail "the frame is not exact round the drawing area"
 
 # Anchors at drawing-area pixels; the surface starts 9, 17 into the window.
 anchors=(60 420 500 420 280 40)
