@@ -94,6 +94,7 @@ private:
     QProgressDialog* dialog = nullptr;
     QString progressText;
     QString lastSaved;  // where the picture was last saved in this run
+    bool watchingScreen = false;
     enum class Menu { None, FromKey, FromRequest } menu = Menu::None;  // how the window took a Menu press, until its release
 };
 

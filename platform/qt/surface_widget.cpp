@@ -4,7 +4,16 @@
 #include <QPainter>
 #include <QPaintEvent>
 
+#include <cmath>
+
 namespace chaos {
+
+namespace {
+
+// The device position of the last press the window system told exactly.
+QPointF lastNativePress;
+
+} // namespace
 
 SurfaceWidget::SurfaceWidget(int frame, QWidget* parent) : QWidget(parent), border(frame) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -22,21 +31,74 @@ void SurfaceWidget::setMarks(const Screen::Mark* first, std::size_t count) {
     update();
 }
 
-void SurfaceWidget::paintEvent(QPaintEvent* event) {
+void SurfaceWidget::nativePress(QPointF global) { lastNativePress = global; }
+
+void SurfaceWidget::noteRatio(double ratio) {
+    if (ratio == seenRatio)
+        return;
+    seenRatio = ratio;
+    emit densityChanged(ratio);
+}
+
+// The widget covers device coordinates [o, o + size x ratio) of its window,
+// o = its logical place x ratio; the whole device pixels in it are its own.
+SurfaceWidget::DeviceLayout SurfaceWidget::deviceLayout(double ratio) const {
+    const QPointF o = QPointF(window() == this ? QPoint() : mapTo(window(), QPoint())) * ratio;
+    const QPointF end = o + QPointF(width(), height()) * ratio;
+    const QPoint first(int(std::ceil(o.x() - 1e-6)), int(std::ceil(o.y() - 1e-6)));
+    const QPoint last(int(std::floor(end.x() + 1e-6)), int(std::floor(end.y() + 1e-6)));
+    const QPoint beyond(int(std::ceil(end.x() - 1e-6)), int(std::ceil(end.y() - 1e-6)));
+    DeviceLayout layout;
+    layout.whole = QRect(QPoint(0, 0), QSize(last.x() - first.x(), last.y() - first.y()));
+    layout.touched = QRect(QPoint(0, 0), QSize(beyond.x() - first.x(), beyond.y() - first.y()));
+    layout.offset = QPointF(first) - o;
+    const int dpi = dpiOf(ratio);
+    const int inset = int(std::floor(border * ratio + 1e-6));
+    const auto pixels = [&](int logical) { return logical * kTwipsPerPixel * dpi / kTwipsPerInch; };
+    layout.area = QRect(inset, inset, pixels(width() - 2 * border), pixels(height() - 2 * border)) & layout.whole;
+    return layout;
+}
+
+void SurfaceWidget::paintEvent(QPaintEvent*) {
+    const double ratio = devicePixelRatioF();
+    noteRatio(ratio);
+    const DeviceLayout layout = deviceLayout(ratio);
     QPainter painter(this);
-    // Drawn pixel for pixel; on a high-density screen each pixel is scaled
-    // up without smoothing, so dots and circles stay crisp.
-    const QRect area = rect().adjusted(border, border, -border, -border);
-    const QRect dirty = event->rect() & area;
-    if (shown.pixels)
-        painter.drawImage(dirty, view(shown), dirty.translated(-border, -border));
-    else
-        painter.fillRect(dirty, Qt::white);  // (the window shows its picture once it is built)
-    painter.setPen(hasFocus() ? palette().color(QPalette::Highlight) : palette().color(QPalette::Mid));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    // From here on in device pixels, from the first whole one.
+    painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio).translate(layout.offset.x(), layout.offset.y()));
+    const QRect& area = layout.area;
+    if (shown.pixels) {
+        // One picture pixel per device pixel at the screen's density; else
+        // scaled to the area: crisp when enlarged, smoothed when made smaller.
+        const QImage picture = view(shown);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, picture.width() > area.width());
+        if (picture.size() == area.size())
+            painter.drawImage(area.topLeft(), picture);
+        else
+            painter.drawImage(area, picture);
+    } else {
+        painter.fillRect(area, Qt::white);  // (the window shows its picture once it is built)
+    }
+    const QColor frame = hasFocus() ? palette().color(QPalette::Highlight) : palette().color(QPalette::Mid);
+    const QRect& whole = layout.whole;
+    if (layout.touched != whole && parentWidget()) {
+        const QColor background = parentWidget()->palette().color(parentWidget()->backgroundRole());
+        painter.fillRect(QRect(whole.right() + 1, 0, layout.touched.width() - whole.width(), layout.touched.height()), background);
+        painter.fillRect(QRect(0, whole.bottom() + 1, layout.touched.width(), layout.touched.height() - whole.height()), background);
+    }
+    painter.fillRect(QRect(whole.left(), whole.top(), whole.width(), area.top()), frame);
+    painter.fillRect(QRect(whole.left(), area.bottom() + 1, whole.width(), whole.bottom() - area.bottom()), frame);
+    painter.fillRect(QRect(whole.left(), area.top(), area.left(), area.height()), frame);
+    painter.fillRect(QRect(area.right() + 1, area.top(), whole.right() - area.right(), area.height()), frame);
     painter.setClipRect(area);
+    if (marks.empty() || !shown.pixels)
+        return;
+    // Marks are in picture pixels: at the picture's place and scale, over
+    // the device pixels that show those picture pixels.
+    painter.translate(area.topLeft());
+    painter.scale(double(area.width()) / shown.width, double(area.height()) / shown.height);
     for (const Screen::Mark& mark : marks)
-        painter.fillRect(mark.x + border, mark.y + border, mark.width, mark.height,
+        painter.fillRect(QRectF(mark.x, mark.y, mark.width, mark.height),
                          QColor(mark.color & 0xFF, (mark.color >> 8) & 0xFF, (mark.color >> 16) & 0xFF));
 }
 
@@ -53,7 +115,17 @@ void SurfaceWidget::mousePressEvent(QMouseEvent* event) {
     const auto shift = static_cast<std::int16_t>((keys & Qt::ShiftModifier ? kShift : 0) |
                                                  (keys & Qt::ControlModifier ? kCtrl : 0) |
                                                  (keys & Qt::AltModifier ? kAlt : 0));
-    const QPointF at = event->position() - QPointF(border, border);
+    const double ratio = devicePixelRatioF();
+    noteRatio(ratio);
+    const DeviceLayout layout = deviceLayout(ratio);
+    // Qt gives logical positions, rounded to whole ones on some systems; the
+    // window system's own device position, where told for this press, is exact.
+    QPointF at = event->position() * ratio;
+    const QPointF native = lastNativePress - event->globalPosition() * ratio;
+    if (!lastNativePress.isNull() && std::abs(native.x()) < ratio && std::abs(native.y()) < ratio)
+        at += native;
+    at -= layout.offset + QPointF(layout.area.topLeft());
+    lastNativePress = {};
     emit mouseDown(button, shift, at.x(), at.y());
 }
 

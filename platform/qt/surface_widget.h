@@ -29,15 +29,37 @@ public:
     void setMarks(const Screen::Mark* marks, std::size_t count);
     bool showsMarks() const { return !marks.empty(); }
 
+    // Where the widget's whole device pixels lie, at the ratio it is painted
+    // at: `area` is the drawing area (the picture at the screen's density,
+    // its right and bottom edges rounded down to whole device pixels), and
+    // the frame fills the rest of `whole`, at least floor(frame x ratio)
+    // device pixels on each side; a device pixel the widget covers in part
+    // (`touched`, at fractional ratios) shows the window's background. In
+    // device pixels from the first whole device pixel the widget covers.
+    struct DeviceLayout {
+        QRect whole, area, touched;
+        QPointF offset;  // that first pixel's place in the widget's own device coordinates
+    };
+    DeviceLayout deviceLayout(double ratio) const;
+    // Tells densityChanged if the widget's device pixel ratio is not the one
+    // last told (it looks when painting and at each press too).
+    void checkRatio() { noteRatio(devicePixelRatioF()); }
+    // The next press's position in device pixels of the screen, as the
+    // window system told it, more exact than Qt's logical one.
+    static void nativePress(QPointF global);
+
 signals:
     // A button went down: Button 1 left, 2 right, 4 middle; Shift 1 Shift,
-    // 2 Ctrl, 4 Alt added together; x, y in pixels from the drawing area's
-    // top-left (outside it: on the frame).
+    // 2 Ctrl, 4 Alt added together; x, y in device pixels from the drawing
+    // area's top-left (outside it: on the frame).
     void mouseDown(std::int16_t button, std::int16_t shift, double x, double y);
+    // The screen's device pixel ratio differs from the one last seen.
+    void densityChanged(double ratio);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void noteRatio(double ratio);
 
 private:
     // The picture's pixels (red, green, blue, 255 in memory) as an image, not copied.
@@ -50,6 +72,7 @@ private:
 
     Picture shown{};
     int border;
+    double seenRatio = 0;
     std::vector<Screen::Mark> marks;
 };
 

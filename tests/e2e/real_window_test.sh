@@ -4,7 +4,8 @@
 # sight; Esc stops a long draw wherever the keyboard is; Exit thanks and ends
 # with status 0; closing the window ends with status 0; with the keyboard
 # alone a triangle is drawn and saved, and the file holds exactly the drawing
-# area; the keyboard point shows while the keyboard drives the surface.
+# area; the keyboard point shows while the keyboard drives the surface; the
+# frame is exact round the drawing area.
 set -uo pipefail
 APP=$1
 PROBE=$2
@@ -16,6 +17,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 start_x || exit 1
 start_app || exit 1
 echo "window appeared ${STARTUP_MS} ms after start"
+"$PROBE" frame "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H" "$FRAME_W" || fail "the frame is not exact round the drawing area"
 
 # Anchors at drawing-area pixels; the surface starts 9, 17 into the window.
 anchors=(60 420 500 420 280 40)
@@ -24,7 +26,7 @@ for i in 0 2 4; do
 done
 click_at 300 300 3
 sleep 0.5
-"$PROBE" check "$AREA_X" "$AREA_Y" "${anchors[@]}" || fail "the drawing on screen is not the expected triangle"
+"$PROBE" check "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H" "$RADIUS" "${anchors[@]}" || fail "the drawing on screen is not the expected triangle"
 "$PROBE" cross "$AREA_X" "$AREA_Y" 275 239 && fail "the keyboard point shows after mouse clicks"
 
 # The largest count: a progress dialog appears, and Esc cancels at once
@@ -71,7 +73,7 @@ keys shift+Left 22; keys shift+Up 38; xdotool key space
 xdotool key shift+F10
 xdotool key Tab  # the focus moves on, and the keyboard point with it
 sleep 0.5
-"$PROBE" check "$AREA_X" "$AREA_Y" 60 420 500 420 280 40 || fail "the keyboard's drawing on screen is not the expected triangle"
+"$PROBE" check "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H" "$RADIUS" 60 420 500 420 280 40 || fail "the keyboard's drawing on screen is not the expected triangle"
 # Ctrl+S, and the name typed into the save dialog.
 save_as() {
     xdotool windowfocus --sync "$WID" key ctrl+s
@@ -90,7 +92,7 @@ saved="$(mktemp -d)/keyboard triangle.png"
 save_as "$saved"
 for _ in $(seq 600); do [ -s "$saved" ] && break; sleep 0.05; done
 sleep 0.3
-"$PROBE" same "$saved" "$AREA_X" "$AREA_Y" || fail "the saved picture is not the drawing area"
+"$PROBE" same "$saved" "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H" || fail "the saved picture is not the drawing area"
 # A BMP is larger than the limit: the program says so and goes on, and
 # leaves no file behind.
 save_as "$(dirname "$saved")/large.bmp"

@@ -1,15 +1,22 @@
 // Looks at a real X screen for the real-window test and the screenshot:
 //   screen_probe save FILE X Y W H         saves that part of the screen as PNG
-//   screen_probe check OX OY AX AY BX BY CX CY
-//       with the drawing area's top-left at screen (OX, OY) and three anchors
-//       at drawing-area pixels A, B, C: checks a red circle of radius 5 round
-//       each anchor and black dots filling the triangle ABC and nothing else
-//   screen_probe same FILE OX OY           checks that the picture in FILE is
-//       the 551 x 479 drawing area at screen (OX, OY), pixel for pixel
+//   screen_probe check OX OY W H R AX AY BX BY CX CY
+//       with the W x H drawing area's top-left at screen (OX, OY) and three
+//       anchors at drawing-area pixels A, B, C: checks a red circle of radius
+//       R round each anchor and black dots filling the triangle ABC and
+//       nothing else
+//   screen_probe same FILE OX OY W H       checks that the picture in FILE
+//       (or on the clipboard, for FILE "clipboard") is the W x H drawing
+//       area at screen (OX, OY), pixel for pixel
+//   screen_probe frame OX OY W H T        checks the blank W x H drawing area
+//       at screen (OX, OY) inside an exact frame: every pixel of the area's
+//       edges white, the frame round it one colour, at least T and at most
+//       T + 1 pixels thick, with the window's background beyond it
 //   screen_probe close WINDOW              asks the window to close, as a
 //       window manager's close button does
 //   screen_probe cross OX OY PX PY         succeeds if the keyboard point's
 //       crosshair (black arms edged in white) shows at drawing-area pixel P
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -48,31 +55,33 @@ long side(QPoint p, QPoint q, QPoint r) {
     return long(q.x() - p.x()) * (r.y() - p.y()) - long(q.y() - p.y()) * (r.x() - p.x());
 }
 
-int check(QPoint origin, QPoint a, QPoint b, QPoint c) {
+int check(QRect area, int radius, QPoint a, QPoint b, QPoint c) {
     const QImage screen = grab();
+    const QPoint origin = area.topLeft();
     int faults = 0;
-    // A circle of radius 5 has 28 pixels; dots may cover those inside the
-    // triangle, but not half of them.
+    // Dots may cover the circle's pixels inside the triangle, but not half
+    // of them: at least 14 of the 40 near the ring at radius 5.
     for (QPoint anchor : {a, b, c}) {
-        int red = 0;
-        for (int dy = -6; dy <= 6; ++dy)
-            for (int dx = -6; dx <= 6; ++dx) {
-                const bool onRing = std::abs(std::hypot(dx, dy) - 5.0) < 0.75;
+        int red = 0, ring = 0;
+        for (int dy = -radius - 1; dy <= radius + 1; ++dy)
+            for (int dx = -radius - 1; dx <= radius + 1; ++dx) {
+                const bool onRing = std::abs(std::hypot(dx, dy) - radius) < 0.75;
+                ring += onRing;
                 red += onRing && screen.pixel(origin + anchor + QPoint(dx, dy)) == qRgb(255, 0, 0);
             }
-        if (red < 14 || screen.pixel(origin + anchor) == qRgb(255, 0, 0)) {
+        if (red * 40 < 14 * ring || screen.pixel(origin + anchor) == qRgb(255, 0, 0)) {
             std::printf("no red circle round anchor (%d, %d): %d red pixels on its ring\n", anchor.x(), anchor.y(), red);
             ++faults;
         }
     }
     const long orientation = side(a, b, c) > 0 ? 1 : -1;
     int inside = 0, outside = 0;
-    for (int y = 0; y < 479; ++y)
-        for (int x = 0; x < 551; ++x) {
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x) {
             if (screen.pixel(origin + QPoint(x, y)) != qRgb(0, 0, 0))
                 continue;
             const QPoint p(x, y);
-            const long slack = 600;  // about a pixel from each edge
+            const long slack = 120L * radius;  // about a pixel from each edge
             const bool in = orientation * side(a, b, p) >= -slack && orientation * side(b, c, p) >= -slack &&
                             orientation * side(c, a, p) >= -slack;
             (in ? inside : outside)++;
@@ -83,16 +92,18 @@ int check(QPoint origin, QPoint a, QPoint b, QPoint c) {
     return faults == 0 ? 0 : 1;
 }
 
-int same(const char* file, QPoint origin) {
-    const QImage saved(QString::fromLocal8Bit(file));
-    if (saved.size() != QSize(551, 479)) {
-        std::printf("%s is %d x %d pixels, not 551 x 479\n", file, saved.width(), saved.height());
+int same(const char* file, QRect area) {
+    const QPoint origin = area.topLeft();
+    const QImage saved = std::strcmp(file, "clipboard") == 0 ? QGuiApplication::clipboard()->image()
+                                                             : QImage(QString::fromLocal8Bit(file));
+    if (saved.size() != area.size()) {
+        std::printf("%s is %d x %d pixels, not %d x %d\n", file, saved.width(), saved.height(), area.width(), area.height());
         return 1;
     }
     const QImage screen = grab();
     int differing = 0, drawn = 0;
-    for (int y = 0; y < 479; ++y)
-        for (int x = 0; x < 551; ++x) {
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x) {
             const QRgb pixel = saved.pixel(x, y);
             differing += pixel != screen.pixel(origin + QPoint(x, y));
             drawn += pixel != qRgb(255, 255, 255);
@@ -114,6 +125,47 @@ int cross(QPoint origin, QPoint point) {
     return marked == 8 ? 0 : 1;
 }
 
+int frame(QRect area, int thick) {
+    const QImage screen = grab();
+    int faults = 0;
+    const auto fault = [&](const char* what, QPoint at) {
+        if (faults++ < 5)
+            std::printf("%s at (%d, %d): #%06x\n", what, at.x(), at.y(), screen.pixel(at) & 0xFFFFFF);
+    };
+    const QRgb white = qRgb(255, 255, 255), line = screen.pixel(area.topLeft() - QPoint(1, 1));
+    const QRect ring = area.adjusted(-1, -1, 1, 1);
+    for (int x = ring.left(); x <= ring.right(); ++x)
+        for (int y = ring.top(); y <= ring.bottom(); ++y) {
+            const QPoint at(x, y);
+            const bool edge = x == ring.left() || x == ring.right() || y == ring.top() || y == ring.bottom();
+            const bool inner = x == area.left() || x == area.right() || y == area.top() || y == area.bottom();
+            if (edge && screen.pixel(at) != line)
+                fault("not the frame's colour", at);
+            else if (!edge && inner && screen.pixel(at) != white)
+                fault("not the blank picture", at);
+        }
+    // Outward from the middle of each side: the frame, then the background.
+    const QPoint middle = area.center();
+    QRgb background = 0;
+    for (const auto& [from, step] : {std::pair{QPoint(area.left() - 1, middle.y()), QPoint(-1, 0)},
+                                     {QPoint(area.right() + 1, middle.y()), QPoint(1, 0)},
+                                     {QPoint(middle.x(), area.top() - 1), QPoint(0, -1)},
+                                     {QPoint(middle.x(), area.bottom() + 1), QPoint(0, 1)}}) {
+        int width = 0;
+        while (width < thick + 2 && screen.pixel(from + step * width) == line)
+            ++width;
+        const QPoint beyond = from + step * width;
+        if (width < thick || width > thick + 1)
+            fault("a frame of another width ends", beyond);
+        if (background == 0)
+            background = screen.pixel(beyond);
+        if (screen.pixel(beyond) != background || background == qRgb(0, 0, 0))
+            fault("not the window's background", beyond);
+    }
+    std::printf("frame round the %d x %d area at (%d, %d): %d faults\n", area.width(), area.height(), area.x(), area.y(), faults);
+    return faults == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -123,12 +175,14 @@ int main(int argc, char* argv[]) {
     auto arg = [&](int i) { return std::atoi(argv[i]); };
     if (argc == 7 && std::strcmp(argv[1], "save") == 0)
         return grab().copy(arg(3), arg(4), arg(5), arg(6)).save(argv[2]) ? 0 : 1;
-    if (argc == 5 && std::strcmp(argv[1], "same") == 0)
-        return same(argv[2], {arg(3), arg(4)});
+    if (argc == 7 && std::strcmp(argv[1], "same") == 0)
+        return same(argv[2], {arg(3), arg(4), arg(5), arg(6)});
     if (argc == 6 && std::strcmp(argv[1], "cross") == 0)
         return cross({arg(2), arg(3)}, {arg(4), arg(5)});
-    if (argc == 10 && std::strcmp(argv[1], "check") == 0)
-        return check({arg(2), arg(3)}, {arg(4), arg(5)}, {arg(6), arg(7)}, {arg(8), arg(9)});
-    std::fprintf(stderr, "usage: screen_probe save FILE X Y W H | check OX OY AX AY BX BY CX CY | same FILE OX OY | close WINDOW | cross OX OY PX PY\n");
+    if (argc == 7 && std::strcmp(argv[1], "frame") == 0)
+        return frame({arg(2), arg(3), arg(4), arg(5)}, arg(6));
+    if (argc == 13 && std::strcmp(argv[1], "check") == 0)
+        return check({arg(2), arg(3), arg(4), arg(5)}, arg(6), {arg(7), arg(8)}, {arg(9), arg(10)}, {arg(11), arg(12)});
+    std::fprintf(stderr, "usage: screen_probe save FILE X Y W H | check OX OY W H R AX AY BX BY CX CY | same FILE OX OY W H | frame OX OY W H T | close WINDOW | cross OX OY PX PY\n");
     return 2;
 }

@@ -1,5 +1,5 @@
 # Sourced by the real-window scripts: a private X server and the program in it.
-# Needs: APP (the chaosgame binary).
+# Needs: APP (the chaosgame binary); XVFB_SCREEN, the screen (1024x768x24 unless set).
 
 # Starts a private X server on a free display and exports DISPLAY. The display
 # number is random and high, so that another X server on this machine, perhaps
@@ -25,7 +25,7 @@ try_x_display() {
     fd_file=$(mktemp)
     # -noreset: by default the server resets when its last client leaves, and
     # refuses connections while it does; a program started then would fail.
-    Xvfb ":$1" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fd_file" 2>"$XVFB_LOG" &
+    Xvfb ":$1" -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$fd_file" 2>"$XVFB_LOG" &
     XVFB_PID=$!
     # A cold first start (fonts, keymap) can take seconds on a busy machine.
     for _ in $(seq 600); do
@@ -83,9 +83,14 @@ start_app() {
     eval "$(xdotool getwindowgeometry --shell "$WID")"  # X, Y, WIDTH, HEIGHT
     WIN_X=$X
     WIN_Y=$Y
-    # The drawing area: the surface at (8, 16) in the window, inside a one-pixel border.
-    AREA_X=$((WIN_X + 9))
-    AREA_Y=$((WIN_Y + 17))
+    # The drawing area in device pixels of the screen, at the device pixel
+    # ratio QT_SCALE_FACTOR sets (1 unless set): the surface at (8, 16) in the
+    # window, inside a frame of floor(ratio) device pixels; the area's size,
+    # 551 x 479 logical pixels of 15 twips, at 96 x ratio pixels to the inch,
+    # rounded down; the anchors' circles' radius, 75 twips.
+    read -r AREA_X AREA_Y AREA_W AREA_H FRAME_W RADIUS < <(awk -v r="${QT_SCALE_FACTOR:-1}" -v x="$WIN_X" -v y="$WIN_Y" 'BEGIN {
+        dpi = int(96 * r + 0.5); f = int(r)
+        print x + int(8 * r) + f, y + int(16 * r) + f, int(551 * 15 * dpi / 1440), int(479 * 15 * dpi / 1440), f, int(75 * dpi / 1440 + 0.5) }')
 }
 
 # A click at a window pixel, holding a key if one is named: click_at WX WY BUTTON [KEY].

@@ -5,18 +5,41 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cmath>
 #include <set>
+#include <vector>
 
 using chaos::RasterSurface;
 using chaos::Screen;
 using chaos::SurfaceWidget;
 
-// Runs at scale 1 and, as a second test, with QT_SCALE_FACTOR=2.
+// Runs at scale 1 and, as further tests, with QT_SCALE_FACTOR 1.5 and 2.
 class SurfaceWidgetTest : public QObject {
     Q_OBJECT
 
 private:
     RasterSurface raster{{120, 240, 8295, 7215}, 551, 479};
+    std::vector<std::uint32_t> pixels;  // a picture at another density
+
+    // The screen's ratio, and the drawing area on it in device pixels: from
+    // floor(frame x ratio), its size the area's twips at the screen's dpi,
+    // rounded down.
+    static qreal ratio() { return qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qgetenv("QT_SCALE_FACTOR").toDouble() : 1.0; }
+    static int atDpi(int logical, int dpi) { return logical * chaos::kTwipsPerPixel * dpi / chaos::kTwipsPerInch; }
+    static QRect deviceArea(const SurfaceWidget* surface) {
+        const int frame = surface->frame(), inset = int(std::floor(frame * ratio())), dpi = chaos::dpiOf(ratio());
+        return {inset, inset, atDpi(surface->width() - 2 * frame, dpi), atDpi(surface->height() - 2 * frame, dpi)};
+    }
+    // A white picture covering the surface's area at `dpi`, with a dot in
+    // each corner and one in the middle.
+    chaos::Picture pictureAt(const SurfaceWidget* surface, int dpi) {
+        const int w = atDpi(surface->width() - 2 * surface->frame(), dpi), h = atDpi(surface->height() - 2 * surface->frame(), dpi);
+        pixels.assign(std::size_t(w) * h, 0xFFFFFFFF);
+        for (const auto& [x, y, colour] : {std::tuple{0, 0, 0xFF000000u}, {w - 1, 0, 0xFF0000FFu}, {0, h - 1, 0xFFFF0000u},
+                                          {w - 1, h - 1, 0xFF000000u}, {w / 2, h / 2, 0xFF0000FFu}})
+            pixels[std::size_t(y) * w + x] = colour;
+        return {pixels.data(), w, h, dpi};
+    }
 
     SurfaceWidget* makeSurface(QWidget* parent) {
         raster.Cls();
@@ -25,9 +48,14 @@ private:
         surface->setGeometry(8, 16, 553, 481);
         return surface;
     }
-    // A drawing-area pixel's first device pixel on screen.
-    static QRgb onScreen(const QImage& screen, qreal scale, int px, int py) {
-        return screen.pixel(int((px + 1) * scale), int((py + 1) * scale));
+    // The device pixel on screen at the middle of a picture pixel.
+    static QRgb onScreen(const QImage& screen, const QRect& area, QSize picture, int px, int py) {
+        return screen.pixel(area.x() + int((px + 0.5) * area.width() / picture.width()),
+                            area.y() + int((py + 0.5) * area.height() / picture.height()));
+    }
+    static QImage grabbed(SurfaceWidget* surface) {
+        const QPixmap shot = surface->grab();
+        return shot.toImage().convertToFormat(QImage::Format_RGB32);
     }
 
 private slots:
@@ -37,7 +65,8 @@ private slots:
         QCOMPARE(surface->image().size(), QSize(551, 479));
     }
 
-    // Presses arrive in drawing-area pixels, also on the frame (outside the area).
+    // Presses arrive in device pixels from the drawing area's top-left, also
+    // on the frame (outside the area); the table's X and Y are at ratio 1.
     void pressesArriveWithButtonModifiersAndPixel_data() {
         QTest::addColumn<Qt::MouseButton>("button");
         QTest::addColumn<Qt::KeyboardModifiers>("keys");
@@ -71,8 +100,90 @@ private slots:
         QCOMPARE(spy.count(), 1);
         QTEST(static_cast<int>(spy[0][0].value<std::int16_t>()), "Button");
         QTEST(static_cast<int>(spy[0][1].value<std::int16_t>()), "Shift");
-        QTEST(spy[0][2].toDouble(), "X");
-        QTEST(spy[0][3].toDouble(), "Y");
+        QFETCH(double, X);
+        QFETCH(double, Y);
+        const QRect area = deviceArea(surface);
+        QCOMPARE(spy[0][2].toDouble(), (X + 1) * ratio() - area.x());
+        QCOMPARE(spy[0][3].toDouble(), (Y + 1) * ratio() - area.y());
+    }
+
+    // Where the window system tells a press's device position, it wins over
+    // Qt's logical one, unless it is another press's (a pixel or more away).
+    void pressesTakeTheWindowSystemsDevicePosition_data() {
+        QTest::addColumn<QPointF>("told");  // device pixels from where Qt has the press
+        QTest::addColumn<QPointF>("moved");
+        QTest::newRow("a fraction further") << QPointF(0.75, 0.5) << QPointF(0.75, 0.5);
+        QTest::newRow("a fraction back") << QPointF(-0.25, -0.5) << QPointF(-0.25, -0.5);
+        QTest::newRow("another press") << QPointF(ratio(), 0) << QPointF(0, 0);
+    }
+    void pressesTakeTheWindowSystemsDevicePosition() {
+        QFETCH(QPointF, told);
+        QFETCH(QPointF, moved);
+        QWidget window;
+        SurfaceWidget* surface = makeSurface(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy spy(surface, &SurfaceWidget::mouseDown);
+        const QPoint at(40, 30);
+        SurfaceWidget::nativePress(QPointF(surface->mapToGlobal(at)) * ratio() + told);
+        QTest::mousePress(surface, Qt::LeftButton, {}, at);
+        QTest::mousePress(surface, Qt::LeftButton, {}, at);  // told once only
+        QCOMPARE(spy.count(), 2);
+        const QPointF plain = QPointF(at) * ratio() - deviceArea(surface).topLeft();
+        QCOMPARE(QPointF(spy[0][2].toDouble(), spy[0][3].toDouble()), plain + moved);
+        QCOMPARE(QPointF(spy[1][2].toDouble(), spy[1][3].toDouble()), plain);
+    }
+
+    // The screen's ratio is told once, and again only when it changes.
+    void densityIsToldOnce() {
+        QWidget window;
+        SurfaceWidget* surface = makeSurface(&window);
+        QSignalSpy spy(surface, &SurfaceWidget::densityChanged);
+        surface->checkRatio();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        surface->checkRatio();
+        static_cast<void>(surface->grab());
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy[0][0].toDouble(), ratio());
+    }
+
+    // A picture at the screen's density shows one picture pixel per device
+    // pixel; at another, it is scaled to the drawing area (crisp when
+    // enlarged). Either way the frame is whole device pixels of one colour
+    // round the area's exact device rectangle, hiding none of it.
+    void pictureFillsTheAreaInsideAnExactFrame_data() {
+        QTest::addColumn<int>("dpi");
+        for (int dpi : {96, 144, 192})
+            QTest::addRow("%d dpi", dpi) << dpi;
+    }
+    void pictureFillsTheAreaInsideAnExactFrame() {
+        QFETCH(int, dpi);
+        QWidget window;
+        SurfaceWidget* surface = makeSurface(&window);
+        const chaos::Picture picture = pictureAt(surface, dpi);
+        surface->showPicture(picture);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QImage screen = grabbed(surface), image = surface->image();
+        const QRect area = deviceArea(surface);
+        QCOMPARE(image.size(), QSize(picture.width, picture.height));
+        const QRgb frame = screen.pixel(0, 0);
+        int frameFaults = 0, pictureFaults = 0;
+        for (int y = 0; y < int(surface->height() * ratio()); ++y)
+            for (int x = 0; x < int(surface->width() * ratio()); ++x) {
+                if (!area.contains(x, y))
+                    frameFaults += screen.pixel(x, y) != frame;
+                else if (dpi == chaos::dpiOf(ratio()))
+                    pictureFaults += screen.pixel(x, y) != image.pixel(x - area.x(), y - area.y());
+            }
+        QCOMPARE(frameFaults, 0);
+        QCOMPARE(pictureFaults, 0);
+        QVERIFY(frame != qRgb(0, 0, 0) && frame != qRgb(255, 255, 255));
+        if (picture.width <= area.width())  // enlarged or exact: the corner dots in the area's corners
+            for (QPoint corner : {area.topLeft(), area.topRight(), area.bottomLeft(), area.bottomRight()})
+                QCOMPARE(screen.pixel(corner), image.pixel(corner.x() == area.x() ? 0 : picture.width - 1,
+                                                           corner.y() == area.y() ? 0 : picture.height - 1));
     }
 
     void otherButtonsAreIgnored() {
@@ -96,15 +207,14 @@ private slots:
         const Screen::Mark marks[] = {{278, 238, 4, 3, 0xFFFFFF}, {278, 239, 4, 1, 0x000000}, {-3, 10, 6, 1, 0xFF0000}};
         for (bool shown : {true, false}) {
             surface->setMarks(marks, shown ? 3 : 0);
-            const QPixmap shot = surface->grab();
-            const qreal scale = shot.devicePixelRatio();
-            const QImage screen = shot.toImage().convertToFormat(QImage::Format_RGB32);
+            const QImage screen = grabbed(surface);
+            const QRect area = deviceArea(surface);
             int differ = 0;
             for (int y = 0; y < picture.height(); ++y)
                 for (int x = 0; x < picture.width(); ++x)
-                    differ += onScreen(screen, scale, x, y) != picture.pixel(x, y);
+                    differ += onScreen(screen, area, picture.size(), x, y) != picture.pixel(x, y);
             QCOMPARE(differ, shown ? 4 + 3 : 0);  // the dark arm (the light one is white on white), the red one clipped at the frame
-            QCOMPARE(onScreen(screen, scale, 279, 239), shown ? qRgb(0, 0, 0) : picture.pixel(279, 239));
+            QCOMPARE(onScreen(screen, area, picture.size(), 279, 239), shown ? qRgb(0, 0, 0) : picture.pixel(279, 239));
             QCOMPARE(surface->image(), picture);  // what is saved, copied and printed
             QCOMPARE(surface->showsMarks(), shown);
         }
@@ -122,11 +232,13 @@ private slots:
         for (int round = 0; round < 2; ++round) {
             const QPixmap shot = surface->grab();
             const qreal scale = shot.devicePixelRatio();
-            QCOMPARE(scale, qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qgetenv("QT_SCALE_FACTOR").toDouble() : 1.0);
+            QCOMPARE(scale, ratio());
             const QImage image = shot.toImage().convertToFormat(QImage::Format_RGB32);
-            QCOMPARE(onScreen(image, scale, 2, 3), qRgb(0, 0, 0));
-            QCOMPARE(onScreen(image, scale, 105, 100), qRgb(255, 0, 0));
-            QCOMPARE(onScreen(image, scale, 100, 100), qRgb(255, 255, 255));
+            const QRect area = deviceArea(surface);
+            const QSize size(raster.pixelWidth(), raster.pixelHeight());
+            QCOMPARE(onScreen(image, area, size, 2, 3), qRgb(0, 0, 0));
+            QCOMPARE(onScreen(image, area, size, 105, 100), qRgb(255, 0, 0));
+            QCOMPARE(onScreen(image, area, size, 100, 100), qRgb(255, 255, 255));
             std::set<QRgb> colours;
             for (int y = int(2 * scale); y < image.height() - int(2 * scale); ++y)
                 for (int x = int(2 * scale); x < image.width() - int(2 * scale); ++x)

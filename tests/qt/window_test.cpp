@@ -591,6 +591,31 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), surfaceImage());
     }
 
+    // Copy and save hand over the picture as the runtime is handed it, at
+    // its own size and density (the area's twips at that dpi, rounded down).
+    void copyAndSaveKeepThePicturesOwnPixels_data() {
+        QTest::addColumn<int>("dpi");
+        for (int dpi : {96, 144, 192})
+            QTest::addRow("%d dpi", dpi) << dpi;
+    }
+    void copyAndSaveKeepThePicturesOwnPixels() {
+        QFETCH(int, dpi);
+        const auto atDpi = [&](int logical) { return logical * kTwipsPerPixel * dpi / kTwipsPerInch; };
+        const int w = atDpi(box->width() - 2 * box->frame()), h = atDpi(box->height() - 2 * box->frame());
+        std::vector<std::uint32_t> pixels(std::size_t(w) * h, 0xFFFFFFFF);
+        for (std::size_t i = 0; i < pixels.size(); i += 97)
+            pixels[i] = 0xFF000000 | std::uint32_t(i * 2654435761u);
+        const Picture picture{pixels.data(), w, h, dpi};
+        const QImage expected = SurfaceWidget::imageOf(picture);
+        QCOMPARE(expected.size(), QSize(w, h));
+        runtime->copy(0, picture);
+        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), expected);
+        QTemporaryDir dir;
+        services->saveAs = dir.filePath("dense.png");
+        runtime->save(0, "chaos-game.png", picture);
+        QCOMPARE(QImage(services->saveAs).convertToFormat(QImage::Format_RGB32), expected);
+    }
+
     // The page's image is the picture pixel for pixel, stored losslessly and
     // marked not to be smoothed when scaled.
     void printsThePictureSharpOnOnePageOfAPdfFile() {
