@@ -68,11 +68,17 @@
                 for (const item of row.items)
                     control.add(new Option(item, item));
                 control.selectedIndex = -1;
+            } else if (row.kind === "button") {
+                // (The caption in a span the mouse passes through: a click then
+                // starts the engine's Tab order at the button, not inside it,
+                // and Shift+Tab leaves it in WebKit too.)
+                const caption = document.createElement("span");
+                caption.textContent = row.text;
+                control.replaceChildren(caption);
             } else
                 control.textContent = row.text;
         });
         const rowOf = (element) => controls.indexOf(element);
-        fitText(controls.find((control, r) => layout.controls[r].kind === "countBox"));
         const context = picture.getContext("2d", { willReadFrequently: true });
         const keyContext = keyLayer.getContext("2d");
         $("messageTitle").textContent = texts.title;
@@ -421,17 +427,16 @@
         }, true);
 
         // --- keeping the picture, fitting the window -------------------------
-        // The count box shows its widest text whole: its letters closer, as
-        // far as the box's width needs.
+        // The count box shows its widest text whole: a text wider than the
+        // box has its letters closer, as far as the widest one needs.
+        const measure = document.createElement("canvas").getContext("2d");
         function fitText(field) {
-            field.style.letterSpacing = "";
             const style = getComputedStyle(field);
-            const measure = document.createElement("canvas").getContext("2d");
-            measure.font = style.font;
+            measure.font = `${style.fontSize} ${style.fontFamily}`;
             const room = field.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight);
             const over = measure.measureText(widest).width - room;
-            if (over > 0)
-                field.style.letterSpacing = -Math.ceil(over / widest.length * 10) / 10 + "px";
+            field.style.letterSpacing = over > 0 && measure.measureText(field.value).width > room
+                ? -Math.ceil(over / widest.length * 10) / 10 + "px" : "";
         }
         document.addEventListener("visibilitychange", () => {
             if (!document.hidden)
@@ -444,15 +449,25 @@
         const fit = $("fit");
         const formWidth = layout.width / layout.twipsPerPixel;
         const formHeight = layout.height / layout.twipsPerPixel;
+        // (The room is the viewport's width as it is, fractions and all, and
+        // the scaled form's size is rounded down to whole device pixels: a
+        // zoomed viewport may be 666.67 CSS pixels wide, its clientWidth 667.)
         function fitForm() {
-            const scale = Math.min(1, document.documentElement.clientWidth / formWidth);
+            const room = document.documentElement.getBoundingClientRect().width;
+            const scale = Math.min(1, room / formWidth);
+            const whole = (size) => Math.floor(size * devicePixelRatio) / devicePixelRatio;
             form.style.transform = scale < 1 ? `scale(${scale})` : "";
-            fit.style.width = formWidth * scale + "px";
-            fit.style.height = formHeight * scale + "px";
+            fit.style.width = (scale < 1 ? whole(formWidth * scale) : formWidth) + "px";
+            fit.style.height = (scale < 1 ? whole(formHeight * scale) : formHeight) + "px";
         }
         window.addEventListener("resize", fitForm);
         fitForm();
 
+        for (const [r, field] of controls.entries())
+            if (layout.controls[r].kind === "countBox") {
+                field.addEventListener("input", () => fitText(field));
+                fitText(field);
+            }
         $("loading").remove();
         densityChanged();
         program.exposed();
