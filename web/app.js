@@ -452,15 +452,23 @@
         // (The room is the viewport's width as it is, fractions and all, and
         // the scaled form's size is rounded down to whole device pixels: a
         // zoomed viewport may be 666.67 CSS pixels wide, its clientWidth 667.)
+        let fittedTo = 0;  // the room the form was last fitted into
         function fitForm() {
-            const room = document.documentElement.getBoundingClientRect().width;
-            const scale = Math.min(1, room / formWidth);
+            const room = fittedTo = document.documentElement.getBoundingClientRect().width;
+            const scale = Math.min(1, Math.floor(room / formWidth * 1e6) / 1e6);
             const whole = (size) => Math.floor(size * devicePixelRatio) / devicePixelRatio;
             form.style.transform = scale < 1 ? `scale(${scale})` : "";
             fit.style.width = (scale < 1 ? whole(formWidth * scale) : formWidth) + "px";
             fit.style.height = (scale < 1 ? whole(formHeight * scale) : formHeight) + "px";
         }
         window.addEventListener("resize", fitForm);
+        // (A vertical scroll bar that comes with the fitted form takes its
+        // room: fit again, smaller. Where that makes it go, the form stays so,
+        // rather than coming and going, until the window's size changes.)
+        new ResizeObserver(() => {
+            if (document.documentElement.getBoundingClientRect().width < fittedTo)
+                fitForm();
+        }).observe(document.documentElement);
         fitForm();
 
         for (const [r, field] of controls.entries())
