@@ -546,8 +546,18 @@ def print_has_its_picture_ready(c):
         c.js("document.getElementById('box').dispatchEvent(new KeyboardEvent('keydown', "
              "{key: 'p', code: 'KeyP', ctrlKey: true, bubbles: true}))")
     c.e.until(lambda: c.js("return window.printed !== undefined"))
-    c.equal(c.js("return window.printed"), [True, True, WIDTH * 4, HEIGHT * 4], "the print image, ready")
+    ready, decoded, width, height = c.js("return window.printed")
+    pixels = c.js(PICTURE)[:2]
+    block = width // pixels[0]
+    c.equal([ready, decoded, [width, height]], [True, True, [pixels[0] * block, pixels[1] * block]], "the print image, ready")
+    # Each picture pixel a block of 4 x 4 printed pixels, fewer where that would pass 10 million.
+    area = pixels[0] * pixels[1]
+    c.true(1 <= block <= 4 and area * block ** 2 <= 10e6 and (block == 4 or area * (block + 1) ** 2 > 10e6),
+           ("the print image's blocks", block, pixels))
     c.equal(c.message(), None, "no message")
+
+
+print_has_its_picture_ready.ratios = True
 
 
 def keyboard_point(c):
