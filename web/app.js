@@ -344,10 +344,19 @@
         // Where an event lands in the drawing area, in the screen's device
         // pixels (at the density the Program was told), fractions kept: CSS
         // pixels from the canvas's corner, the scale of a narrow window undone.
+        // Unscaled, the canvas's corner is where the engine puts it, on a
+        // device pixel: the position is counted from that pixel, in whole
+        // numbers where the event's are (Firefox gives whole CSS pixels), so
+        // that a press on a pixel's edge is in that pixel.
         function pointOf(event) {
             const rect = picture.getBoundingClientRect();
-            const perCss = screenDpi / layout.logicalDpi * parseFloat(picture.style.width) / rect.width;
-            return { x: (event.clientX - rect.left) * perCss, y: (event.clientY - rect.top) * perCss };
+            const perCss = screenDpi / layout.logicalDpi;
+            if (!form.style.transform) {
+                const corner = (at) => Math.round(at * devicePixelRatio) * perCss / devicePixelRatio;
+                return { x: event.clientX * perCss - corner(rect.left), y: event.clientY * perCss - corner(rect.top) };
+            }
+            const scale = parseFloat(picture.style.width) / rect.width;
+            return { x: (event.clientX - rect.left) * scale * perCss, y: (event.clientY - rect.top) * scale * perCss };
         }
         const press = (button, shift, at) => program.surfaceDown(button, shift, at.x, at.y);
 

@@ -39,6 +39,7 @@ class Engine:
     cannot = {}  # what the engine cannot do: {"touch": why, ...}
     min_width = 0  # the narrowest window it makes
     ratios = (1, 1.5, 2)  # the device pixel ratios it can start at
+    fractional = False  # whether its presses keep fractions of a CSS pixel
 
     def __init__(self, ratio=1):
         self.ratio = ratio
@@ -85,6 +86,7 @@ CDP_BITS = {"Alt": 1, "Control": 2, "Shift": 8}
 
 class Chromium(Engine):
     name = "chromium"
+    fractional = True
     cannot = {"print": "Ctrl+P in headless Chromium prints nowhere to look at"}
 
     def __init__(self, ratio=1):

@@ -11,6 +11,7 @@ steps are Chromium's. The cases marked `ratios` run again in each engine started
 device pixel ratio it can start at (engines.py).
 """
 import base64
+import math
 import os
 import pathlib
 import sys
@@ -641,16 +642,21 @@ def the_picture_at_the_screens_density(c):
     c.triangle()
     c.draw()
     shown_at_the_screens_density(c)
-    # A press on a device pixel's left edge, and near its right, puts the circle's centre there.
+    # A press puts the circle's centre on the device pixel it is in: at whole CSS pixels of the
+    # viewport (what every engine's input gives), on device pixels' edges and, at 1.5, within
+    # them; and where the engine gives fractions, just before the next device pixel.
     if ratio != 1 and not PICTURE_AT_SCREEN_DENSITY:
         print(f"    {c.e.name} at {ratio}: presses in device pixels wait for the window's density", flush=True)
     else:
-        for column in [100, 161, 222, 283]:
-            for within in [0, 0.9]:
-                c.e.click("Command1")
-                c.e.press((column + within) / ratio, 200 / ratio)
-                span = c.js(RED_SPAN, [column - 25, 175, column + 26, 226])
-                c.equal(span and [(span[0] + span[1]) / 2, (span[2] + span[3]) / 2], [column, 200], (column, within))
+        left, top = c.js("const r = document.getElementById('picture').getBoundingClientRect();"
+                         "return [Math.round(r.left * devicePixelRatio), Math.round(r.top * devicePixelRatio)]")
+        y = 150
+        for x in [74 + n + within for n in range(4) for within in ([0, 0.6] if c.e.fractional else [0])]:
+            c.e.click("Command1")
+            c.e.press_at(x, y, "left", set())
+            column, row = math.floor(x * ratio) - left, math.floor(y * ratio) - top
+            span = c.js(RED_SPAN, [column - 25, row - 25, column + 26, row + 26])
+            c.equal(span and [(span[0] + span[1]) / 2, (span[2] + span[3]) / 2], [column, row], ("pressed at", x))
     # A window narrower than the form, at any ratio: the form fits, and nothing scrolls sideways.
     for width in [420, 610, 700]:
         c.e.set_window_size(width, 700)
