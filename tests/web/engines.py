@@ -356,10 +356,12 @@ class WebKit(Engine):
         self.until(lambda: self.js("return document.hasFocus()"), 3)
 
     def calibrate(self):
-        """Where the viewport's corner is on the screen: a mouse moved to a known point says."""
+        """Where the viewport's corner is on the screen: a mouse moved to a known point says (left
+        and low: the downloads list MiniBrowser opens at the top right, twice as large at
+        GDK_SCALE 2, takes the mouse's moves over it)."""
         self.focus()
         at = xdotool("getwindowgeometry", self.window).split("Position: ")[1].split()[0].split(",")
-        sx, sy = int(at[0]) + 200, int(at[1]) + 200
+        sx, sy = int(at[0]) + 60, int(at[1]) + 360
         xdotool("mousemove", sx - 5, sy - 5)
         self.js("window.lastMove = null; addEventListener('mousemove', "
                 "e => window.lastMove = [e.clientX, e.clientY], {capture: true, once: true});")
