@@ -114,6 +114,9 @@ def measure_real_page(engine):
         engine.until(lambda: not engine.js("return document.getElementById('form').inert;"), 120)
         time.sleep(0.1)
         pressed, blits = engine.js("return [rightPresses[rightPresses.length - 1], blits];")
+        if not blits:
+            sys.exit(f"{engine.name} at ratio {ratio:g}: the program's page drew nothing: its anchors were not "
+                     "placed where pressed")
         return max(blits) - pressed
 
     draw(dots)  # the warm-up that lets the engine swap in its optimised code
