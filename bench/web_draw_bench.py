@@ -20,9 +20,10 @@ the same machine:
     page driven as a user would (count typed, anchors clicked, right click):
     a 1e8-dot draw from the press to its last putImageData, each after a
     native draw, and the 10000-dot draw from the press to putImageData.
-Usage: web_draw_bench.py PAGE DRAW_BENCH [ROUNDS [PRESSES [REAL_PAGE [ENGINE...]]]]
-(engines: chromium firefox webkit, all by default). The last lines are
-ENGINE.key=value pairs for scripts/bench.sh."""
+Usage: web_draw_bench.py [--ratio=R] PAGE DRAW_BENCH [ROUNDS [PRESSES [REAL_PAGE [ENGINE...]]]]
+(engines: chromium firefox webkit, all by default; R: the device pixel ratio the engines start
+at, 1 by default: an engine that cannot start at R is left out, and says so). The last lines
+are ENGINE.key=value pairs for scripts/bench.sh."""
 import json
 import os
 import pathlib
@@ -56,6 +57,9 @@ def own_display():
     os.environ["DISPLAY"] = f":{number}"
     return xvfb
 
+ratio = 1.0
+if len(sys.argv) > 1 and sys.argv[1].startswith("--ratio="):
+    ratio = float(sys.argv.pop(1).split("=", 1)[1])
 page = pathlib.Path(sys.argv[1]).resolve()
 draw_bench = sys.argv[2]
 rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 5
@@ -110,6 +114,9 @@ def measure_real_page(engine):
         engine.until(lambda: not engine.js("return document.getElementById('form').inert;"), 120)
         time.sleep(0.1)
         pressed, blits = engine.js("return [rightPresses[rightPresses.length - 1], blits];")
+        if not blits:
+            sys.exit(f"{engine.name} at ratio {ratio:g}: the program's page drew nothing: its anchors were not "
+                     "placed where pressed")
         return max(blits) - pressed
 
     draw(dots)  # the warm-up that lets the engine swap in its optimised code
@@ -189,7 +196,10 @@ def measure(engine):
 xvfb = own_display() if set(engine_names) - {"chromium"} else None
 found = {}
 for name in engine_names:
-    engine = engines.ENGINES[name]()
+    if ratio not in engines.ENGINES[name].ratios:
+        print(f"{name}: cannot start at ratio {ratio:g} (only at {engines.ENGINES[name].ratios})", flush=True)
+        continue
+    engine = engines.ENGINES[name](ratio)
     try:
         found[name] = measure(engine)
     finally:

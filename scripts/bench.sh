@@ -3,14 +3,20 @@
 # starting the program to its window on screen, the CPU time of long draws in
 # the real window (under Xvfb) against the floor kernel, and the browser
 # edition's draw in Chromium, Firefox and WebKit against the native draw.
-# `bench.sh web` measures the browser edition alone; any other arguments go to
+# `bench.sh web [RATIO]` measures the browser edition alone, its engines at the
+# device pixel ratio RATIO (1 unless given); any other arguments go to
 # draw_bench.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 web_only=false
+ratio=1
 if [ "${1:-}" = web ]; then
     web_only=true
     shift
+    if [[ "${1:-}" =~ ^[0-9]+(\.[0-9]+)?$ ]]; then
+        ratio=$1
+        shift
+    fi
 fi
 "$root/scripts/install-deps.sh" web
 cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -21,17 +27,18 @@ cmake --build "$root/build/release" --target draw_bench chaosgame -j"$(nproc)"
 # native program's draw on this machine in the same run. Neither is pinned to
 # a core: the engines compile the module's optimised code on other threads.
 browser_edition() {
-    echo "== Browser edition: the page's draw in Chromium, Firefox and WebKit against the native draw"
+    echo "== Browser edition: the page's draw in Chromium, Firefox and WebKit against the native draw (device pixel ratio $ratio)"
     "$root/scripts/web.sh" >/dev/null
     # The benchmark page reads and sets the window with the tests' module.
     cmake --build "$root/build/wasm" --target chaosgame_test_module -j"$(nproc)" >/dev/null
     local page=$root/build/web/draw_bench.html results engine
     python3 "$root/scripts/assemble-page.py" "$root/bench/web/draw_bench.html" \
         "$root/build/wasm/chaosgame_test.js" "$page"
-    results=$(env -u DISPLAY /usr/bin/python3 "$root/bench/web_draw_bench.py" "$page" \
+    results=$(env -u DISPLAY /usr/bin/python3 "$root/bench/web_draw_bench.py" --ratio="$ratio" "$page" \
         "$root/build/release/bench/draw_bench" 5 11 "$root/build/web/chaosgame.html" chromium firefox webkit)
     echo "$results" | grep -v =
     for engine in chromium firefox webkit; do
+        echo "$results" | grep -q "^$engine\." || continue
         get() { echo "$results" | sed -n "s/^$engine\.$1=//p"; }
         echo "-- $engine (WebAssembly SIMD: $([ "$(get simd)" = 1 ] && echo yes || echo no))"
         printf "%-28s %10s %10s\n" "1e8 dots" "M dots/s" "/ native"

@@ -7,7 +7,8 @@
 (function () {
     const TAP_SLOP = 10;         // CSS pixels a finger may move and still tap
     const LONG_PRESS_MS = 600;   // a finger held this long draws, where the browser does not say so first
-    const PRINT_BLOCK = 4;       // printed image pixels per picture pixel, each way
+    const PRINT_BLOCK = 4;       // printed image pixels per picture pixel, each way, at most
+    const PRINT_PIXELS = 10e6;   // and the printed image within what every engine holds
     const PRINT_DELAY_MS = 300;  // the print image follows the picture once it has not changed for this long
 
     const $ = (id) => document.getElementById(id);
@@ -42,7 +43,8 @@
         form.append(...order.map((r) => placed[r]));
         form.style.width = px(layout.width);
         form.style.height = px(layout.height);
-        let box = null, width = 0, height = 0;
+        let box = null, width = 0, height = 0, widest = "";
+        let pictureDpi = layout.logicalDpi;  // the density of the picture shown
         layout.controls.forEach((row, r) => {
             const control = controls[r];
             Object.assign(placed[r].style, { left: px(row.left), top: px(row.top), width: px(row.width), height: px(row.height) });
@@ -58,12 +60,21 @@
                 picture.width = keyLayer.width = width = layout.areaWidth;
                 picture.height = keyLayer.height = height = layout.areaHeight;
                 box.setAttribute("aria-describedby", layout.controls[layout.describedBy].name);
-            } else if (row.kind === "countBox")
+            } else if (row.kind === "countBox") {
                 control.value = row.text;
+                widest = row.widest;
+            }
             else if (row.kind === "list") {
                 for (const item of row.items)
                     control.add(new Option(item, item));
                 control.selectedIndex = -1;
+            } else if (row.kind === "button") {
+                // (The caption in a span the mouse passes through: a click then
+                // starts the engine's Tab order at the button, not inside it,
+                // and Shift+Tab leaves it in WebKit too.)
+                const caption = document.createElement("span");
+                caption.textContent = row.text;
+                control.replaceChildren(caption);
             } else
                 control.textContent = row.text;
         });
@@ -92,11 +103,13 @@
                 busy = on;
                 form.inert = on;  // as the desktop disables its controls
             },
-            // The Program's picture, at the size it has now.
-            showPicture(pixels, pictureWidth, pictureHeight) {
-                if (pictureWidth !== width || pictureHeight !== height) {
+            // The Program's picture, at the size and density it has now.
+            showPicture(pixels, pictureWidth, pictureHeight, dpi) {
+                if (pictureWidth !== width || pictureHeight !== height || dpi !== pictureDpi) {
                     picture.width = keyLayer.width = width = pictureWidth;
                     picture.height = keyLayer.height = height = pictureHeight;
+                    pictureDpi = dpi;
+                    placePicture();
                 }
                 context.putImageData(new ImageData(pixels, width, height), 0, 0);
                 printStale();
@@ -133,8 +146,8 @@
             hideProgress: () => progressDialog.close(),
             callSoon: () => channel.port2.postMessage(null),
             // The download is the save dialog: over once the browser has the file, or could not make it.
-            savePicture(command, fileName, pixels, pictureWidth, pictureHeight) {
-                page.showPicture(pixels, pictureWidth, pictureHeight);
+            savePicture(command, fileName, pixels, pictureWidth, pictureHeight, dpi) {
+                page.showPicture(pixels, pictureWidth, pictureHeight, dpi);
                 picture.toBlob((png) => {
                     program.dialogClosed();
                     if (!png)
@@ -147,8 +160,8 @@
                 }, "image/png");
             },
             // The PNG is made while the browser writes, within the key's user activation.
-            copyPicture(command, pixels, pictureWidth, pictureHeight) {
-                page.showPicture(pixels, pictureWidth, pictureHeight);
+            copyPicture(command, pixels, pictureWidth, pictureHeight, dpi) {
+                page.showPicture(pixels, pictureWidth, pictureHeight, dpi);
                 const png = new Promise((resolve, reject) =>
                     picture.toBlob((blob) => (blob ? resolve(blob) : reject(new Error("no picture"))), "image/png"));
                 let writing;
@@ -161,8 +174,8 @@
             },
             // The engine lays the printed page out at once: the image is
             // decoded and in a frame before the dialog opens.
-            printPicture(command, pixels, pictureWidth, pictureHeight) {
-                page.showPicture(pixels, pictureWidth, pictureHeight);
+            printPicture(command, pixels, pictureWidth, pictureHeight, dpi) {
+                page.showPicture(pixels, pictureWidth, pictureHeight, dpi);
                 preparePrint();
                 const frame = () => new Promise((resolve) => requestAnimationFrame(resolve));
                 printed.decode().catch(() => {}).then(frame).then(frame).then(() => window.print())
@@ -181,8 +194,55 @@
         };
         program = new M.Program(page);
 
+        // --- the screen's density ----------------------------------------------
+        // The Program hears the screen's device pixel ratio before it first
+        // shows the picture, and again whenever it changes (another screen,
+        // the browser's zoom): a media query of the ratio it has stops
+        // matching, and one of the new ratio takes its place.
+        let screenDpi = layout.logicalDpi;  // the density the Program was told, as it takes it
+        function densityChanged() {
+            const ratio = devicePixelRatio;
+            matchMedia(`(resolution: ${ratio}dppx)`).addEventListener("change", densityChanged, { once: true });
+            screenDpi = M.dpiOf(ratio);
+            program.densityChanged(ratio);
+            placePicture();
+            fitForm();
+        }
+
+        // The canvases cover the drawing area: the picture's pixels at its
+        // density. Where that is the screen's, one picture pixel is one device
+        // pixel: the engine's size of the canvas in device pixels, where it
+        // says it, corrects the CSS size by what its pixel snapping took.
+        let nudge = { x: 0, y: 0, tries: 0 };
+        const exact = () => pictureDpi === layout.logicalDpi * devicePixelRatio;
+        function placePicture() {
+            nudge = { x: 0, y: 0, tries: 0 };
+            sizeCanvases();
+        }
+        function sizeCanvases() {
+            const scale = layout.logicalDpi / pictureDpi;
+            for (const canvas of [picture, keyLayer]) {
+                canvas.style.width = width * scale + nudge.x + "px";
+                canvas.style.height = height * scale + nudge.y + "px";
+            }
+        }
+        const devicePixels = new ResizeObserver(([entry]) => {
+            const size = entry.devicePixelContentBoxSize && entry.devicePixelContentBoxSize[0];
+            if (!size || !exact() || nudge.tries >= 3 || (size.inlineSize === width && size.blockSize === height))
+                return;
+            nudge.tries++;
+            nudge.x += (width - size.inlineSize) / devicePixelRatio;
+            nudge.y += (height - size.blockSize) / devicePixelRatio;
+            sizeCanvases();
+        });
+        try {
+            devicePixels.observe(picture, { box: "device-pixel-content-box" });
+        } catch (error) {
+            // (WebKit: the CSS size alone, its product with the ratio rounded by the engine.)
+        }
+
         // The print style shows this image alone (for the browser's own Print
-        // menu too), each pixel a block of PRINT_BLOCK x PRINT_BLOCK, so that
+        // menu too), each pixel a block of up to PRINT_BLOCK x PRINT_BLOCK, so that
         // the picture stays sharp however the printing path scales it.
         // It follows the picture a moment after it last changed (a long
         // draw's refreshes make no image each), so that it is ready, decoded,
@@ -197,8 +257,9 @@
             clearTimeout(printTimer);
             printTimer = 0;
             const blocks = document.createElement("canvas");
-            blocks.width = width * PRINT_BLOCK;
-            blocks.height = height * PRINT_BLOCK;
+            const block = Math.max(1, Math.min(PRINT_BLOCK, Math.floor(Math.sqrt(PRINT_PIXELS / (width * height)))));
+            blocks.width = width * block;
+            blocks.height = height * block;
             const scaled = blocks.getContext("2d");
             scaled.imageSmoothingEnabled = false;
             scaled.drawImage(picture, 0, 0, blocks.width, blocks.height);
@@ -280,11 +341,22 @@
         }, true);
         const modifiers = (event) => (event.shiftKey ? SHIFT : 0) | (event.ctrlKey ? CTRL : 0) | (event.altKey ? ALT : 0);
 
-        // Where an event lands in the drawing area, in its pixels: CSS pixels
-        // from the canvas's corner, the scale of a narrow window undone.
+        // Where an event lands in the drawing area, in the screen's device
+        // pixels (at the density the Program was told), fractions kept: CSS
+        // pixels from the canvas's corner, the scale of a narrow window undone.
+        // Unscaled, the canvas's corner is where the engine puts it, on a
+        // device pixel: the position is counted from that pixel, in whole
+        // numbers where the event's are (Firefox gives whole CSS pixels), so
+        // that a press on a pixel's edge is in that pixel.
         function pointOf(event) {
             const rect = picture.getBoundingClientRect();
-            return { x: (event.clientX - rect.left) * width / rect.width, y: (event.clientY - rect.top) * height / rect.height };
+            const perCss = screenDpi / layout.logicalDpi;
+            if (!form.style.transform) {
+                const corner = (at) => Math.round(at * devicePixelRatio) * perCss / devicePixelRatio;
+                return { x: event.clientX * perCss - corner(rect.left), y: event.clientY * perCss - corner(rect.top) };
+            }
+            const scale = parseFloat(picture.style.width) / rect.width;
+            return { x: (event.clientX - rect.left) * scale * perCss, y: (event.clientY - rect.top) * scale * perCss };
         }
         const press = (button, shift, at) => program.surfaceDown(button, shift, at.x, at.y);
 
@@ -364,6 +436,17 @@
         }, true);
 
         // --- keeping the picture, fitting the window -------------------------
+        // The count box shows its widest text whole: a text wider than the
+        // box has its letters closer, as far as the widest one needs.
+        const measure = document.createElement("canvas").getContext("2d");
+        function fitText(field) {
+            const style = getComputedStyle(field);
+            measure.font = `${style.fontSize} ${style.fontFamily}`;
+            const room = field.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight);
+            const over = measure.measureText(widest).width - room;
+            field.style.letterSpacing = over > 0 && measure.measureText(field.value).width > room
+                ? -Math.ceil(over / widest.length * 10) / 10 + "px" : "";
+        }
         document.addEventListener("visibilitychange", () => {
             if (!document.hidden)
                 program.exposed();
@@ -375,16 +458,35 @@
         const fit = $("fit");
         const formWidth = layout.width / layout.twipsPerPixel;
         const formHeight = layout.height / layout.twipsPerPixel;
+        // (The room is the viewport's width as it is, fractions and all, and
+        // the scaled form's size is rounded down to whole device pixels: a
+        // zoomed viewport may be 666.67 CSS pixels wide, its clientWidth 667.)
+        let fittedTo = 0;  // the room the form was last fitted into
         function fitForm() {
-            const scale = Math.min(1, document.documentElement.clientWidth / formWidth);
+            const room = fittedTo = document.documentElement.getBoundingClientRect().width;
+            const scale = Math.min(1, Math.floor(room / formWidth * 1e6) / 1e6);
+            const whole = (size) => Math.floor(size * devicePixelRatio) / devicePixelRatio;
             form.style.transform = scale < 1 ? `scale(${scale})` : "";
-            fit.style.width = formWidth * scale + "px";
-            fit.style.height = formHeight * scale + "px";
+            fit.style.width = (scale < 1 ? whole(formWidth * scale) : formWidth) + "px";
+            fit.style.height = (scale < 1 ? whole(formHeight * scale) : formHeight) + "px";
         }
         window.addEventListener("resize", fitForm);
+        // (A vertical scroll bar that comes with the fitted form takes its
+        // room: fit again, smaller. Where that makes it go, the form stays so,
+        // rather than coming and going, until the window's size changes.)
+        new ResizeObserver(() => {
+            if (document.documentElement.getBoundingClientRect().width < fittedTo)
+                fitForm();
+        }).observe(document.documentElement);
         fitForm();
 
+        for (const [r, field] of controls.entries())
+            if (layout.controls[r].kind === "countBox") {
+                field.addEventListener("input", () => fitText(field));
+                fitText(field);
+            }
         $("loading").remove();
+        densityChanged();
         program.exposed();
         box.focus({ preventScroll: true });
     }

@@ -12,19 +12,19 @@ namespace chaos {
 using emscripten::val;
 
 void WebRuntime::showPicture(const Picture& picture) {
-    page.call<void>("showPicture", pixels(picture), picture.width, picture.height);
+    page.call<void>("showPicture", pixels(picture), picture.width, picture.height, picture.dpi);
 }
 
 void WebRuntime::save(int command, const std::string& suggestedName, const Picture& picture) {
-    page.call<void>("savePicture", command, suggestedName, pixels(picture), picture.width, picture.height);
+    page.call<void>("savePicture", command, suggestedName, pixels(picture), picture.width, picture.height, picture.dpi);
 }
 
 void WebRuntime::copy(int command, const Picture& picture) {
-    page.call<void>("copyPicture", command, pixels(picture), picture.width, picture.height);
+    page.call<void>("copyPicture", command, pixels(picture), picture.width, picture.height, picture.dpi);
 }
 
 void WebRuntime::print(int command, const std::string&, const Picture& picture) {
-    page.call<void>("printPicture", command, pixels(picture), picture.width, picture.height);
+    page.call<void>("printPicture", command, pixels(picture), picture.width, picture.height, picture.dpi);
 }
 
 void WebRuntime::showMarks(const Mark* marks, std::size_t count) {
@@ -65,6 +65,7 @@ val WebRuntime::describe(const FormSpec& description) {
     form.set("width", description.width);
     form.set("height", description.height);
     form.set("twipsPerPixel", kTwipsPerPixel);
+    form.set("logicalDpi", kLogicalDpi);
     form.set("surfaceFrame", description.surfaceFrame);
     form.set("describedBy", description.describedBy);
     val rows = val::array();
@@ -81,6 +82,7 @@ val WebRuntime::describe(const FormSpec& description) {
         row.set("text", std::string(c.text));
         row.set("accessibleName", std::string(c.accessibleName));
         row.set("names", c.names);
+        row.set("widest", std::string(c.widest));
         val items = val::array();
         for (std::size_t i = 0; i < c.itemCount; ++i)
             items.call<void>("push", std::string(c.items[i]));
@@ -162,4 +164,6 @@ EMSCRIPTEN_BINDINGS(chaos_platform) {
         .function("exposed", &WindowEvents::exposed)
         .function("densityChanged", &WindowEvents::densityChanged)
         .function("tick", &WindowEvents::tick);
+    // The density the window takes for a device pixel ratio (kept to 1..4).
+    function("dpiOf", &chaos::dpiOf);
 }

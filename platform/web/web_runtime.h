@@ -15,7 +15,8 @@ namespace chaos {
 // scheduling. What the user does reaches the window through the module's
 // bound WindowEvents (web_runtime.cpp). A picture reaches the page as its
 // pixels (red, green, blue and 255 each, a Uint8ClampedArray over the
-// module's memory, valid for that call only), its width and its height.
+// module's memory, valid for that call only), its width, its height and its
+// dpi (96 times the device pixel ratio it is made for).
 class WebRuntime final : Screen, Controls, MessageBox, ProgressView, Scheduler, Clock, Pictures, ProgramEnd {
 public:
     explicit WebRuntime(emscripten::val page) : page(std::move(page)) {}

@@ -11,8 +11,11 @@
 Positions are CSS pixels from an element's corner, as it is scaled; buttons "left",
 "middle", "right"; modifiers a set of "Shift", "Control", "Alt"; keys by their
 KeyboardEvent.key ("Enter", " ", "Tab", "Escape", "ArrowLeft", "F1", "s", ...).
-Each engine's `cannot` names what it cannot do, for the tests to say so.
+Each engine's `cannot` names what it cannot do, for the tests to say so. Each starts at a
+device pixel ratio (`ratio`, 1 unless given): Chromium by --force-device-scale-factor, Firefox by
+its layout.css.devPixelsPerPx, WebKitGTK by GDK_SCALE, which takes whole numbers only.
 """
+import base64
 import json
 import os
 import pathlib
@@ -24,7 +27,7 @@ HERE = pathlib.Path(__file__).resolve().parent
 
 # The element's corner in the viewport and its scale (a narrow window scales the form).
 CORNER = """const e = document.getElementById(arguments[0]); const r = e.getBoundingClientRect();
-return [r.left, r.top, r.width / e.offsetWidth];"""
+return [r.left, r.top, r.width / (parseFloat(e.style.width) || e.offsetWidth)];"""
 
 
 def xdotool(*args):
@@ -35,8 +38,11 @@ class Engine:
     name = "?"
     cannot = {}  # what the engine cannot do: {"touch": why, ...}
     min_width = 0  # the narrowest window it makes
+    ratios = (1, 1.5, 2)  # the device pixel ratios it can start at
+    fractional = False  # whether its presses keep fractions of a CSS pixel
 
-    def __init__(self):
+    def __init__(self, ratio=1):
+        self.ratio = ratio
         self.home = tempfile.TemporaryDirectory(prefix=f"page-test-{self.name}-")
         self.download_dir = os.path.join(self.home.name, "downloads")
         os.makedirs(self.download_dir)
@@ -80,17 +86,19 @@ CDP_BITS = {"Alt": 1, "Control": 2, "Shift": 8}
 
 class Chromium(Engine):
     name = "chromium"
+    fractional = True
     cannot = {"print": "Ctrl+P in headless Chromium prints nowhere to look at"}
 
-    def __init__(self):
-        super().__init__()
+    def __init__(self, ratio=1):
+        super().__init__(ratio)
         from selenium import webdriver
         from selenium.webdriver.chrome.service import Service
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
         for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
                      "--disable-component-update", "--disable-sync", "--no-first-run",
-                     f"--user-data-dir={self.home.name}/profile", "--window-size=900,700"):
+                     f"--user-data-dir={self.home.name}/profile", "--window-size=900,700",
+                     f"--force-device-scale-factor={ratio}"):
             options.add_argument(flag)
         self.driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
 
@@ -103,6 +111,15 @@ class Chromium(Engine):
 
     def reload(self):
         self.driver.refresh()
+
+    def screenshot(self):
+        """The viewport's device pixels, as a PNG."""
+        return base64.b64decode(self.cdp("Page.captureScreenshot", format="png")["data"])
+
+    def set_ratio(self, ratio):
+        """The running page's screen at another device pixel ratio."""
+        self.cdp("Emulation.setDeviceMetricsOverride", width=0, height=0, deviceScaleFactor=ratio, mobile=False)
+        self.ratio = ratio
 
     def js(self, script, *args):
         return self.driver.execute_script(script, *args)
@@ -161,20 +178,22 @@ class Chromium(Engine):
 # --- Firefox ---------------------------------------------------------------
 class Firefox(Engine):
     name = "firefox"
-    cannot = {"clipboard permission": "Firefox has no clipboard permission to deny at run time "
+    cannot = {"ratio change": "no way to change a running page's device pixel ratio from outside",
+              "clipboard permission": "Firefox has no clipboard permission to deny at run time "
                                       "(launch prefs let the page write and read)",
               "menu": "Shift+right-click opens Firefox's own context menu; no contextmenu event reaches the page",
               "print": "Ctrl+P opens Firefox's print preview, which no page script sees"}
     min_width = 500
 
-    def __init__(self):
-        super().__init__()
+    def __init__(self, ratio=1):
+        super().__init__(ratio)
         env = dict(os.environ, PUPPETEER_SKIP_DOWNLOAD="1", MOZ_CRASHREPORTER_DISABLE="1")
         self.bridge = subprocess.Popen(["node", str(HERE / "bridge.js")], cwd=HERE, env=env, text=True,
                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                        stderr=open(os.path.join(self.home.name, "bridge.log"), "w"))
         self.calls = 0
-        self.call("launch", downloadDir=self.download_dir, profileDir=os.path.join(self.home.name, "profile"))
+        self.call("launch", downloadDir=self.download_dir, profileDir=os.path.join(self.home.name, "profile"),
+                  prefs={"layout.css.devPixelsPerPx": str(ratio)} if ratio != 1 else {})
         self.window = xdotool("search", "--sync", "--onlyvisible", "--class", "firefox").split()[-1]
         xdotool("windowfocus", "--sync", self.window)
 
@@ -197,6 +216,9 @@ class Firefox(Engine):
     def reload(self):
         self.call("reload")
         self.take_focus()
+
+    def screenshot(self):
+        return pathlib.Path(self.call("screenshot", path=os.path.join(self.home.name, "screen.png"))).read_bytes()
 
     def take_focus(self):
         """Enter and Space press a button only in a document that has the focus. A Tab out of the
@@ -265,16 +287,18 @@ MINIBROWSER = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
 
 class WebKit(Engine):
     name = "webkit"
-    cannot = {"touch": "no touch device on Xvfb, and WebKitGTK's WebDriver has no touch actions",
+    cannot = {"ratio change": "no way to change a running page's device pixel ratio from outside",
+              "touch": "no touch device on Xvfb, and WebKitGTK's WebDriver has no touch actions",
               "clipboard read": "navigator.clipboard.read() is refused (NotAllowedError), no permission to grant",
               "print": "MiniBrowser takes Ctrl+P for its own Print dialog (the page gets no key), and "
                        "window.print() returns at once under --automation",
               "clipboard permission": "WebKitGTK has no clipboard permission to deny",
               "hidden tab": "MiniBrowser's new tab is a new window: the page's window is never hidden"}
     min_width = 447
+    ratios = (1, 2)  # GDK_SCALE is a whole number
 
-    def __init__(self):
-        super().__init__()
+    def __init__(self, ratio=1):
+        super().__init__(ratio)
         from selenium import webdriver
         from selenium.webdriver.webkitgtk.options import Options
         from selenium.webdriver.webkitgtk.service import Service
@@ -282,7 +306,7 @@ class WebKit(Engine):
         config = os.path.join(self.home.name, "config")
         os.makedirs(config)
         pathlib.Path(config, "user-dirs.dirs").write_text(f'XDG_DOWNLOAD_DIR="{self.download_dir}"\n')
-        env = dict(os.environ, XDG_CONFIG_HOME=config, HOME=self.home.name, GDK_BACKEND="x11",
+        env = dict(os.environ, XDG_CONFIG_HOME=config, HOME=self.home.name, GDK_BACKEND="x11", GDK_SCALE=str(ratio),
                    WEBKIT_DISABLE_COMPOSITING_MODE="1", LIBGL_ALWAYS_SOFTWARE="1")
         options = Options()
         options.binary_location = MINIBROWSER
@@ -328,21 +352,27 @@ class WebKit(Engine):
         if self.offset is None:
             self.calibrate()
         x, y = self.js("return [innerWidth - 4, innerHeight - 4]")
-        self.xinput("mousemove", "--sync", self.offset[0] + x, self.offset[1] + y, "click", 1)
+        self.xinput("mousemove", "--sync", *self.on_screen(x, y), "click", 1)
         self.until(lambda: self.js("return document.hasFocus()"), 3)
 
     def calibrate(self):
-        """Where the viewport's corner is on the screen: a mouse moved to a known point says."""
+        """Where the viewport's corner is on the screen: a mouse moved to a known point says (left
+        and low: the downloads list MiniBrowser opens at the top right, twice as large at
+        GDK_SCALE 2, takes the mouse's moves over it)."""
         self.focus()
         at = xdotool("getwindowgeometry", self.window).split("Position: ")[1].split()[0].split(",")
-        sx, sy = int(at[0]) + 200, int(at[1]) + 200
+        sx, sy = int(at[0]) + 60, int(at[1]) + 360
         xdotool("mousemove", sx - 5, sy - 5)
         self.js("window.lastMove = null; addEventListener('mousemove', "
                 "e => window.lastMove = [e.clientX, e.clientY], {capture: true, once: true});")
         xdotool("mousemove", sx, sy)
         self.until(lambda: self.js("return window.lastMove"), 5)
         cx, cy = self.js("return window.lastMove")
-        self.offset = (sx - cx, sy - cy)
+        self.offset = (sx - cx * self.ratio, sy - cy * self.ratio)
+
+    def on_screen(self, x, y):
+        """A viewport point's X screen pixel (X counts device pixels)."""
+        return round(self.offset[0] + x * self.ratio), round(self.offset[1] + y * self.ratio)
 
     def js(self, script, *args):
         return self.driver.execute_script(script, *args)
@@ -350,11 +380,14 @@ class WebKit(Engine):
     def js_async(self, script, *args):
         return self.driver.execute_async_script(script, *args)
 
+    def screenshot(self):
+        return self.driver.get_screenshot_as_png()
+
     def press_at(self, x, y, button, modifiers):
         if self.offset is None:
             self.calibrate()
         mods = [XDO_MODIFIERS[m] for m in sorted(modifiers)]
-        self.xinput("mousemove", "--sync", round(self.offset[0] + x), round(self.offset[1] + y),
+        self.xinput("mousemove", "--sync", *self.on_screen(x, y),
                     *(a for m in mods for a in ("keydown", m)), "mousedown", XDO_BUTTONS[button],
                     "mouseup", XDO_BUTTONS[button], *(a for m in reversed(mods) for a in ("keyup", m)))
 

@@ -7,9 +7,11 @@ build/wasm/chaosgame-test.html; ENGINE: chromium, firefox, webkit; firefox and w
 X display; CASE: a case's name, to run only those). One table of cases, CASES, each run in
 each engine on a fresh test page, but for the one that opens the shipped page; where an engine
 cannot do a thing, the case says so and checks what the engine does instead. Places and line
-steps are Chromium's.
+steps are Chromium's. The cases marked `ratios` run again in each engine started at each other
+device pixel ratio it can start at (engines.py).
 """
 import base64
+import math
 import os
 import pathlib
 import sys
@@ -18,7 +20,16 @@ import traceback
 
 from engines import ENGINES
 
-WIDTH, HEIGHT = 551, 479
+WIDTH, HEIGHT = 551, 479  # the drawing area, in CSS pixels
+# The window draws its picture at the screen's density (until it does, the checks of one picture
+# pixel per device pixel and of presses in device pixels at ratios other than 1 say they wait).
+PICTURE_AT_SCREEN_DENSITY = False
+
+
+def picture_size(ratio):
+    """The picture's pixels at a device pixel ratio: the area's twips at its dpi, rounded down."""
+    dpi = round(96 * ratio)
+    return WIDTH * 15 * dpi // 1440, HEIGHT * 15 * dpi // 1440
 TRIANGLE = [(275, 30), (40, 440), (510, 440)]  # anchors, in drawing-area pixels
 CENTRE = (275, 240)
 BLACK, RED, BLUE, WHITE = "000000", "ff0000", "0000ff", "ffffff"
@@ -50,15 +61,47 @@ return counts;
 
 # How many bytes of a PNG (`bytes`) differ from the canvas's, to arguments' last callback.
 DIFFERING_FROM_CANVAS = """
-const done = arguments[arguments.length - 1];
+const done = arguments[arguments.length - 1], p = document.getElementById("picture");
 createImageBitmap(new Blob([bytes], {type: "image/png"})).then(image => {
-    const c = new OffscreenCanvas(551, 479).getContext("2d");
+    const c = new OffscreenCanvas(p.width, p.height).getContext("2d");
     c.drawImage(image, 0, 0);
-    const a = c.getImageData(0, 0, 551, 479).data;
-    const b = document.getElementById("picture").getContext("2d").getImageData(0, 0, 551, 479).data;
-    done(image.width === 551 && image.height === 479 ? a.reduce((n, v, i) => n + (v !== b[i]), 0) : -1);
+    const a = c.getImageData(0, 0, p.width, p.height).data;
+    const b = p.getContext("2d").getImageData(0, 0, p.width, p.height).data;
+    done(image.width === p.width && image.height === p.height ? a.reduce((n, v, i) => n + (v !== b[i]), 0) : -1);
 }, error => done(String(error)));
 """
+
+# The screenshot (base64 PNG, arguments[0]) where the picture is: [its device rectangle, how many
+# of its pixels differ from the canvas's, the colours of the ring of device pixels around it up
+# to the frame, counted], to arguments' last callback.
+SCREEN_PICTURE = """const done = arguments[arguments.length - 1];
+const png = Uint8Array.from(atob(arguments[0]), c => c.charCodeAt(0));
+createImageBitmap(new Blob([png], {type: "image/png"})).then(image => {
+    const screen = new OffscreenCanvas(image.width, image.height).getContext("2d");
+    screen.drawImage(image, 0, 0);
+    const p = document.getElementById("picture"), r = p.getBoundingClientRect(), k = devicePixelRatio;
+    const [x0, y0, w, h] = [Math.round(r.left * k), Math.round(r.top * k), Math.round(r.width * k), Math.round(r.height * k)];
+    const shown = screen.getImageData(x0 - 1, y0 - 1, w + 2, h + 2).data;
+    const own = p.getContext("2d").getImageData(0, 0, p.width, p.height).data;
+    let differing = 0; const ring = {};
+    for (let y = -1; y <= h; y++)
+        for (let x = -1; x <= w; x++) {
+            const i = ((y + 1) * (w + 2) + x + 1) * 4;
+            const rgb = ((shown[i] << 16) | (shown[i + 1] << 8) | shown[i + 2]).toString(16).padStart(6, "0");
+            if (x < 0 || y < 0 || x === w || y === h) { ring[rgb] = (ring[rgb] || 0) + 1; continue; }
+            const j = (Math.floor(y * p.height / h) * p.width + Math.floor(x * p.width / w)) * 4;
+            differing += shown[i] !== own[j] || shown[i + 1] !== own[j + 1] || shown[i + 2] !== own[j + 2];
+        }
+    done([[x0, y0, w, h], differing, ring]);
+}, error => done(String(error)));
+"""
+# The red pixels' columns and rows in a region of the picture: [min x, max x, min y, max y].
+RED_SPAN = """const p = document.getElementById("picture"), [x0, y0, x1, y1] = arguments[0];
+const d = p.getContext("2d").getImageData(x0, y0, x1 - x0, y1 - y0).data, xs = [], ys = [];
+for (let i = 0; i < d.length; i += 4) if (d[i] === 255 && !d[i + 1]) { xs.push(x0 + (i / 4) % (x1 - x0)); ys.push(y0 + Math.floor(i / 4 / (x1 - x0))); }
+return xs.length ? [Math.min(...xs), Math.max(...xs), Math.min(...ys), Math.max(...ys)] : null;"""
+PICTURE = """const p = document.getElementById("picture");
+return [p.width, p.height, parseFloat(p.style.width), parseFloat(p.style.height)];"""
 
 # Set on every fresh page: whether the last context menu was kept shut, and when the last
 # press, key and message were (one clock: event time stamps are performance.now()'s).
@@ -189,6 +232,12 @@ def form_places_names_and_tab_order(c):
         order.append(c.js("return document.activeElement.id"))
         c.e.key("Tab")
     c.equal(order, ["box", "Command1", "sel", "Command2", "col"], "the tab order")
+    c.e.click("Command1")  # (a click, then Shift+Tab: WebKit once kept the focus on the button)
+    c.e.key("Tab", {"Shift"})
+    c.equal(c.js("return document.activeElement.id"), "box", "Shift+Tab after a click on Clear Screen")
+    c.set_count(str(MOST_DOTS))
+    c.true(c.js("const s = document.getElementById('sel'); return s.scrollWidth <= s.clientWidth"),
+           "the most dots shown whole in the count box")
 
 
 def triangle_drawn_and_kept_when_hidden(c):
@@ -436,6 +485,8 @@ def a_download_the_browser_cannot_make_says_so(c):
 
 
 def download_is_the_canvas_pixel_for_pixel(c):
+    width, height = picture_size(c.e.ratio) if PICTURE_AT_SCREEN_DENSITY else (WIDTH, HEIGHT)
+    c.equal(c.js(PICTURE)[:2], [width, height], "the picture's size")
     c.triangle()
     c.draw()
     c.e.key("s", {"Control"})
@@ -445,9 +496,12 @@ def download_is_the_canvas_pixel_for_pixel(c):
     time.sleep(0.2)  # (the last bytes)
     png = saved.read_bytes()
     c.equal((png[:8], int.from_bytes(png[16:20], "big"), int.from_bytes(png[20:24], "big")),
-            (b"\x89PNG\r\n\x1a\n", WIDTH, HEIGHT), "a PNG of the picture's size")
+            (b"\x89PNG\r\n\x1a\n", width, height), "a PNG of the picture's size")
     c.equal(c.e.js_async("const bytes = Uint8Array.from(atob(arguments[0]), c => c.charCodeAt(0));" +
                          DIFFERING_FROM_CANVAS, base64.b64encode(png).decode()), 0, "bytes differing")
+
+
+download_is_the_canvas_pixel_for_pixel.ratios = True
 
 
 def copy_puts_the_picture_on_the_clipboard_or_says_it_cannot(c):
@@ -493,8 +547,18 @@ def print_has_its_picture_ready(c):
         c.js("document.getElementById('box').dispatchEvent(new KeyboardEvent('keydown', "
              "{key: 'p', code: 'KeyP', ctrlKey: true, bubbles: true}))")
     c.e.until(lambda: c.js("return window.printed !== undefined"))
-    c.equal(c.js("return window.printed"), [True, True, WIDTH * 4, HEIGHT * 4], "the print image, ready")
+    ready, decoded, width, height = c.js("return window.printed")
+    pixels = c.js(PICTURE)[:2]
+    block = width // pixels[0]
+    c.equal([ready, decoded, [width, height]], [True, True, [pixels[0] * block, pixels[1] * block]], "the print image, ready")
+    # Each picture pixel a block of 4 x 4 printed pixels, fewer where that would pass 10 million.
+    area = pixels[0] * pixels[1]
+    c.true(1 <= block <= 4 and area * block ** 2 <= 10e6 and (block == 4 or area * (block + 1) ** 2 > 10e6),
+           ("the print image's blocks", block, pixels))
     c.equal(c.message(), None, "no message")
+
+
+print_has_its_picture_ready.ratios = True
 
 
 def keyboard_point(c):
@@ -551,19 +615,109 @@ def narrow_window_scales_the_form(c):
     c.greater(box.get(RED, 0), 0, "red near the press")
 
 
+def shown_at_the_screens_density(c, ratio=None):
+    """The picture on the screen's device pixels at the engine's ratio (or, after a change, at
+    `ratio` with the picture of the ratio before): one picture pixel per device pixel where the
+    picture is at the screen's density, scaled to the drawing area where not; never a stray line
+    in the frame."""
+    dense = PICTURE_AT_SCREEN_DENSITY and ratio is None
+    ratio = ratio or c.e.ratio
+    width, height, css_width, css_height = c.js(PICTURE)
+    scale = ratio if dense else width / WIDTH
+    c.equal((css_width * scale, css_height * scale), (width, height), "the canvas's CSS size")
+    at, differing, ring = c.e.js_async(SCREEN_PICTURE, base64.b64encode(c.e.screenshot()).decode())
+    print(f"    {c.e.name} at {c.e.ratio}: the picture {width} x {height} on {at[2]} x {at[3]} device pixels "
+          f"at {at[:2]}, {differing} differing; around it {ring}", flush=True)
+    c.true(BLACK not in ring, ("no stray line around the picture", ring))
+    if dense or ratio == width / WIDTH or ratio == round(ratio):
+        c.equal((at[2:], differing), ([round(css_width * ratio), round(css_height * ratio)], 0), "the picture as shown")
+    return width
+
+
+def the_picture_at_the_screens_density(c):
+    ratio = c.e.ratio
+    c.equal(c.js("return devicePixelRatio"), ratio, "the engine's ratio")
+    c.equal(c.js(PICTURE)[:2], list(picture_size(ratio) if PICTURE_AT_SCREEN_DENSITY else (WIDTH, HEIGHT)),
+            "the picture's pixels")
+    c.triangle()
+    c.draw()
+    shown_at_the_screens_density(c)
+    # A press puts the circle's centre on the device pixel it is in: at whole CSS pixels of the
+    # viewport (what every engine's input gives), on device pixels' edges and, at 1.5, within
+    # them; and where the engine gives fractions, just before the next device pixel.
+    if ratio != 1 and not PICTURE_AT_SCREEN_DENSITY:
+        print(f"    {c.e.name} at {ratio}: presses in device pixels wait for the window's density", flush=True)
+    else:
+        left, top = c.js("const r = document.getElementById('picture').getBoundingClientRect();"
+                         "return [Math.round(r.left * devicePixelRatio), Math.round(r.top * devicePixelRatio)]")
+        y = 150
+        for x in [74 + n + within for n in range(4) for within in ([0, 0.6] if c.e.fractional else [0])]:
+            c.e.click("Command1")
+            c.e.press_at(x, y, "left", set())
+            column, row = math.floor(x * ratio) - left, math.floor(y * ratio) - top
+            span = c.js(RED_SPAN, [column - 25, row - 25, column + 26, row + 26])
+            c.equal(span and [(span[0] + span[1]) / 2, (span[2] + span[3]) / 2], [column, row], ("pressed at", x))
+    # A window narrower than the form, at any ratio: the form fits, and nothing scrolls sideways.
+    for width in [420, 610, 700]:
+        c.e.set_window_size(width, 700)
+        try:
+            c.e.until(lambda: c.js("const d = document.documentElement, f = document.getElementById('form');"
+                                   "return f.style.transform !== '' && d.scrollWidth <= d.clientWidth"), 3)
+        except AssertionError:
+            raise AssertionError(("no sideways scroll", width, c.js(
+                "const d = document.documentElement; return [innerWidth, d.scrollWidth, d.clientWidth]")))
+
+
+the_picture_at_the_screens_density.ratios = True
+
+
+def a_ratio_change_keeps_the_picture(c):
+    if "ratio change" in c.e.cannot:
+        return c.cannot("ratio change", "the pictures at each ratio the engine starts at")
+    c.triangle()
+    c.draw()
+    drawn = c.colours()
+    c.e.set_ratio(2)
+    c.e.until(lambda: c.js("return devicePixelRatio") == 2, 5)
+    c.equal(c.colours(), drawn, "the picture kept")
+    shown_at_the_screens_density(c, 2)
+    if not PICTURE_AT_SCREEN_DENSITY:
+        return print(f"    {c.e.name}: presses and Clear Screen after a change wait for the window's density", flush=True)
+    c.e.press(100, 100)  # on the picture of ratio 1: its pixel (100, 100)
+    span = c.js(RED_SPAN, [75, 75, 126, 126])
+    c.equal(span and [(span[0] + span[1]) / 2, (span[2] + span[3]) / 2], [100, 100], "the press after the change")
+    c.e.click("Command1")
+    c.equal(c.js(PICTURE)[:2], list(picture_size(2)), "Clear Screen gives the new density")
+    shown_at_the_screens_density(c)
+
+
 CASES = [form_places_names_and_tab_order, triangle_drawn_and_kept_when_hidden, buttons_and_modifiers,
          counts_and_messages, a_million_digits, too_many_anchors, colours, clear_screen_keeps_the_anchors,
          exit_ends_the_program, f1_shows_the_keys, long_draw_stopped, reload_during_a_draw,
          shipped_page_has_no_hook_and_draws, download_is_the_canvas_pixel_for_pixel,
          a_download_the_browser_cannot_make_says_so, copy_puts_the_picture_on_the_clipboard_or_says_it_cannot,
-         print_has_its_picture_ready, keyboard_point, touch_tap_and_long_press, narrow_window_scales_the_form]
+         print_has_its_picture_ready, keyboard_point, touch_tap_and_long_press, narrow_window_scales_the_form,
+         the_picture_at_the_screens_density, a_ratio_change_keeps_the_picture]
 
 
 def run(page, test_page, name, only=None):
     start = time.monotonic()
-    engine = ENGINES[name]()
     failed = 0
-    cases = [case for case in CASES if not only or case.__name__ in only]
+    runs = [(ratio, case) for ratio in ENGINES[name].ratios for case in CASES
+            if (ratio == 1 or getattr(case, "ratios", False)) and (not only or case.__name__ in only)]
+    for ratio in dict.fromkeys(r for r, _ in runs):
+        failed += run_at(page, test_page, name, ratio, [case for r, case in runs if r == ratio])
+    print(f"page ({name}): {time.monotonic() - start:.0f} s")
+    if failed:
+        print(f"page ({name}): {len(runs) - failed} passed, {failed} failed")
+    else:  # as ctest says it, for the test command's count
+        print(f"page ({name}): 100% tests passed, 0 tests failed out of {len(runs)}")
+    return failed
+
+
+def run_at(page, test_page, name, ratio, cases):
+    engine = ENGINES[name](ratio)
+    failed = 0
     try:
         for case in cases:
             t = time.monotonic()
@@ -576,14 +730,10 @@ def run(page, test_page, name, only=None):
             except Exception as error:
                 failed += 1
                 result = "FAILED: " + (str(error) if isinstance(error, AssertionError) else traceback.format_exc())
-            print(f"  {name} {case.__name__}: {result} ({time.monotonic() - t:.1f} s)", flush=True)
+            print(f"  {name}{'' if ratio == 1 else f' at {ratio}'} {case.__name__}: {result} "
+                  f"({time.monotonic() - t:.1f} s)", flush=True)
     finally:
         engine.quit()
-    print(f"page ({name}): {time.monotonic() - start:.0f} s")
-    if failed:
-        print(f"page ({name}): {len(cases) - failed} passed, {failed} failed")
-    else:  # as ctest says it, for the test command's count
-        print(f"page ({name}): 100% tests passed, 0 tests failed out of {len(cases)}")
     return failed
 
 

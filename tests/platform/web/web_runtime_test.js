@@ -6,7 +6,7 @@
 "use strict";
 const assert = require("assert");
 
-const W = 551, H = 479;
+const W = 551, H = 479, DPI = 96;
 const BOX = 0, COMMAND1 = 1, SEL = 2, COMMAND2 = 3, COL = 5;
 const triangle = [[266.67, 20], [20, 453.33], [520, 453.33]];  // drawing-area pixels
 
@@ -52,7 +52,10 @@ const cases = {
             ["box", "surface", 0, -1], ["Command1", "button", 1, -1], ["sel", "countBox", 2, -1], ["Command2", "button", 3, -1],
             ["Label1", "label", -1, 2], ["col", "list", 5, -1], ["Label2", "label", -1, 5], ["Label3", "label", -1, -1]]);
         assert.deepStrictEqual(form.controls[BOX], {name: "box", kind: "surface", left: 120, top: 240, width: 8295, height: 7215,
-                                                    tabIndex: 0, text: "", accessibleName: "Drawing surface", names: -1, items: []});
+                                                    tabIndex: 0, text: "", accessibleName: "Drawing surface", names: -1, items: [], widest: ""});
+        assert.strictEqual(form.controls[SEL].widest, "2147483647");
+        // The density the window takes for a ratio, as the page asks it: kept to 1..4, whole dpi.
+        assert.deepStrictEqual([0.5, 1, 1.1, 1.5, 2, 3, 5].map((r) => M.dpiOf(r)), [96, 96, 106, 144, 192, 288, 384]);
         assert.deepStrictEqual(form.controls[COL].items, ["Red", "Blue", "Black", "White", "Cyan", "Yellow"]);
         assert.deepStrictEqual(M.Program.texts(), {title: "Chaos Game", ok: "OK",
                                                    ended: "Chaos Game has ended. Reloading the page starts it again."});
@@ -67,7 +70,7 @@ const cases = {
     "the picture reaches the page with its size, as a view of the module's memory, white at start"(M) {
         const [p, page] = program(M);
         p.exposed();
-        assert.deepStrictEqual(plain(page), [["showPicture", W, H]]);
+        assert.deepStrictEqual(plain(page), [["showPicture", W, H, DPI]]);
         const view = page.calls[0][1];
         assert.ok(view instanceof Uint8ClampedArray);
         assert.strictEqual(view.buffer, M.HEAPU8.buffer);
@@ -123,8 +126,8 @@ const cases = {
         p.dialogClosed();
         p.keyDown(BOX, "c", "KeyC", 2, false, false);
         p.keyDown(BOX, "p", "KeyP", 2, false, false);
-        assert.deepStrictEqual(plain(page), [["savePicture", 0, "chaos-game.png", W, H], ["copyPicture", 1, W, H],
-                                             ["printPicture", 2, W, H]]);
+        assert.deepStrictEqual(plain(page), [["savePicture", 0, "chaos-game.png", W, H, DPI], ["copyPicture", 1, W, H, DPI],
+                                             ["printPicture", 2, W, H, DPI]]);
         assert.ok(page.calls.every((call) => call.some((a) => a instanceof Uint8ClampedArray && a.length === W * H * 4)));
         p.delete();
     },
@@ -218,7 +221,7 @@ const cases = {
             assert.strictEqual(p.keyDown(BOX, " ", "Space", 0, false, false), false);
             assert.deepStrictEqual(names(page), []);
             stop(p);
-            assert.deepStrictEqual(plain(page), [["hideProgress"], ["setBusy", false], ["focus", BOX], ["showPicture", W, H]]);
+            assert.deepStrictEqual(plain(page), [["hideProgress"], ["setBusy", false], ["focus", BOX], ["showPicture", W, H, DPI]]);
             assert.deepStrictEqual([M.drawing(p), M.anchorCount(p)], [false, 3]);
             page.calls.length = 0;
             p.tick();  // the call asked for before the stop
