@@ -4,7 +4,7 @@
 # the real window (under Xvfb) against the floor kernel, and the browser
 # edition's draw in Chromium, Firefox and WebKit against the native draw.
 # `bench.sh web` measures the browser edition alone; any other arguments go to
-# draw_bench.
+# draw_bench (--ratio=2: its draws at the density of a screen of ratio 2).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 web_only=false
