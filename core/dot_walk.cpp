@@ -85,12 +85,8 @@ struct Run {
     AreaTwips area;
 };
 
-// The pixel of a twip on the area: at 96 dpi the division by 15; at any
-// density one 64-bit multiply and shift where that is exact on the area,
-// else the division itself.
-struct Logical {
-    std::uint64_t operator()(std::uint32_t x) const { return twipsToPixel(static_cast<unsigned>(x)); }
-};
+// The pixel of a twip on the area: one 64-bit multiply and shift where that
+// is exact on the area, else the division itself.
 struct Scaled {
     std::uint64_t factor;
     int shift;
@@ -121,8 +117,6 @@ void walkPortable(WholePoint& at, const float* r, std::size_t n, const Run& shar
 }
 
 void walkPortable(WholePoint& at, const float* r, std::size_t n, const Run& run) {
-    if (run.mask.dpi == kLogicalDpi)
-        return walkPortable(at, r, n, run, Logical{});
     const PixelDivision division = pixelDivision(32, kTwipsPerInch, static_cast<std::uint64_t>(run.mask.dpi));
     if (division.exactBelow(std::max(run.area.x, run.area.y), 64))
         return walkPortable(at, r, n, run, Scaled{division.factor, division.shift});

@@ -25,9 +25,8 @@ namespace {
 
 using namespace chaos;
 
-// The window's drawing surface: its place in twips and its drawing area in pixels.
+// The window's drawing surface: its place in twips.
 constexpr RasterSurface::Placement kPlace = surfacePlacement();
-constexpr int kWidth = drawingAreaPixels(kForm2Layout[kBox].width), kHeight = drawingAreaPixels(kForm2Layout[kBox].height);
 
 [[noreturn]] void mismatch(const char* what) {
     std::fprintf(stderr, "model mismatch: %s\n", what);
@@ -230,14 +229,18 @@ void drawBothWays(const AnchorStore& anchors, Reader& in) {
     const float left = within(), top = within();
     CountBox count;
     count.text = std::to_string(in.byte() * 4 + in.byte() % 4);
+    // At any density from 96 to 384 dpi.
+    const int dpi = kMinDpi + in.byte() * (kMaxDpi - kMinDpi) / 255;
+    const RasterSurface::Placement place{left, top, 1, 1};
+    const RasterSurface::Area area = drawingArea();
     std::vector<std::unique_ptr<RasterSurface>> surfaces;
-    surfaces.push_back(std::make_unique<PSetOnly>(RasterSurface::Placement{left, top, 1, 1}, kWidth, kHeight));
+    surfaces.push_back(std::make_unique<PSetOnly>(place, area, dpi));
     for (Simd simd : simdHere()) {
-        surfaces.push_back(std::make_unique<RasterSurface>(RasterSurface::Placement{left, top, 1, 1}, kWidth, kHeight));
+        surfaces.push_back(std::make_unique<RasterSurface>(place, area, dpi));
         surfaces.back()->useSimd(simd);
     }
     // The fastest way once more, its draw run in slices of this many passes.
-    surfaces.push_back(std::make_unique<RasterSurface>(RasterSurface::Placement{left, top, 1, 1}, kWidth, kHeight));
+    surfaces.push_back(std::make_unique<RasterSurface>(place, area, dpi));
     const std::uint64_t slice = 1 + in.byte() * 37u;
     for (auto& surface : surfaces) {
         AnchorStore copy;
@@ -258,7 +261,7 @@ void drawBothWays(const AnchorStore& anchors, Reader& in) {
         }
     }
     for (std::size_t i = 1; i < surfaces.size(); ++i)
-        expect(std::memcmp(surfaces[0]->bits(), surfaces[i]->bits(), std::size_t{kWidth} * kHeight * 4) == 0, "fast, sliced and plain pixels");
+        expect(std::memcmp(surfaces[0]->bits(), surfaces[i]->bits(), std::size_t(surfaces[0]->pixelWidth()) * std::size_t(surfaces[0]->pixelHeight()) * 4) == 0, "fast, sliced and plain pixels");
 }
 
 } // namespace
