@@ -74,7 +74,8 @@ struct PixelDivision {
 
     constexpr bool exactBelow(std::uint64_t below, int bits = 32) const {
         return below == 0 || ((below - 1) * error < (std::uint64_t{1} << shift) &&
-                              (below - 1) * factor < (std::uint64_t{1} << bits));
+                              (bits >= 64 ? below - 1 <= ~std::uint64_t{0} / factor
+                                          : (below - 1) * factor < (std::uint64_t{1} << bits)));
     }
     // The same quotients with the factor 2^k times larger, for a product
     // that must lose a multiple of 2^bits.
