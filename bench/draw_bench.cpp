@@ -7,6 +7,8 @@
 //   Baseline/N            the same rules done plainly: std::mt19937, std::uniform_real_distribution
 //                         and QImage::setPixelColor per dot
 //   RightPressToScreen    a right press on the real Form2 (offscreen) until the surface is painted
+// --ratio=R (1 to 4, default 1) draws Production, Driven and Portable at the
+// density of a screen of that device pixel ratio: more pixels, the same area.
 // peak_MiB is the process's peak resident memory during that benchmark alone
 // (the peak is reset before each, where the kernel allows it).
 #include "core/point_cloud.h"
@@ -41,6 +43,7 @@ constexpr RasterSurface::Placement kPlacement = surfacePlacement();
 constexpr int kAreaWidth = drawingAreaPixels(kForm2Layout[kBox].width);
 constexpr int kAreaHeight = drawingAreaPixels(kForm2Layout[kBox].height);
 const float kAnchors[3][2] = {{900, 6900}, {7500, 6900}, {4200, 600}};
+double ratio = 1;  // --ratio
 
 void resetPeakMemory() {
     std::ofstream("/proc/self/clear_refs") << "5";
@@ -96,6 +99,7 @@ void Driven(benchmark::State& state) {
     QuietHost host;
     host.count = std::to_string(state.range(0));
     Form2 form(host.host());
+    form.densityChanged(ratio);
     for (auto _ : state) {
         for (const auto& a : kAnchors)
             form.box_MouseDown(kLeftButton, 0, a[0], a[1]);
@@ -110,7 +114,7 @@ void Driven(benchmark::State& state) {
 
 void runProduction(benchmark::State& state, Simd simd = bestSimd()) {
     resetPeakMemory();
-    RasterSurface surface(kPlacement, kAreaWidth, kAreaHeight);
+    RasterSurface surface(kPlacement, drawingArea(), dpiOf(ratio));
     surface.useSimd(simd);
     FastRandom random;
     random.useSimd(simd);
@@ -283,6 +287,19 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]).rfind("--ratio=", 0) == 0) {
+            ratio = std::stod(argv[i] + 8);
+            if (!(ratio >= 1 && ratio <= 4)) {
+                std::fprintf(stderr, "draw_bench: --ratio takes a device pixel ratio from 1 to 4, not %s\n", argv[i] + 8);
+                return 2;
+            }
+        } else {
+            std::fprintf(stderr, "draw_bench: unknown argument %s\n", argv[i]);
+            return 2;
+        }
+    std::printf("density: %d dpi, the picture %d x %d pixels\n", dpiOf(ratio), twipsToPixel(drawingArea().width, dpiOf(ratio)),
+                twipsToPixel(drawingArea().height, dpiOf(ratio)));
     registerAll();
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

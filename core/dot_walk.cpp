@@ -61,19 +61,20 @@ static_assert(kOffset >= kWalkReach);
 [[maybe_unused]] inline std::uint64_t unshifted(std::int32_t c) { return 2 * static_cast<std::uint64_t>(c + kOffset); }
 [[maybe_unused]] inline std::int32_t pointOf(std::uint64_t s) { return static_cast<std::int32_t>(static_cast<std::int64_t>(s >> 1) - kOffset); }
 
-// Whether a point lies on the mask's area.
-inline bool onArea(WholePoint p, const DotMask& mask) {
-    return static_cast<std::uint32_t>(p.x) < static_cast<std::uint32_t>(pixelToTwips(mask.width)) &&
-           static_cast<std::uint32_t>(p.y) < static_cast<std::uint32_t>(pixelToTwips(mask.height));
+// The twips on a mask's area, each way: those whose pixel it has, x with
+// floor(x * dpi / 1440) < width, which is x < ceil(width * 1440 / dpi).
+struct AreaTwips {
+    std::uint32_t x, y;
+};
+
+inline AreaTwips areaOf(const DotMask& mask) {
+    return {static_cast<std::uint32_t>(pixelToTwips(mask.width, mask.dpi)),
+            static_cast<std::uint32_t>(pixelToTwips(mask.height, mask.dpi))};
 }
 
-// The mask byte for the dot at p: its pixel, or the byte after the last
-// pixel when it is off the area.
-inline std::size_t markOf(WholePoint p, const DotMask& mask) {
-    if (onArea(p, mask))
-        return std::size_t{twipsToPixel(static_cast<unsigned>(p.y))} * static_cast<std::size_t>(mask.width) +
-               twipsToPixel(static_cast<unsigned>(p.x));
-    return mask.pixels();
+// Whether a point lies on the area.
+inline bool onArea(WholePoint p, AreaTwips area) {
+    return static_cast<std::uint32_t>(p.x) < area.x && static_cast<std::uint32_t>(p.y) < area.y;
 }
 
 struct Run {
@@ -81,19 +82,45 @@ struct Run {
     const std::int16_t *xs, *ys;
     float count, last;
     DotMask mask;
+    AreaTwips area;
+};
+
+// The pixel of a twip on the area: one 64-bit multiply and shift where that
+// is exact on the area, else the division itself.
+struct Scaled {
+    std::uint64_t factor;
+    int shift;
+    std::uint64_t operator()(std::uint32_t x) const { return x * factor >> shift; }
+};
+struct Divided {
+    std::uint64_t dpi;
+    std::uint64_t operator()(std::uint32_t x) const { return x * dpi / kTwipsPerInch; }
 };
 
 // The point and the run are kept in locals throughout: the mask's byte
 // stores could otherwise alias them, and each pass would go through memory.
-void walkPortable(WholePoint& at, const float* r, std::size_t n, const Run& shared) {
+template <class ToPixel>
+void walkPortable(WholePoint& at, const float* r, std::size_t n, const Run& shared, ToPixel toPixel) {
     const Run run = shared;
     WholePoint p = at;
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t k = chooseAnchor(r[i], run.count, run.last);
         p = {halfway(p.x, run.xs[k]), halfway(p.y, run.ys[k])};
-        run.mask.bytes[markOf(p, run.mask)] = 1;
+        // The mask byte for the dot: its pixel, or the byte after the last
+        // pixel when it is off the area.
+        const std::size_t mark = onArea(p, run.area) ? toPixel(static_cast<std::uint32_t>(p.y)) * static_cast<std::size_t>(run.mask.width) +
+                                                           toPixel(static_cast<std::uint32_t>(p.x))
+                                                     : run.mask.pixels();
+        run.mask.bytes[mark] = 1;
     }
     at = p;
+}
+
+void walkPortable(WholePoint& at, const float* r, std::size_t n, const Run& run) {
+    const PixelDivision division = pixelDivision(32, kTwipsPerInch, static_cast<std::uint64_t>(run.mask.dpi));
+    if (division.exactBelow(std::max(run.area.x, run.area.y), 64))
+        return walkPortable(at, r, n, run, Scaled{division.factor, division.shift});
+    walkPortable(at, r, n, run, Divided{static_cast<std::uint64_t>(run.mask.dpi)});
 }
 
 // One pass of the halving chain (trick 1).
@@ -105,10 +132,13 @@ void walkPortable(WholePoint& at, const float* r, std::size_t n, const Run& shar
 #if CHAOS_AVX2_CODE
 constexpr std::size_t kBlock = 64;  // passes per block: a few hundred bytes of work in flight
 // A dot's pixel is x * factor >> 19 in 32-bit lanes (34953 for 15 twips a
-// pixel), exact on areas up to kAvx2MaxPixels (4993).
-constexpr PixelDivision kAvx2Division = pixelDivision(19);
+// pixel, at 96 dpi exact on areas up to kAvx2MaxPixels, 4993); the factor
+// follows the density, and a walk takes this way where it is exact on the area.
+constexpr int kAvx2Shift = 19;
+constexpr PixelDivision kAvx2Division = pixelDivision(kAvx2Shift);
 static_assert(kAvx2Division.factor < (std::uint64_t{1} << 31));
-constexpr auto kTwipsToPixelFactor = static_cast<std::uint32_t>(kAvx2Division.factor);
+// At the densest screen too, so the factor fits a lane at every density.
+static_assert(pixelDivision(kAvx2Shift, kTwipsPerInch, kMaxDpi).factor < (std::uint64_t{1} << 31));
 constexpr int kTwipsToPixelShift = kAvx2Division.shift;
 constexpr int kAvx2MaxPixels = kAvx2Division.widestArea();
 static_assert(kAvx2MaxPixels > 0 && kAvx2Division.exactBelow(pixelToTwips(kAvx2MaxPixels)));
@@ -128,12 +158,12 @@ struct Marking {
     __m256i offset, xLast, yLast, factor, width, offArea;
 };
 
-CHAOS_AVX2 inline Marking markingFor(const DotMask& mask) {
+CHAOS_AVX2 inline Marking markingFor(const DotMask& mask, AreaTwips area, std::uint64_t factor) {
     return {mask.bytes,
             _mm256_set1_epi32(static_cast<int>(kOffset)),
-            _mm256_set1_epi32(pixelToTwips(mask.width) - 1),
-            _mm256_set1_epi32(pixelToTwips(mask.height) - 1),
-            _mm256_set1_epi32(static_cast<int>(kTwipsToPixelFactor)),
+            _mm256_set1_epi32(static_cast<int>(area.x - 1)),
+            _mm256_set1_epi32(static_cast<int>(area.y - 1)),
+            _mm256_set1_epi32(static_cast<int>(factor)),
             _mm256_set1_epi32(mask.width),
             _mm256_set1_epi32(static_cast<int>(mask.pixels()))};
 }
@@ -155,13 +185,13 @@ CHAOS_AVX2 inline void markEight(const std::uint32_t* sx, const std::uint32_t* s
         m.bytes[mark] = 1;
 }
 
-CHAOS_AVX2 void walkAvx2(WholePoint& at, const float* r, std::size_t n, const Run& run) {
+CHAOS_AVX2 void walkAvx2(WholePoint& at, const float* r, std::size_t n, const Run& run, std::uint64_t factor) {
     const std::size_t blocks = n / kBlock;
     if (blocks > 0) {
         std::uint64_t sx = unshifted(at.x), sy = unshifted(at.y);
         const __m256 count = _mm256_set1_ps(run.count), last = _mm256_set1_ps(run.last);
         const auto* table = reinterpret_cast<const char*>(run.table);
-        const Marking marking = markingFor(run.mask);
+        const Marking marking = markingFor(run.mask, run.area, factor);
         alignas(32) std::uint32_t offsets[2][kBlock];
         alignas(32) std::uint32_t xs[2][kBlock] = {};  // 0: far off any area
         alignas(32) std::uint32_t ys[2][kBlock] = {};
@@ -210,13 +240,17 @@ constexpr std::size_t kSimd128Block = 64;
 constexpr float kWholeBias = 0x1.0p23f;
 constexpr std::uint32_t kWholeBiasBits = 0x4B000000u;
 static_assert(sizeof(Entry) == 16);
-// A dot's pixel is (u * 4f mod 2^32) >> 21 for u = x + kOffset and f the
-// factor of x * f >> 19 (34953 for 15 twips a pixel): the offset times 4f is
-// a multiple of 2^32 and drops out, and the rest is x * f >> 19 as long as
-// x * 4f stays below 2^32: areas up to kSimd128MaxPixels (2048).
-constexpr PixelDivision kSimd128Division = pixelDivision(19).scaledBy(2);
-constexpr auto kSimd128Factor = static_cast<std::uint32_t>(kSimd128Division.factor);
-constexpr int kSimd128Shift = kSimd128Division.shift;
+// A dot's pixel is (u * 4f mod 2^32) >> (s + 2) for u = x + kOffset and f the
+// factor of x * f >> s (34953 for 15 twips a pixel, s = 19): the offset times
+// 4f is a multiple of 2^32 and drops out, and the rest is x * f >> s as long
+// as x * 4f stays below 2^32: at 96 dpi areas up to kSimd128MaxPixels (2048).
+// At a density, a walk takes the largest s from 19 down that is exact on its
+// area, if any.
+constexpr PixelDivision simd128Division(int dpi, int shift = 19) {
+    return pixelDivision(shift, kTwipsPerInch, static_cast<std::uint64_t>(dpi)).scaledBy(2);
+}
+constexpr PixelDivision kSimd128Division = simd128Division(kLogicalDpi);
+static_assert(kSimd128Division.factor == pixelDivision(19).scaledBy(2).factor);
 constexpr int kSimd128MaxPixels = kSimd128Division.widestArea();
 static_assert(kOffset * kSimd128Division.factor % (std::int64_t{1} << 32) == 0);
 static_assert(kSimd128MaxPixels > 0 && kSimd128Division.exactBelow(pixelToTwips(kSimd128MaxPixels)));
@@ -260,6 +294,7 @@ inline v128_t opaque(v128_t v) {
 // What marking needs, made once a walk, with the mask's address folded in.
 struct Marking128 {
     v128_t factor;
+    int shift;
     v128_t rowStep;      // 16-bit lanes 1, width, 1, width, ...
     v128_t bytes;        // the mask's address
     v128_t offset;       // kOffset
@@ -268,9 +303,9 @@ struct Marking128 {
     v128_t offArea;      // that byte's address
 };
 
-inline Marking128 marking128For(const DotMask& mask) {
-    const std::int32_t lastX = pixelToTwips(mask.width) - 1, lastY = pixelToTwips(mask.height) - 1;
-    return {wasm_u32x4_splat(kSimd128Factor),
+inline Marking128 marking128For(const DotMask& mask, AreaTwips area, const PixelDivision& division) {
+    const auto lastX = static_cast<std::int32_t>(area.x - 1), lastY = static_cast<std::int32_t>(area.y - 1);
+    return {wasm_u32x4_splat(static_cast<std::uint32_t>(division.factor)), division.shift,
             wasm_i32x4_splat(static_cast<std::int32_t>(1 + (static_cast<std::uint32_t>(mask.width) << 16))),
             wasm_u32x4_splat(addressOf(mask.bytes)),
             wasm_i32x4_splat(static_cast<std::int32_t>(kOffset)),
@@ -289,8 +324,8 @@ inline void markAt(std::uint32_t address) { *reinterpret_cast<std::uint8_t*>(sta
 template <bool Checked>
 inline void markFour(const std::uint32_t* at, const Marking128& m) {
     const v128_t p0 = wasm_v128_load(at), p1 = wasm_v128_load(at + 4);
-    const v128_t pixel = wasm_i16x8_narrow_i32x4(wasm_u32x4_shr(wasm_i32x4_mul(p0, m.factor), kSimd128Shift),
-                                                 wasm_u32x4_shr(wasm_i32x4_mul(p1, m.factor), kSimd128Shift));
+    const v128_t pixel = wasm_i16x8_narrow_i32x4(wasm_u32x4_shr(wasm_i32x4_mul(p0, m.factor), m.shift),
+                                                 wasm_u32x4_shr(wasm_i32x4_mul(p1, m.factor), m.shift));
     const v128_t index = wasm_i32x4_dot_i16x8(pixel, m.rowStep);
     v128_t mark;
     if constexpr (Checked) {
@@ -318,12 +353,12 @@ inline void markFour(const std::uint32_t* at, const Marking128& m) {
 // so that V8 folds each fixed offset into its load or store instead of
 // computing every address.
 template <bool Checked>
-void walkSimd128(WholePoint& at, const float* r, std::size_t n, const Run& run) {
+void walkSimd128(WholePoint& at, const float* r, std::size_t n, const Run& run, const PixelDivision& division) {
     const std::size_t blocks = n / kSimd128Block;
     if (blocks > 0) {
         const Choosing choosing{wasm_f32x4_splat(run.count), wasm_f32x4_splat(run.last),
                                 wasm_u32x4_splat(addressOf(run.table) - (kWholeBiasBits << 4))};
-        const Marking128 marking = marking128For(run.mask);
+        const Marking128 marking = marking128For(run.mask, run.area, division);
         alignas(16) std::uint32_t entries[2][kSimd128Block];
         alignas(16) std::uint32_t dots[2][2 * kSimd128Block];  // a block's dots, marked during the next
         std::uint64_t sx = unshifted(at.x), sy = unshifted(at.y);
@@ -384,19 +419,30 @@ DotKernel::DotKernel(const AnchorView& anchors)
 }
 
 void DotKernel::walk(WholePoint& at, const float* r, std::size_t n, const DotMask& mask) const {
-    const Run run{table.data(), anchors.xs, anchors.ys, count, last, mask};
+    const Run run{table.data(), anchors.xs, anchors.ys, count, last, mask, areaOf(mask)};
+    // The vector ways divide by a multiply and shift made for the mask's
+    // density, where that is exact on its whole area.
+    [[maybe_unused]] const std::uint32_t widest = std::max(run.area.x, run.area.y);
 #if CHAOS_AVX2_CODE
-    if (mask.simd == Simd::Avx2 && mask.width <= kAvx2MaxPixels && mask.height <= kAvx2MaxPixels)
-        return walkAvx2(at, r, n, run);
+    if (mask.simd == Simd::Avx2) {
+        const PixelDivision division = pixelDivision(kAvx2Shift, kTwipsPerInch, static_cast<std::uint64_t>(mask.dpi));
+        if (division.exactBelow(widest))
+            return walkAvx2(at, r, n, run, division.factor);
+    }
 #endif
 #if CHAOS_SIMD128_CODE
-    if (mask.simd == Simd::Simd128 && mask.width <= kSimd128MaxPixels && mask.height <= kSimd128MaxPixels) {
-        // A pass moves toward its anchor and never past it, so every dot lies
-        // between the point and the anchors, coordinate by coordinate: when
-        // they all lie on the area, so does every dot, and none need be checked.
-        if (onArea(at, mask) && onArea(lowest, mask) && onArea(highest, mask))
-            return walkSimd128<false>(at, r, n, run);
-        return walkSimd128<true>(at, r, n, run);
+    if (mask.simd == Simd::Simd128) {
+        for (int shift = 19; shift >= 16; --shift) {
+            const PixelDivision division = simd128Division(mask.dpi, shift);
+            if (!division.exactBelow(widest))
+                continue;
+            // A pass moves toward its anchor and never past it, so every dot lies
+            // between the point and the anchors, coordinate by coordinate: when
+            // they all lie on the area, so does every dot, and none need be checked.
+            if (onArea(at, run.area) && onArea(lowest, run.area) && onArea(highest, run.area))
+                return walkSimd128<false>(at, r, n, run, division);
+            return walkSimd128<true>(at, r, n, run, division);
+        }
     }
 #endif
     walkPortable(at, r, n, run);

@@ -33,9 +33,8 @@ namespace {
 
 using namespace chaos;
 
-// The window's drawing surface: its place in twips and its drawing area in pixels.
+// The window's drawing surface: its place in twips.
 constexpr RasterSurface::Placement kPlace = surfacePlacement();
-constexpr int kWidth = drawingAreaPixels(kForm2Layout[kBox].width), kHeight = drawingAreaPixels(kForm2Layout[kBox].height);
 
 [[noreturn]] void mismatch(const char* what) {
     std::fprintf(stderr, "model mismatch: %s\n", what);
@@ -239,14 +238,18 @@ void drawBothWays(const AnchorStore& anchors, Reader& in) {
     const float left = within(), top = within();
     CountBox count;
     count.text = std::to_string(in.byte() * 4 + in.byte() % 4);
+    // At any density from 96 to 384 dpi.
+    const int dpi = kMinDpi + in.byte() * (kMaxDpi - kMinDpi) / 255;
+    const RasterSurface::Placement place{left, top, 1, 1};
+    const RasterSurface::Area area = drawingArea();
     std::vector<std::unique_ptr<RasterSurface>> surfaces;
-    surfaces.push_back(std::make_unique<PSetOnly>(RasterSurface::Placement{left, top, 1, 1}, kWidth, kHeight));
+    surfaces.push_back(std::make_unique<PSetOnly>(place, area, dpi));
     for (Simd simd : simdHere()) {
-        surfaces.push_back(std::make_unique<RasterSurface>(RasterSurface::Placement{left, top, 1, 1}, kWidth, kHeight));
+        surfaces.push_back(std::make_unique<RasterSurface>(place, area, dpi));
         surfaces.back()->useSimd(simd);
     }
     // The fastest way once more, its draw run in slices of this many passes.
-    surfaces.push_back(std::make_unique<RasterSurface>(RasterSurface::Placement{left, top, 1, 1}, kWidth, kHeight));
+    surfaces.push_back(std::make_unique<RasterSurface>(place, area, dpi));
     const std::uint64_t slice = 1 + in.byte() * 37u;
     for (auto& surface : surfaces) {
         AnchorStore copy;
@@ -267,7 +270,7 @@ void drawBothWays(const AnchorStore& anchors, Reader& in) {
         }
     }
     for (std::size_t i = 1; i < surfaces.size(); ++i)
-        expect(std::memcmp(surfaces[0]->bits(), surfaces[i]->bits(), std::size_t{kWidth} * kHeight * 4) == 0, "fast, sliced and plain pixels");
+        expect(std::memcmp(surfaces[0]->bits(), surfaces[i]->bits(), std::size_t(surfaces[0]->pixelWidth()) * std::size_t(surfaces[0]->pixelHeight()) * 4) == 0, "fast, sliced and plain pixels");
 }
 
 void driveCore(const std::uint8_t* data, std::size_t size) {
@@ -413,7 +416,7 @@ std::vector<std::uint32_t> plainDraw(const DrawStart& start, const std::string& 
         // a count the core refuses: the window shows the message and draws nothing
     }
     const std::uint32_t* bits = surface.bits();
-    return {bits, bits + std::size_t{kWidth} * kHeight};
+    return {bits, bits + static_cast<std::size_t>(surface.pixelWidth()) * static_cast<std::size_t>(surface.pixelHeight())};
 }
 
 bool sameStore(const AnchorStore& a, const AnchorStore& b) {
@@ -433,30 +436,32 @@ void driveWindow(const std::uint8_t* data, std::size_t size) {
     form.fixSeed(seed);
     Color colour = 0;  // as the window's own record should have it
     std::optional<DrawStart> started;
+    int screenDpi = kLogicalDpi;  // as the window was last told
 
     while (in.more() && !fake.ended) {
         const std::uint8_t op = in.byte();
         const std::uint64_t drawsBefore = form.drawsStarted();
         const bool wasBusy = form.busy();
-        if (!form.drawRunning() && (op % 12 == 0 || op % 12 == 1)) {
+        if (!form.drawRunning() && (op % 13 == 0 || op % 13 == 1)) {
             form.surface().bits();  // the picture settled, then kept
             started = DrawStart{form.surface(), form.anchors, seed, fake.count, colour, drawsBefore};
         }
         bool mayStop = false;
-        switch (op % 12) {
-        case 0: {  // a press on the surface, in pixels, mostly within its drawing area
+        switch (op % 13) {
+        case 0: {  // a press on the surface, in the screen's device pixels, mostly within its drawing area
             const std::int16_t buttons[] = {kLeftButton, kRightButton, kMiddleButton, 3, 0};
             const std::int16_t button = buttons[in.byte() % 5];
             const auto shift = static_cast<std::int16_t>(in.byte() % 8);
-            const double x = static_cast<int>(in.byte() << 8 | in.byte()) % (kWidth + 8) - 4 + in.byte() / 256.0;
-            const double y = static_cast<int>(in.byte() << 8 | in.byte()) % (kHeight + 8) - 4 + in.byte() / 256.0;
+            const int width = twipsToPixel(drawingArea().width, screenDpi), height = twipsToPixel(drawingArea().height, screenDpi);
+            const double x = static_cast<int>(in.byte() << 8 | in.byte()) % (width + 8) - 4 + in.byte() / 256.0;
+            const double y = static_cast<int>(in.byte() << 8 | in.byte()) % (height + 8) - 4 + in.byte() / 256.0;
             const std::int16_t placed = form.anchors.count();
             form.pointerDown();
             form.surfaceDown(button, shift, x, y);
-            if (form.anchors.count() == placed + 1) {  // the anchor lies where the press was
+            if (form.anchors.count() == placed + 1) {  // the anchor lies in the device pixel pressed
                 const std::int32_t k = form.anchors.count();
-                expect(std::abs(form.anchors.x(k) - x * kTwipsPerPixel) <= 0.5 &&
-                           std::abs(form.anchors.y(k) - y * kTwipsPerPixel) <= 0.5,
+                expect(twipsToPixel(int{form.anchors.x(k)}, screenDpi) == static_cast<int>(std::floor(x)) &&
+                           twipsToPixel(int{form.anchors.y(k)}, screenDpi) == static_cast<int>(std::floor(y)),
                        "anchor placed away from the press");
             }
             break;
@@ -515,6 +520,12 @@ void driveWindow(const std::uint8_t* data, std::size_t size) {
             seed = in.word();
             form.fixSeed(seed);
             break;
+        case 12: {  // the window on a screen of another density
+            const double ratio = 0.5 + in.byte() / 48.0;
+            screenDpi = dpiOf(ratio);
+            form.densityChanged(ratio);
+            break;
+        }
         case 11:
             expect(form.closeRequested(), "the window refused to close");
             fake.ended = true;

@@ -79,13 +79,25 @@ void paintMarkedDots(std::uint8_t* mask, std::uint32_t* image, std::size_t pixel
         }
 }
 
-RasterSurface::RasterSurface(Placement place, int pixelWidth, int pixelHeight)
-    : placement(place),
-      width(std::max(pixelWidth, 0)),
-      height(std::max(pixelHeight, 0)),
-      image(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), kBackground) {}
+RasterSurface::RasterSurface(Placement place, Area twips, int dpi) : placement(place), area(twips), density(0) {
+    setDensity(dpi);
+}
+
+void RasterSurface::setDensity(int dpi) {
+    dpi = std::clamp(dpi, kMinDpi, kMaxDpi);
+    if (dpi == density)
+        return;
+    density = dpi;
+    width = std::max(twipsToPixel(area.width, dpi), 0);
+    height = std::max(twipsToPixel(area.height, dpi), 0);
+    image.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), kBackground);
+    walked.clear();
+    marked = false;
+    drawn = false;
+}
 
 void RasterSurface::setPixel(int px, int py, std::uint32_t pixel) {
+    drawn = true;
     if (static_cast<unsigned>(px) < static_cast<unsigned>(width) && static_cast<unsigned>(py) < static_cast<unsigned>(height))
         image[static_cast<std::size_t>(py) * static_cast<std::size_t>(width) + static_cast<std::size_t>(px)] = pixel;
 }
@@ -94,10 +106,10 @@ void RasterSurface::setPixel(int px, int py, std::uint32_t pixel) {
 // eight octants; a radius under half a pixel gives the centre pixel alone.
 void RasterSurface::Circle(float x, float y, float radius, Color color) {
     settle();
-    const int cx = twipsToPixel(x);
-    const int cy = twipsToPixel(y);
-    const float pixelRadius = radius / kTwipsPerPixel;
-    if (cx == kNowhere || cy == kNowhere || !(pixelRadius >= 0.0f) || pixelRadius > 1e5f)
+    const int cx = twipsToPixel(x, density);
+    const int cy = twipsToPixel(y, density);
+    const double pixelRadius = static_cast<double>(radius) * density / kTwipsPerInch;
+    if (cx == kNowhere || cy == kNowhere || !(pixelRadius >= 0.0) || pixelRadius > 1e5)
         return;  // not on any surface, or not a radius
     const std::uint32_t pixel = toPixel(color);
     const int r = static_cast<int>(std::lround(pixelRadius));
@@ -121,13 +133,14 @@ void RasterSurface::Circle(float x, float y, float radius, Color color) {
 
 void RasterSurface::PSet(float x, float y, Color color) {
     settle();
-    setPixel(twipsToPixel(x), twipsToPixel(y), toPixel(color));
+    setPixel(twipsToPixel(x, density), twipsToPixel(y, density), toPixel(color));
 }
 
 void RasterSurface::Cls() {
     if (marked)
         std::fill(walked.begin(), walked.end(), std::uint8_t{0});
     marked = false;
+    drawn = false;
     std::fill(image.begin(), image.end(), kBackground);
 }
 
@@ -139,7 +152,8 @@ DotMask RasterSurface::markDots(Color color) {
         settle();  // the marks of another colour first
     walkedPixel = pixel;
     marked = true;
-    return {walked.data(), width, height, simd};
+    drawn = true;
+    return {walked.data(), width, height, simd, density};
 }
 
 void RasterSurface::settle() {

@@ -20,7 +20,9 @@ inline constexpr std::uint32_t toPixel(Color color) {
 
 // A surface that draws into its own image in memory, usable with or without
 // a window. It stands at a given place in the window (Left, Top, Width,
-// Height in twips) and draws into a drawing area of the given pixel size.
+// Height in twips) and draws into a drawing area of a given size in twips,
+// in pixels of a given density: floor(twips * dpi / 1440) of them each way,
+// the area's right and bottom edges rounded down to whole pixels.
 class RasterSurface : public Surface {
 public:
     static constexpr std::uint32_t kBackground = 0xFFFFFFFFu;  // white
@@ -29,7 +31,14 @@ public:
         float left, top, width, height;  // twips, in the window
     };
 
-    RasterSurface(Placement placement, int pixelWidth, int pixelHeight);
+    struct Area {
+        int width, height;  // twips
+    };
+
+    RasterSurface(Placement placement, Area area, int dpi);
+    // An area of this many pixels at 96 dpi.
+    RasterSurface(Placement placement, int pixelWidth, int pixelHeight)
+        : RasterSurface(placement, {pixelToTwips(pixelWidth), pixelToTwips(pixelHeight)}, kLogicalDpi) {}
 
     void Circle(float x, float y, float radius, Color color) override;
     void PSet(float x, float y, Color color) override;
@@ -42,6 +51,12 @@ public:
 
     int pixelWidth() const { return width; }
     int pixelHeight() const { return height; }
+    int dpi() const { return density; }
+    // Whether nothing was drawn since it was made, cleared or given a density.
+    bool blank() const { return !drawn; }
+    // The picture at another density (within 96..384), cleared; the same
+    // density keeps it as it is.
+    void setDensity(int dpi);
     // Reading the image first paints the dots that walks have marked.
     std::uint32_t pixel(int px, int py) {
         settle();
@@ -58,13 +73,16 @@ public:
     void useSimd(Simd choice) { simd = choice; }
 
 private:
-    void setPixel(int px, int py, std::uint32_t pixel);
+    void setPixel(int px, int py, std::uint32_t pixel);  // and notes that something was drawn
     Placement placement;
+    Area area;
+    int density;
     int width, height;  // pixels
     std::vector<std::uint32_t> image;
     std::vector<std::uint8_t> walked;  // marked dots, made when dots are first marked
     std::uint32_t walkedPixel = 0;
     bool marked = false;  // whether `walked` may hold marks
+    bool drawn = false;
     Simd simd = bestSimd();
 };
 

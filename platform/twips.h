@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace chaos {
 
@@ -42,6 +43,23 @@ inline int dpiOf(double ratio) {
     return ratio >= 4.0 ? kMaxDpi : static_cast<int>(std::lround(ratio * kLogicalDpi));
 }
 
+// The surface's device pixels at `dpi`: pixel p covers the twips x with
+// floor(x * dpi / 1440) = p, in whole numbers (the float form in double
+// precision, exact for every float), and its first whole twip is
+// ceil(p * 1440 / dpi), which a press on it is handed as (15p at 96 dpi).
+inline constexpr int twipsToPixel(int twips, int dpi) {
+    const std::int64_t scaled = std::int64_t{twips} * dpi;
+    return static_cast<int>(scaled >= 0 ? scaled / kTwipsPerInch : -((kTwipsPerInch - 1 - scaled) / kTwipsPerInch));
+}
+inline int twipsToPixel(float twips, int dpi) {
+    const double pixel = std::floor(static_cast<double>(twips) * dpi / kTwipsPerInch);
+    return (pixel > -1e8 && pixel < 1e8) ? static_cast<int>(pixel) : kNowhere;
+}
+inline constexpr int pixelToTwips(int pixel, int dpi) {
+    const std::int64_t scaled = std::int64_t{pixel} * kTwipsPerInch;
+    return static_cast<int>(scaled >= 0 ? (scaled + dpi - 1) / dpi : -(-scaled / dpi));
+}
+
 // twipsToPixel for whole twips 0 <= x < below, the way vector code divides:
 // (x * factor mod 2^bits) >> shift, for `twips` twips to `pixels` pixels, with
 // factor = ceil(2^shift * pixels / twips). The factor exceeds the exact ratio by
@@ -56,7 +74,8 @@ struct PixelDivision {
 
     constexpr bool exactBelow(std::uint64_t below, int bits = 32) const {
         return below == 0 || ((below - 1) * error < (std::uint64_t{1} << shift) &&
-                              (below - 1) * factor < (std::uint64_t{1} << bits));
+                              (bits >= 64 ? below - 1 <= ~std::uint64_t{0} / factor
+                                          : (below - 1) * factor < (std::uint64_t{1} << bits)));
     }
     // The same quotients with the factor 2^k times larger, for a product
     // that must lose a multiple of 2^bits.
@@ -73,6 +92,13 @@ struct PixelDivision {
 };
 
 constexpr PixelDivision pixelDivision(int shift, std::uint64_t twips = kTwipsPerPixel, std::uint64_t pixels = 1) {
+    std::uint64_t a = twips, b = pixels;  // in lowest terms: the least error
+    while (b != 0)
+        a = std::exchange(b, a % b);
+    if (a > 1) {
+        twips /= a;
+        pixels /= a;
+    }
     const std::uint64_t scaled = (std::uint64_t{1} << shift) * pixels;
     const std::uint64_t factor = (scaled + twips - 1) / twips;
     return {twips, pixels, factor, shift, factor * twips - scaled};

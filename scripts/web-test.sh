@@ -26,7 +26,9 @@ cmake --build "$sanitized" -j"$(nproc)"
 ctest --test-dir "$sanitized" --output-on-failure -j"$(nproc)"
 
 echo "== The page in Chromium, Firefox and WebKit"
-# Firefox and WebKit run in real windows, on an X server of our own.
+# Firefox and WebKit run in real windows, on an X server of our own, with
+# room for the page at a device pixel ratio of 2.
+export XVFB_SCREEN=1600x1200x24
 . "$root/tests/e2e/xsession.sh"
 start_x
 trap stop_x EXIT

@@ -1,6 +1,7 @@
 #include "window/form2.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <utility>
 
@@ -9,16 +10,27 @@ namespace chaos {
 namespace {
 
 // The keyboard point's crosshair: arms from kCrossGap to kCrossArm pixels
-// off the point, each way, leaving the point's own pixel in view; dark arms
-// over light ones, so that it shows on any colour.
+// off the point at 96 dpi (in proportion at other densities, rounded, so
+// that it keeps its size on the screen), each way, leaving the point's own
+// pixel in view; dark arms over light ones, so that it shows on any colour.
 constexpr int kCrossGap = 2, kCrossArm = 6;
 constexpr Color kCrossLight = 0xFFFFFF, kCrossDark = 0x000000;
+
+// The twips a press at device position `at` (on the area) is handed as: the
+// position itself, fractions kept, where the anchor's rounding keeps it in the
+// pixel pressed; else the pixel's first twip, ceil(p * 1440 / dpi), which
+// rounds back into it (at 192 dpi 7.5p would be a tie for every odd p).
+float pressTwips(double at, int dpi) {
+    const int pixel = static_cast<int>(std::floor(at));
+    const auto twips = static_cast<float>(at * kTwipsPerInch / dpi);
+    return twipsToPixel(int{roundToInt16(twips)}, dpi) == pixel ? twips : static_cast<float>(pixelToTwips(pixel, dpi));
+}
 
 } // namespace
 
 Form2::Form2(const Host& host)
     : host(host),
-      box(surfacePlacement(), drawingAreaPixels(kForm2Layout[kBox].width), drawingAreaPixels(kForm2Layout[kBox].height)),
+      box(surfacePlacement(), drawingArea(), kLogicalDpi),
       sel(host.controls),
       driver(cloud, host, dispatcher, [this](bool on) { setBusy(on); }, [this] { showPicture(); }),
       keyPoint{box.pixelWidth() / 2, box.pixelHeight() / 2} {}
@@ -43,6 +55,7 @@ void Form2::col_Click() {
 
 void Form2::Command1_Click() {
     dispatcher.run([this] { box.Cls(); });
+    applyDensity();  // a density that changed since waits for this
     showPicture();
 }
 
@@ -84,9 +97,11 @@ void Form2::pointerDown() {
 
 void Form2::surfaceDown(std::int16_t button, std::int16_t shift, double x, double y) {
     // The frame is not part of the drawing area: a press there does nothing.
-    if (busy() || !(x >= 0 && x < box.pixelWidth() && y >= 0 && y < box.pixelHeight()))
+    // The area ends at its last whole pixel of the screen.
+    const RasterSurface::Area area = drawingArea();
+    if (busy() || !(x >= 0 && x < twipsToPixel(area.width, screenDpi) && y >= 0 && y < twipsToPixel(area.height, screenDpi)))
         return;
-    box_MouseDown(button, shift, static_cast<float>(x * kTwipsPerPixel), static_cast<float>(y * kTwipsPerPixel));
+    box_MouseDown(button, shift, pressTwips(x, screenDpi), pressTwips(y, screenDpi));
 }
 
 void Form2::clicked(int control) {
@@ -149,8 +164,8 @@ bool Form2::keyDown(int control, KeyPress key, bool textSelected) {
             } else {  // as the mouse's button at the keyboard point
                 showMarks();
                 box_MouseDown(row.does == Does::Place ? kLeftButton : kRightButton, 0,
-                              static_cast<float>(keyPoint.x * kTwipsPerPixel),
-                              static_cast<float>(keyPoint.y * kTwipsPerPixel));
+                              static_cast<float>(pixelToTwips(keyPoint.x, box.dpi())),
+                              static_cast<float>(pixelToTwips(keyPoint.y, box.dpi())));
             }
             return true;
         }
@@ -191,6 +206,29 @@ void Form2::pictureFailed(int command, const std::string& where, const std::stri
 
 void Form2::densityChanged(double ratio) {
     screenDpi = dpiOf(ratio);
+    applyDensityIfBlank();
+}
+
+void Form2::applyDensityIfBlank() {
+    if (box.blank() && !cloud.drawing() && screenDpi != box.dpi()) {
+        applyDensity();
+        showPicture();
+    }
+}
+
+void Form2::applyDensity() {
+    if (screenDpi == box.dpi())
+        return;
+    // The keyboard point to the pixel under its old pixel's centre.
+    const auto moved = [old = box.dpi(), now = screenDpi](int p) {
+        return static_cast<int>((2 * std::int64_t{p} + 1) * now / (2 * old));
+    };
+    box.setDensity(screenDpi);
+    keyPoint = {std::clamp(moved(keyPoint.x), 0, box.pixelWidth() - 1), std::clamp(moved(keyPoint.y), 0, box.pixelHeight() - 1)};
+    if (marksShown) {  // the crosshair at the new density
+        marksShown = false;
+        showMarks();
+    }
 }
 
 void Form2::exposed() {
@@ -221,6 +259,8 @@ void Form2::setBusy(bool on) {
     host.controls.setBusy(on);
     if (!on && focusBeforeDraw != kNoControl)
         host.controls.focus(focusBeforeDraw);
+    if (!on)
+        applyDensityIfBlank();  // a change during the draw
 }
 
 void Form2::movePoint(int dx, int dy) {
@@ -237,14 +277,15 @@ void Form2::showMarks() {
     marksShown = shown;
     if (!shown)
         return host.screen.showMarks(nullptr, 0);
-    const int x = keyPoint.x, y = keyPoint.y, arm = kCrossArm - kCrossGap;
+    const auto scaled = [this](int length) { return static_cast<int>(std::lround(length * box.dpi() / double{kLogicalDpi})); };
+    const int x = keyPoint.x, y = keyPoint.y, gap = scaled(kCrossGap), reach = scaled(kCrossArm), arm = reach - gap;
     std::vector<Screen::Mark> marks;
     for (const auto& [color, thick] : {std::pair{kCrossLight, 3}, std::pair{kCrossDark, 1}}) {
         const int side = (thick - 1) / 2;
-        marks.push_back({x + kCrossGap + 1, y - side, arm, thick, color});
-        marks.push_back({x - kCrossArm + 1, y - side, arm, thick, color});
-        marks.push_back({x - side, y + kCrossGap + 1, thick, arm, color});
-        marks.push_back({x - side, y - kCrossArm + 1, thick, arm, color});
+        marks.push_back({x + gap + 1, y - side, arm, thick, color});
+        marks.push_back({x - reach + 1, y - side, arm, thick, color});
+        marks.push_back({x - side, y + gap + 1, thick, arm, color});
+        marks.push_back({x - side, y - reach + 1, thick, arm, color});
     }
     host.screen.showMarks(marks.data(), marks.size());
 }

@@ -116,7 +116,12 @@ private:
     void setBusy(bool on);
     // Opens a message, or keeps it until the open dialog has closed.
     void showMessage(const std::string& text, MessageKind kind, Dialog as = Dialog::Message);
-    Picture picture() { return {box.bits(), box.pixelWidth(), box.pixelHeight()}; }
+    Picture picture() { return {box.bits(), box.pixelWidth(), box.pixelHeight(), box.dpi()}; }
+    // The picture at the screen's density, blank, the keyboard point kept in place.
+    void applyDensity();
+    // Gives the picture the screen's density now if nothing is drawn on it
+    // and no draw runs.
+    void applyDensityIfBlank();
     void showPicture() { host.screen.showPicture(picture()); }
     void showMarks();
     void movePoint(int dx, int dy);

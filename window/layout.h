@@ -55,6 +55,10 @@ inline constexpr RasterSurface::Placement surfacePlacement() {
 
 // The pixels of the drawing area across a surface this many twips wide (or high).
 inline constexpr int drawingAreaPixels(int twips) { return twipsToPixel(twips) - 2 * kSurfaceFrame; }
+// The drawing area of the window's surface in twips, whatever the density.
+inline constexpr RasterSurface::Area drawingArea() {
+    return {pixelToTwips(drawingAreaPixels(kForm2Layout[kBox].width)), pixelToTwips(drawingAreaPixels(kForm2Layout[kBox].height))};
+}
 
 // The dot colour that choosing a row of the colour list sets: the row's, or
 // `current` for no row.

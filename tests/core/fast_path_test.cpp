@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <string_view>
 #include <vector>
 
 namespace chaos {
@@ -66,7 +67,15 @@ struct Case {
     bool visible = true;  // whether any dot lands on the area
 };
 
-std::vector<Case> cases() {
+// The densities the fast ways are held to the plain rules at.
+constexpr int kDensities[] = {96, 120, 144, 168, 192, 288};
+
+// A case's surface at a density: its area the case's pixels at 96 dpi, in twips.
+RasterSurface surfaceAt(const Case& c, int dpi) {
+    return RasterSurface(c.placement, {pixelToTwips(c.pixelWidth), pixelToTwips(c.pixelHeight)}, dpi);
+}
+
+std::vector<Case> cases(int dpi) {
     const RasterSurface::Placement window{120, 240, 8295, 7215};
     const std::vector<Point> triangle{{1500, 300}, {7000, 6500}, {300, 6000}};
     std::vector<Point> most;  // 32767 anchors over the area and beyond it
@@ -102,6 +111,15 @@ std::vector<Case> cases() {
     };
     for (std::uint32_t n : {0u, 1u, 7u, 63u, 64u, 65u, 8191u, 8193u, 100003u})
         table.push_back({"a count", triangle, n, window});
+    // The area's last twip at this density and the first one past it, along
+    // the bottom and right edges.
+    const float endX = static_cast<float>(pixelToTwips(twipsToPixel(pixelToTwips(551), dpi), dpi));
+    const float endY = static_cast<float>(pixelToTwips(twipsToPixel(pixelToTwips(479), dpi), dpi));
+    table.push_back({"the last twip at the density", {{endX - 1, endY - 1}, {endX - 1, 0}}, 100, {endX - 1, endY - 1, 1, 1}});
+    table.push_back({"one past the last column at the density", {{endX, endY - 1}, {endX, 0}}, 1000, {endX, 3000, 1, 1},
+                     551, 479, false});
+    table.push_back({"one past the last row at the density", {{0, endY}, {endX - 1, endY}}, 1000, {3000, endY, 1, 1},
+                     551, 479, false});
     return table;
 }
 
@@ -124,23 +142,32 @@ void drawBoth(const Case& c, std::uint64_t seed, Surface& production, Surface& r
 }
 
 TEST(FastPath, DrawsTheSamePixelsAsThePlainRules) {
+    std::vector<std::pair<int, Case>> table;
+    for (int dpi : kDensities)
+        for (const auto& c : cases(dpi))
+            table.push_back({dpi, c});
+    // At 107 dpi one 64-bit multiply and shift finds the pixel of twips below
+    // 3050402 alone: on an area this wide the portable code divides.
+    table.push_back({107, {"an odd density on a very wide area", {{32767, 0}}, 200, {3140000, 0, 1, 1}, 210000, 2}});
     for (Simd simd : simdHere()) {
         std::uint64_t seed = 1;
-        for (const auto& c : cases()) {
+        for (const auto& [dpi, c] : table) {
             SCOPED_TRACE(::testing::Message() << c.what << ", " << c.dots << " dots, seed " << seed << ", "
-                                              << simdName(simd));
-            RasterSurface fast(c.placement, c.pixelWidth, c.pixelHeight);
-            RasterSurface plain(c.placement, c.pixelWidth, c.pixelHeight);
+                                              << simdName(simd) << ", " << dpi << " dpi");
+            RasterSurface fast = surfaceAt(c, dpi);
+            RasterSurface plain = surfaceAt(c, dpi);
             fast.useSimd(simd);
             drawBoth(c, seed++, fast, plain, 0x00FFFF);
             int differing = 0, drawn = 0;
-            for (int y = 0; y < c.pixelHeight; ++y)
-                for (int x = 0; x < c.pixelWidth; ++x) {
+            for (int y = 0; y < plain.pixelHeight(); ++y)
+                for (int x = 0; x < plain.pixelWidth(); ++x) {
                     differing += fast.pixel(x, y) != plain.pixel(x, y);
                     drawn += plain.pixel(x, y) != RasterSurface::kBackground;
                 }
             EXPECT_EQ(differing, 0);
-            EXPECT_EQ(drawn > 0, c.dots > 0 && c.visible);
+            // The edges written in twips are the edges at 96 dpi.
+            if (dpi == kLogicalDpi || std::string_view(c.what).ends_with("density"))
+                EXPECT_EQ(drawn > 0, c.dots > 0 && c.visible);
         }
     }
 }
@@ -185,7 +212,7 @@ TEST(FastPath, ChoosesAnchorsAsThePlainLoopForAnyValue) {
 
 TEST(FastPath, RecordedDotsFollowThePlainRulesExactly) {
     std::uint64_t seed = 100;
-    for (const auto& c : cases()) {
+    for (const auto& c : cases(kLogicalDpi)) {
         SCOPED_TRACE(c.what);
         testing::FakeSurface recorded, plain;
         for (testing::FakeSurface* surface : {&recorded, &plain}) {

@@ -48,6 +48,62 @@ TEST(TwipsToPixel, WholeTwipsRoundDownLikeFractionalOnes) {
         EXPECT_EQ(twipsToPixel(twips), twipsToPixel(static_cast<float>(twips))) << twips;
 }
 
+// At a density, pixel p holds the twips x with floor(x * dpi / 1440) = p,
+// and its first whole twip is ceil(p * 1440 / dpi).
+TEST(TwipsToPixel, DevicePixelsFollowTheDensity) {
+    struct Case { int dpi, twips, pixel, firstTwip; float fractional; int ofFractional; };
+    const Case table[] = {
+        {96, 14, 0, 0, 14.99f, 0}, {96, 15, 1, 15, -0.01f, -1}, {192, 7, 0, 0, 7.49f, 0}, {192, 8, 1, 8, 7.5f, 1},
+        {192, 15, 2, 15, 22.49f, 2}, {144, 8264, 826, 8260, 8259.9f, 825}, {120, -1, -1, -12, -12.01f, -2},
+        {168, 60, 7, 60, 59.99f, 6}, {168, 9, 1, 9, 8.58f, 1}, {288, 4, 0, 0, 5.0f, 1}, {384, 4, 1, 4, 3.74f, 0},
+    };
+    for (const auto& c : table) {
+        EXPECT_EQ(twipsToPixel(c.twips, c.dpi), c.pixel) << c.dpi << ": " << c.twips;
+        EXPECT_EQ(pixelToTwips(c.pixel, c.dpi), c.firstTwip) << c.dpi << ": " << c.pixel;
+        EXPECT_EQ(twipsToPixel(c.fractional, c.dpi), c.ofFractional) << c.dpi << ": " << c.fractional;
+    }
+    for (int dpi : {96, 120, 144, 168, 192, 288, 384})  // a pixel's first twip is in it, the one before not
+        for (int p = -3; p < 2000; ++p) {
+            ASSERT_EQ(twipsToPixel(pixelToTwips(p, dpi), dpi), p) << dpi;
+            ASSERT_EQ(twipsToPixel(pixelToTwips(p, dpi) - 1, dpi), p - 1) << dpi;
+        }
+}
+
+// The picture covers the area in pixels of its density, the area's right
+// and bottom edges rounded down; circles of 75 twips are drawn at its
+// resolution; a new density clears it.
+TEST(RasterSurface, DrawsInPixelsOfItsDensity) {
+    struct Case { int dpi, width, height, radius; };
+    const Case table[] = {{96, 551, 479, 5}, {120, 688, 598, 6}, {144, 826, 718, 8}, {168, 964, 838, 9},
+                          {192, 1102, 958, 10}, {288, 1653, 1437, 15}};
+    RasterSurface s = makeSurface();
+    const RasterSurface::Area area{pixelToTwips(s.pixelWidth()), pixelToTwips(s.pixelHeight())};
+    s.setDensity(kMaxDpi);
+    for (const auto& c : table) {
+        SCOPED_TRACE(c.dpi);
+        RasterSurface at({120, 240, 8295, 7215}, area, c.dpi);
+        EXPECT_EQ(at.pixelWidth(), c.width);
+        EXPECT_EQ(at.pixelHeight(), c.height);
+        EXPECT_TRUE(at.blank());
+        const float centre = static_cast<float>(pixelToTwips(200, c.dpi));
+        at.Circle(centre, centre, 75.0f, 0x0000FF);
+        EXPECT_FALSE(at.blank());
+        for (auto [x, y] : {std::pair{c.radius, 0}, {0, c.radius}, {-c.radius, 0}, {0, -c.radius}})
+            EXPECT_EQ(at.pixel(200 + x, 200 + y), 0xFF0000FFu);
+        EXPECT_EQ(at.pixel(200 + c.radius - 1, 200), RasterSurface::kBackground);
+        EXPECT_EQ(at.pixel(200 + c.radius + 1, 200), RasterSurface::kBackground);
+        // The area's last twip, in the last pixel where the edge is whole.
+        at.PSet(static_cast<float>(area.width - 1), static_cast<float>(area.height - 1), 0);
+        EXPECT_EQ(at.pixel(c.width - 1, c.height - 1), c.dpi % 96 == 0 ? 0xFF000000u : RasterSurface::kBackground);
+        s.PSet(1, 1, 0);
+        s.setDensity(c.dpi);
+        EXPECT_EQ(s.pixelWidth(), c.width);
+        EXPECT_EQ(s.dpi(), c.dpi);
+        EXPECT_TRUE(s.blank());
+        EXPECT_EQ(drawnPixels(s), 0);
+    }
+}
+
 // A pixel's bytes in memory are red, green, blue and 255.
 TEST(ToPixel, KeepsRedGreenBlueInOrderAndIsOpaque) {
     const std::pair<Color, std::array<std::uint8_t, 4>> table[] = {

@@ -17,6 +17,7 @@ its layout.css.devPixelsPerPx, WebKitGTK by GDK_SCALE, which takes whole numbers
 """
 import base64
 import json
+import math
 import os
 import pathlib
 import subprocess
@@ -363,12 +364,28 @@ class WebKit(Engine):
         at = xdotool("getwindowgeometry", self.window).split("Position: ")[1].split()[0].split(",")
         sx, sy = int(at[0]) + 60, int(at[1]) + 360
         xdotool("mousemove", sx - 5, sy - 5)
-        self.js("window.lastMove = null; addEventListener('mousemove', "
-                "e => window.lastMove = [e.clientX, e.clientY], {capture: true, once: true});")
-        xdotool("mousemove", sx, sy)
-        self.until(lambda: self.js("return window.lastMove"), 5)
-        cx, cy = self.js("return window.lastMove")
-        self.offset = (sx - cx * self.ratio, sy - cy * self.ratio)
+
+        def viewport_at(x, y):
+            self.js("window.lastMove = null; addEventListener('mousemove', "
+                    "e => window.lastMove = [e.clientX, e.clientY], {capture: true, once: true});")
+            xdotool("mousemove", x, y)
+            self.until(lambda: self.js("return window.lastMove"), 5)
+            return self.js("return window.lastMove")
+
+        # The engine may give whole CSS pixels: move on one device pixel at a
+        # time to the first device pixel of a CSS pixel, along each axis.
+        def first_pixel(axis):
+            at = [sx, sy]
+            before = viewport_at(*at)[axis]
+            for _ in range(math.ceil(self.ratio) + 1):
+                at[axis] += 1
+                now = viewport_at(*at)[axis]
+                if now != before:
+                    return at[axis] - now * self.ratio
+                before = now
+            return at[axis] - now * self.ratio
+
+        self.offset = (first_pixel(0), first_pixel(1))
 
     def on_screen(self, x, y):
         """A viewport point's X screen pixel (X counts device pixels)."""

@@ -490,3 +490,135 @@ TEST_F(Form2Test, ALongDrawEndsInItsSlicesAndTheNextStartsQuiet) {
 
 } // namespace
 } // namespace chaos
+
+namespace chaos {
+namespace {
+
+// The window at the densities tried: its picture in device pixels, the
+// drawing area's size in logical pixels times the ratio, rounded down.
+struct Density {
+    double ratio;
+    int dpi() const { return dpiOf(ratio); }
+    int across(int logical) const { return static_cast<int>(logical * ratio); }
+    int width() const { return across(drawingAreaPixels(kForm2Layout[kBox].width)); }
+    int height() const { return across(drawingAreaPixels(kForm2Layout[kBox].height)); }
+};
+constexpr Density kDensitiesTried[] = {{1}, {1.5}, {2}};
+
+TEST(Form2Density, ThePictureDotsCirclesAndPressesAreInDevicePixels) {
+    for (const Density d : kDensitiesTried) {
+        SCOPED_TRACE(d.ratio);
+        FakeHost host;
+        Form2 form(host.host());
+        form.densityChanged(d.ratio);  // before the window shows
+        const RasterSurface& box = form.surface();
+        EXPECT_EQ(box.pixelWidth(), d.width());
+        EXPECT_EQ(box.pixelHeight(), d.height());
+        // A press on every column of one row lands on its own pixel, as the
+        // pixel's first whole twip.
+        const int row = d.height() / 2;
+        for (int x = 0; x < d.width(); ++x) {
+            form.surfaceDown(kLeftButton, 0, x, row);
+            const int ax = form.anchors.x(form.anchors.stored());
+            ASSERT_EQ(ax, static_cast<int>(std::ceil(x * 15 / d.ratio))) << x;
+            ASSERT_EQ(static_cast<int>(std::floor(ax * d.ratio / 15)), x) << x;
+        }
+        EXPECT_EQ(host.lastPicture.dpi, d.dpi());
+        EXPECT_EQ(host.lastPicture.width, d.width());
+        // The frame: just outside the area each way places nothing.
+        const int placed = form.anchors.stored();
+        for (auto [x, y] : {std::pair{-0.5, 1.0 * row}, {1.0 * d.width(), 1.0 * row}, {10.0, -0.5}, {10.0, 1.0 * d.height()}})
+            form.surfaceDown(kLeftButton, 0, x, y);
+        EXPECT_EQ(form.anchors.stored(), placed);
+        // A circle one device pixel wide, of radius 75 twips rounded.
+        form.clicked(kCommand1);
+        const int cx = d.width() / 2, cy = 100, r = static_cast<int>(std::lround(5 * d.ratio));
+        form.surfaceDown(kLeftButton, 0, cx, cy);
+        const std::uint32_t red = toPixel(0x0000FF);
+        const std::uint32_t across[] = {form.surface().pixel(cx + r - 1, cy), form.surface().pixel(cx + r, cy),
+                                        form.surface().pixel(cx + r + 1, cy), form.surface().pixel(cx, cy - r)};
+        EXPECT_EQ(across[0], kWhitePixel);
+        EXPECT_EQ(across[1], red);
+        EXPECT_EQ(across[2], kWhitePixel);
+        EXPECT_EQ(across[3], red);
+    }
+}
+
+// A new density applies at once to a blank picture; a drawn one keeps its
+// own, anchors and all, until Clear Screen; a long draw holds it to its end.
+TEST(Form2Density, ANewDensityWaitsForABlankPicture) {
+    const Density before{1}, after{2};
+    struct Case { const char* what; bool drawn, longDraw; };
+    const Case table[] = {{"blank", false, false}, {"drawn", true, false}, {"during a long draw", false, true}};
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        FakeHost host;
+        Form2 form(host.host());
+        form.fixSeed(7);
+        form.densityChanged(before.ratio);
+        if (row.drawn || row.longDraw)
+            for (auto [x, y] : {std::pair{50, 400}, {500, 400}, {275, 30}})
+                form.surfaceDown(kLeftButton, 0, x, y);
+        if (row.longDraw) {
+            form.clicked(kCommand1);  // blank, with the anchors kept
+            host.count = "2147483647";
+            host.msPerReading = 10;
+            form.surfaceDown(kRightButton, 0, 0, 0);
+            ASSERT_TRUE(form.drawRunning());
+        }
+        form.densityChanged(after.ratio);
+        const bool waits = row.drawn || row.longDraw;
+        const Density shown = waits ? before : after;
+        EXPECT_EQ(form.surface().pixelWidth(), shown.width());
+        EXPECT_EQ(host.lastPicture.dpi, shown.dpi());
+        EXPECT_EQ(form.anchors.stored(), waits ? 3 : 0);
+        if (row.longDraw) {
+            form.progressCancelled();
+            EXPECT_FALSE(form.drawRunning());
+            EXPECT_EQ(form.surface().pixelWidth(), before.width()) << "the draw's dots keep their density";
+        }
+        if (row.drawn) {  // a press lands on the picture's pixel under it
+            form.surfaceDown(kLeftButton, 0, 2 * 100, 2 * 200);
+            EXPECT_EQ(form.anchors.x(4), 1500);
+            EXPECT_EQ(form.surface().pixel(100 + 5, 200), toPixel(0x0000FF));
+        }
+        form.clicked(kCommand1);
+        EXPECT_EQ(form.surface().pixelWidth(), after.width());
+        EXPECT_EQ(form.surface().pixelHeight(), after.height());
+        EXPECT_EQ(host.lastPicture.dpi, after.dpi());
+        EXPECT_EQ(form.anchors.stored(), row.drawn ? 4 : waits ? 3 : 0);  // a stopped draw keeps them
+    }
+}
+
+// The keyboard point in picture pixels: one pixel a step (ten with Shift),
+// its crosshair's gap and arms in proportion to the density, rounded.
+TEST(Form2Density, TheKeyboardPointStepsInPicturePixels) {
+    for (const Density d : kDensitiesTried) {
+        SCOPED_TRACE(d.ratio);
+        FakeHost host;
+        Form2 form(host.host());
+        form.densityChanged(d.ratio);
+        EXPECT_EQ(form.keyboardPoint().x, d.width() / 2);
+        EXPECT_EQ(form.keyboardPoint().y, d.height() / 2);
+        form.keyDown(kBox, {Key::Right, kShift}, false);
+        form.keyDown(kBox, {Key::Up}, false);
+        form.focusChanged(kBox);
+        const Form2::Point at = form.keyboardPoint();
+        EXPECT_EQ(at.x, d.width() / 2 + 10);
+        EXPECT_EQ(at.y, d.height() / 2 - 1);
+        form.keyDown(kBox, {Key::Space}, false);
+        EXPECT_EQ(form.anchors.x(1), static_cast<int>(std::ceil(at.x * 15 / d.ratio)));
+        const int gap = static_cast<int>(std::lround(2 * d.ratio)), reach = static_cast<int>(std::lround(6 * d.ratio));
+        ASSERT_EQ(host.marks.size(), 8u);
+        for (std::size_t thin : {0u, 4u}) {  // the light arm to the right, then the dark one
+            const int side = thin ? 0 : 1;
+            EXPECT_EQ(host.marks[thin].x, at.x + gap + 1);
+            EXPECT_EQ(host.marks[thin].width, reach - gap);
+            EXPECT_EQ(host.marks[thin].y, at.y - side);
+            EXPECT_EQ(host.marks[thin + 1].x, at.x - reach + 1);
+        }
+    }
+}
+
+} // namespace
+} // namespace chaos
