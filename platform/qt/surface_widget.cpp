@@ -4,14 +4,19 @@
 #include <QPainter>
 #include <QPaintEvent>
 
+#include <algorithm>
 #include <cmath>
+#include <deque>
 
 namespace chaos {
 
 namespace {
 
-// The device position of the last press the window system told exactly.
-QPointF lastNativePress;
+// The device positions of the presses the window system told exactly, oldest
+// first: a press's own may come after the next press's is told, when the
+// window system's events come faster than the widgets take them.
+std::deque<QPointF> toldPresses;
+constexpr std::size_t kToldPresses = 8;
 
 } // namespace
 
@@ -31,7 +36,11 @@ void SurfaceWidget::setMarks(const Screen::Mark* first, std::size_t count) {
     update();
 }
 
-void SurfaceWidget::nativePress(QPointF global) { lastNativePress = global; }
+void SurfaceWidget::nativePress(QPointF global) {
+    toldPresses.push_back(global);
+    if (toldPresses.size() > kToldPresses)
+        toldPresses.pop_front();
+}
 
 void SurfaceWidget::noteRatio(double ratio) {
     if (ratio == seenRatio)
@@ -120,12 +129,18 @@ void SurfaceWidget::mousePressEvent(QMouseEvent* event) {
     const DeviceLayout layout = deviceLayout(ratio);
     // Qt gives logical positions, rounded to whole ones on some systems; the
     // window system's own device position, where told for this press, is exact.
+    // The first told press within a logical pixel of Qt's is this one's; those
+    // before it were presses elsewhere.
     QPointF at = event->position() * ratio;
-    const QPointF native = lastNativePress - event->globalPosition() * ratio;
-    if (!lastNativePress.isNull() && std::abs(native.x()) < ratio && std::abs(native.y()) < ratio)
-        at += native;
+    const QPointF global = event->globalPosition() * ratio;
+    const auto told = std::find_if(toldPresses.begin(), toldPresses.end(), [&](QPointF p) {
+        return std::abs(p.x() - global.x()) < ratio && std::abs(p.y() - global.y()) < ratio;
+    });
+    if (told != toldPresses.end()) {
+        at += *told - global;
+        toldPresses.erase(toldPresses.begin(), told + 1);
+    }
     at -= layout.offset + QPointF(layout.area.topLeft());
-    lastNativePress = {};
     emit mouseDown(button, shift, at.x(), at.y());
 }
 

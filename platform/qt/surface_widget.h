@@ -44,8 +44,8 @@ public:
     // Tells densityChanged if the widget's device pixel ratio is not the one
     // last told (it looks when painting and at each press too).
     void checkRatio() { noteRatio(devicePixelRatioF()); }
-    // The next press's position in device pixels of the screen, as the
-    // window system told it, more exact than Qt's logical one.
+    // A press's position in device pixels of the screen, as the window system
+    // told it before Qt has the press, more exact than Qt's logical one.
     static void nativePress(QPointF global);
 
 signals:

@@ -116,6 +116,25 @@ private slots:
         QTest::newRow("a fraction back") << QPointF(-0.25, -0.5) << QPointF(-0.25, -0.5);
         QTest::newRow("another press") << QPointF(ratio(), 0) << QPointF(0, 0);
     }
+    // Told presses wait for theirs: a press elsewhere told before is passed over.
+    void pressesTakeTheirOwnToldPosition() {
+        QWidget window;
+        SurfaceWidget* surface = makeSurface(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy spy(surface, &SurfaceWidget::mouseDown);
+        const QPoint first(40, 30), second(60, 30);
+        const QPointF fraction(0.5, 0.25);
+        SurfaceWidget::nativePress(QPointF(surface->mapToGlobal(QPoint(200, 100))) * ratio());  // elsewhere
+        SurfaceWidget::nativePress(QPointF(surface->mapToGlobal(first)) * ratio() + fraction);
+        SurfaceWidget::nativePress(QPointF(surface->mapToGlobal(second)) * ratio() + fraction);
+        QTest::mousePress(surface, Qt::LeftButton, {}, first);
+        QTest::mousePress(surface, Qt::LeftButton, {}, second);
+        QCOMPARE(spy.count(), 2);
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(QPointF(spy[i][2].toDouble(), spy[i][3].toDouble()),
+                     QPointF(i ? second : first) * ratio() - deviceArea(surface).topLeft() + fraction);
+    }
     void pressesTakeTheWindowSystemsDevicePosition() {
         QFETCH(QPointF, told);
         QFETCH(QPointF, moved);
