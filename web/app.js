@@ -88,7 +88,7 @@
         let busy = false;             // a long draw holds the form
         let touch = null;             // a finger on the surface: a tap or a long press to be
         let menuFromSurface = false;  // the coming context menu is the surface's
-        let progressText = "";
+        let progressText = "", progressSized = false;
         const printed = $("printPicture");
         let printTimer = 0;           // the print image is to follow the picture
         const channel = new MessageChannel();
@@ -133,12 +133,20 @@
                 $("progressTitle").textContent = title;
                 $("progressCancel").textContent = cancel;
                 progressText = text;
+                progressDialog.style.width = "";
+                progressSized = false;
                 progressDialog.showModal();
                 $("progressCancel").focus();
             },
             updateProgress(done, total) {
-                $("progressText").textContent = progressText.replace("%1", done.toLocaleString())
-                    .replace("%2", total.toLocaleString());
+                const line = (n) => progressText.replace("%1", n.toLocaleString()).replace("%2", total.toLocaleString());
+                // One size, that of the widest line, so that the dialog stays put, centred.
+                if (!progressSized) {
+                    $("progressText").textContent = line(total);
+                    progressDialog.style.width = progressDialog.getBoundingClientRect().width + "px";
+                    progressSized = true;
+                }
+                $("progressText").textContent = line(done);
                 const bar = $("progressBar");
                 bar.max = total;
                 bar.value = done;

@@ -413,9 +413,18 @@ def long_draw_stopped(c):
         shown = c.js("return window.shownAt - window.pressedAt")
         before = c.colours().get(BLACK, 0)
         c.greater(before, 0, "the dots so far are on the canvas")
-        refreshes = c.e.js_async("""const done = arguments[arguments.length - 1]; let n = 0;
-            new MutationObserver(() => n++).observe(document.getElementById('progressText'), {childList: true});
-            setTimeout(() => done(n), 1000);""")
+        refreshes, places = c.e.js_async("""const done = arguments[arguments.length - 1]; let n = 0;
+            const d = document.getElementById('progress'), places = new Set();
+            new MutationObserver(() => { n++; const r = d.getBoundingClientRect(); places.add([r.left, r.width].join()); })
+                .observe(document.getElementById('progressText'), {childList: true});
+            setTimeout(() => done([n, places.size]), 1000);""")
+        c.equal(places, 1, "the progress dialog keeps its place and size")
+        # Its size already holds the widest line, the dots done as many as asked for.
+        widths = c.js("""const d = document.getElementById('progress'), t = document.getElementById('progressText');
+            const before = d.getBoundingClientRect().width, [done, total] = t.textContent.split(' of ');
+            t.textContent = done.replace(/[0-9][^ ]*$/, total) + ' of ' + total;
+            return [before, d.getBoundingClientRect().width];""")
+        c.equal(widths[1], widths[0], "the progress dialog's width with the widest line")
         if how == "Escape":
             c.e.key("Escape")
         else:
@@ -653,7 +662,12 @@ def the_picture_at_the_screens_density(c):
         # On the device pixel the engine says the press was on (it may move it to a whole one).
         at = c.js("return window.pressPlace")
         column, row = math.floor(at[0] * ratio + 1e-9) - left, math.floor(at[1] * ratio + 1e-9) - top
-        span = c.js(RED_SPAN, [column - 25, row - 25, column + 26, row + 26])
+        around = [column - 25, row - 25, column + 26, row + 26]
+        try:  # X input reaches WebKit late on a busy machine
+            c.e.until(lambda: c.js(RED_SPAN, around) is not None, 3)
+        except AssertionError:
+            pass  # the check below says what is there
+        span = c.js(RED_SPAN, around)
         c.equal(span and [(span[0] + span[1]) / 2, (span[2] + span[3]) / 2], [column, row], ("pressed at", x))
     # A window narrower than the form, at any ratio: the form fits, and nothing scrolls sideways.
     for width in [420, 610, 700]:
