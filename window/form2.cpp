@@ -259,8 +259,6 @@ void Form2::setBusy(bool on) {
     host.controls.setBusy(on);
     if (!on && focusBeforeDraw != kNoControl)
         host.controls.focus(focusBeforeDraw);
-    if (!on)
-        applyDensityIfBlank();  // a change during the draw
 }
 
 void Form2::movePoint(int dx, int dy) {

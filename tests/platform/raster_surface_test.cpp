@@ -96,6 +96,7 @@ TEST(RasterSurface, DrawsInPixelsOfItsDensity) {
         at.PSet(static_cast<float>(area.width - 1), static_cast<float>(area.height - 1), 0);
         EXPECT_EQ(at.pixel(c.width - 1, c.height - 1), c.dpi % 96 == 0 ? 0xFF000000u : RasterSurface::kBackground);
         s.PSet(1, 1, 0);
+        walkDot(s, 600, 600, 0);  // a mark not yet painted goes too
         s.setDensity(c.dpi);
         EXPECT_EQ(s.pixelWidth(), c.width);
         EXPECT_EQ(s.dpi(), c.dpi);
