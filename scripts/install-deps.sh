@@ -8,9 +8,9 @@ set -euo pipefail
 
 packages=(
     build-essential cmake librsvg2-bin
-    qt6-base-dev libgl-dev libx11-dev libxcb1-dev fonts-dejavu-core
+    qt6-base-dev libgl-dev libx11-dev fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xdotool poppler-utils
+    xvfb xdotool poppler-utils weston qt6-wayland
     clang libclang-rt-14-dev gcovr
 )
 for part in "$@"; do

@@ -3,7 +3,6 @@
 #include "platform/qt/picture.h"
 #include "platform/raster_surface.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
@@ -24,12 +23,8 @@
 #include <QStandardPaths>
 #include <QWindow>
 
-#include <xcb/xcb.h>
-
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -115,48 +110,6 @@ KeyPress keyOf(const QKeyEvent& event) {
 }
 
 QString qt(const std::string& text) { return QString::fromStdString(text); }
-
-// Qt rounds an X press to whole logical pixels at fractional and higher
-// ratios; the X server's input event (XInput 2) holds its position on the
-// screen in device pixels, with fractions: told to the surface.
-class NativePresses : public QAbstractNativeEventFilter {
-public:
-    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-        if (type != "xcb_generic_event_t" || opcode() == 0)
-            return false;
-        const auto* event = static_cast<const xcb_ge_generic_event_t*>(message);
-        if ((event->response_type & 0x7F) != XCB_GE_GENERIC || event->extension != opcode() ||
-            event->event_type != kButtonPress)
-            return false;
-        // A button press: root_x and root_y in 16.16 fixed point after the
-        // 32-byte header and the full sequence number.
-        const auto* bytes = static_cast<const unsigned char*>(message);
-        std::int32_t x, y;
-        std::memcpy(&x, bytes + 36, 4);
-        std::memcpy(&y, bytes + 40, 4);
-        SurfaceWidget::nativePress(QPointF(x / 65536.0, y / 65536.0));
-        return false;
-    }
-
-private:
-    static constexpr std::uint16_t kButtonPress = 4;
-    int opcode() {
-        if (xinput < 0) {
-            xinput = 0;
-            if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
-                xcb_connection_t* connection = x11->connection();
-                const char name[] = "XInputExtension";
-                xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
-                    connection, xcb_query_extension(connection, sizeof name - 1, name), nullptr);
-                if (reply && reply->present)
-                    xinput = reply->major_opcode;
-                std::free(reply);
-            }
-        }
-        return xinput;
-    }
-    int xinput = -1;
-};
 
 } // namespace
 
@@ -263,8 +216,6 @@ void QtRuntime::build(const FormSpec& description, const RuntimeTexts& runtimeTe
     if (!tabbing.empty())
         controls[tabbing.front()]->setFocus();
     qApp->installEventFilter(this);
-    static NativePresses nativePresses;
-    qApp->installNativeEventFilter(&nativePresses);
     if (box)
         box->checkRatio();  // before the window is first shown
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {

@@ -4,19 +4,16 @@
 #include <QPainter>
 #include <QPaintEvent>
 
-#include <algorithm>
 #include <cmath>
-#include <deque>
 
 namespace chaos {
 
 namespace {
 
-// The device positions of the presses the window system told exactly, oldest
-// first: a press's own may come after the next press's is told, when the
-// window system's events come faster than the widgets take them.
-std::deque<QPointF> toldPresses;
-constexpr std::size_t kToldPresses = 8;
+// Presses are kept to this fraction of a device pixel: finer than any window
+// system tells them (Wayland: 1/256 of a logical pixel), coarse enough that
+// the round trip through logical pixels (67 / 1.5 * 1.5) lands on the pixel.
+constexpr double kPressGrid = 1024;
 
 } // namespace
 
@@ -34,12 +31,6 @@ void SurfaceWidget::showPicture(const Picture& picture) {
 void SurfaceWidget::setMarks(const Screen::Mark* first, std::size_t count) {
     marks.assign(first, first + count);
     update();
-}
-
-void SurfaceWidget::nativePress(QPointF global) {
-    toldPresses.push_back(global);
-    if (toldPresses.size() > kToldPresses)
-        toldPresses.pop_front();
 }
 
 void SurfaceWidget::noteRatio(double ratio) {
@@ -127,21 +118,13 @@ void SurfaceWidget::mousePressEvent(QMouseEvent* event) {
     const double ratio = devicePixelRatioF();
     noteRatio(ratio);
     const DeviceLayout layout = deviceLayout(ratio);
-    // Qt gives logical positions, rounded to whole ones on some systems; the
-    // window system's own device position, where told for this press, is exact.
-    // The first told press within a logical pixel of Qt's is this one's; those
-    // before it were presses elsewhere.
-    QPointF at = event->position() * ratio;
-    const QPointF global = event->globalPosition() * ratio;
-    const auto told = std::find_if(toldPresses.begin(), toldPresses.end(), [&](QPointF p) {
-        return std::abs(p.x() - global.x()) < ratio && std::abs(p.y() - global.y()) < ratio;
-    });
-    if (told != toldPresses.end()) {
-        at += *told - global;
-        toldPresses.erase(toldPresses.begin(), told + 1);
-    }
-    at -= layout.offset + QPointF(layout.area.topLeft());
-    emit mouseDown(button, shift, at.x(), at.y());
+    // Qt rounds a widget's press to whole logical pixels; the window's own
+    // position of it (the scene position) keeps what the window system told,
+    // on X11 and on Wayland alike.
+    const QPointF window = event->scenePosition() - QPointF(mapTo(this->window(), QPoint()));
+    const QPointF at = window * ratio - layout.offset - QPointF(layout.area.topLeft());
+    const auto onGrid = [](double v) { return std::round(v * kPressGrid) / kPressGrid; };
+    emit mouseDown(button, shift, onGrid(at.x()), onGrid(at.y()));
 }
 
 } // namespace chaos

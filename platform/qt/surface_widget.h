@@ -44,9 +44,6 @@ public:
     // Tells densityChanged if the widget's device pixel ratio is not the one
     // last told (it looks when painting and at each press too).
     void checkRatio() { noteRatio(devicePixelRatioF()); }
-    // A press's position in device pixels of the screen, as the window system
-    // told it before Qt has the press, more exact than Qt's logical one.
-    static void nativePress(QPointF global);
 
 signals:
     // A button went down: Button 1 left, 2 right, 4 middle; Shift 1 Shift,

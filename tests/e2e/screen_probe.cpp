@@ -16,6 +16,11 @@
 //       window manager's close button does
 //   screen_probe cross OX OY PX PY         succeeds if the keyboard point's
 //       crosshair (black arms edged in white) shows at drawing-area pixel P
+//   screen_probe find W H                  prints "X Y", the top-left of the
+//       first blank W x H drawing area on screen: white, with no white pixel
+//       round it (where a compositor placed the window); fails if none
+//   screen_probe changed FILE N            succeeds if at least N pixels of
+//       the screen differ from the screenshot in FILE (a window came or went)
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
@@ -24,6 +29,7 @@
 
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -166,6 +172,42 @@ int frame(QRect area, int thick) {
     return faults == 0 ? 0 : 1;
 }
 
+int find(QSize size) {
+    const QImage screen = grab();
+    const QRgb white = qRgb(255, 255, 255);
+    const auto whiteAt = [&](int x, int y) { return screen.valid(x, y) && screen.pixel(x, y) == white; };
+    const auto blank = [&](QPoint at) {
+        for (int y = at.y(); y < at.y() + size.height(); ++y)
+            for (int x = at.x(); x < at.x() + size.width(); ++x)
+                if (!whiteAt(x, y))
+                    return false;
+        for (int x = at.x() - 1; x <= at.x() + size.width(); ++x)
+            if (whiteAt(x, at.y() - 1) || whiteAt(x, at.y() + size.height()))
+                return false;
+        for (int y = at.y(); y < at.y() + size.height(); ++y)
+            if (whiteAt(at.x() - 1, y) || whiteAt(at.x() + size.width(), y))
+                return false;
+        return true;
+    };
+    for (int y = 0; y + size.height() <= screen.height(); ++y)
+        for (int x = 0; x + size.width() <= screen.width(); ++x)
+            if (!whiteAt(x - 1, y) && whiteAt(x, y) && !whiteAt(x, y - 1) && blank({x, y})) {
+                std::printf("%d %d\n", x, y);
+                return 0;
+            }
+    return 1;
+}
+
+int changed(const char* file, long least) {
+    const QImage before = QImage(QString::fromLocal8Bit(file)).convertToFormat(QImage::Format_RGB32);
+    const QImage screen = grab();
+    long differing = 0;
+    for (int y = 0; y < std::min(before.height(), screen.height()); ++y)
+        for (int x = 0; x < std::min(before.width(), screen.width()); ++x)
+            differing += before.pixel(x, y) != screen.pixel(x, y);
+    return differing >= least ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -183,6 +225,10 @@ int main(int argc, char* argv[]) {
         return frame({arg(2), arg(3), arg(4), arg(5)}, arg(6));
     if (argc == 13 && std::strcmp(argv[1], "check") == 0)
         return check({arg(2), arg(3), arg(4), arg(5)}, arg(6), {arg(7), arg(8)}, {arg(9), arg(10)}, {arg(11), arg(12)});
-    std::fprintf(stderr, "usage: screen_probe save FILE X Y W H | check OX OY W H R AX AY BX BY CX CY | same FILE OX OY W H | frame OX OY W H T | close WINDOW | cross OX OY PX PY\n");
+    if (argc == 4 && std::strcmp(argv[1], "find") == 0)
+        return find({arg(2), arg(3)});
+    if (argc == 4 && std::strcmp(argv[1], "changed") == 0)
+        return changed(argv[2], std::atol(argv[3]));
+    std::fprintf(stderr, "usage: screen_probe save FILE X Y W H | check OX OY W H R AX AY BX BY CX CY | same FILE OX OY W H | frame OX OY W H T | close WINDOW | cross OX OY PX PY | find W H | changed FILE N\n");
     return 2;
 }

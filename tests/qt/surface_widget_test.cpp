@@ -2,6 +2,8 @@
 
 #include "platform/raster_surface.h"
 
+#include "qt/press.h"
+
 #include <QSignalSpy>
 #include <QTest>
 
@@ -96,7 +98,7 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QSignalSpy spy(surface, &SurfaceWidget::mouseDown);
-        QTest::mousePress(surface, button, keys, at);
+        pressInWindow(surface, at, button, keys);
         QCOMPARE(spy.count(), 1);
         QTEST(static_cast<int>(spy[0][0].value<std::int16_t>()), "Button");
         QTEST(static_cast<int>(spy[0][1].value<std::int16_t>()), "Shift");
@@ -107,50 +109,27 @@ private slots:
         QCOMPARE(spy[0][3].toDouble(), (Y + 1) * ratio() - area.y());
     }
 
-    // Where the window system tells a press's device position, it wins over
-    // Qt's logical one, unless it is another press's (a pixel or more away).
-    void pressesTakeTheWindowSystemsDevicePosition_data() {
-        QTest::addColumn<QPointF>("told");  // device pixels from where Qt has the press
-        QTest::addColumn<QPointF>("moved");
-        QTest::newRow("a fraction further") << QPointF(0.75, 0.5) << QPointF(0.75, 0.5);
-        QTest::newRow("a fraction back") << QPointF(-0.25, -0.5) << QPointF(-0.25, -0.5);
-        QTest::newRow("another press") << QPointF(ratio(), 0) << QPointF(0, 0);
+    // Qt hands a widget its press rounded to whole logical pixels; the
+    // window's own position of it (the scene position) keeps the fractions
+    // the window system told (Wayland: 1/256 of a logical pixel), and wins.
+    void pressesTakeTheWindowsExactPosition_data() {
+        QTest::addColumn<QPointF>("fraction");  // logical pixels past the rounded position
+        QTest::newRow("a fraction further") << QPointF(0.375, 0.25);
+        QTest::newRow("a fraction back") << QPointF(-0.125, -0.5);
+        QTest::newRow("a 256th") << QPointF(1 / 256.0, -1 / 256.0);
     }
-    // Told presses wait for theirs: a press elsewhere told before is passed over.
-    void pressesTakeTheirOwnToldPosition() {
-        QWidget window;
-        SurfaceWidget* surface = makeSurface(&window);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QSignalSpy spy(surface, &SurfaceWidget::mouseDown);
-        const QPoint first(40, 30), second(60, 30);
-        const QPointF fraction(0.5, 0.25);
-        SurfaceWidget::nativePress(QPointF(surface->mapToGlobal(QPoint(200, 100))) * ratio());  // elsewhere
-        SurfaceWidget::nativePress(QPointF(surface->mapToGlobal(first)) * ratio() + fraction);
-        SurfaceWidget::nativePress(QPointF(surface->mapToGlobal(second)) * ratio() + fraction);
-        QTest::mousePress(surface, Qt::LeftButton, {}, first);
-        QTest::mousePress(surface, Qt::LeftButton, {}, second);
-        QCOMPARE(spy.count(), 2);
-        for (int i = 0; i < 2; ++i)
-            QCOMPARE(QPointF(spy[i][2].toDouble(), spy[i][3].toDouble()),
-                     QPointF(i ? second : first) * ratio() - deviceArea(surface).topLeft() + fraction);
-    }
-    void pressesTakeTheWindowSystemsDevicePosition() {
-        QFETCH(QPointF, told);
-        QFETCH(QPointF, moved);
+    void pressesTakeTheWindowsExactPosition() {
+        QFETCH(QPointF, fraction);
         QWidget window;
         SurfaceWidget* surface = makeSurface(&window);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QSignalSpy spy(surface, &SurfaceWidget::mouseDown);
         const QPoint at(40, 30);
-        SurfaceWidget::nativePress(QPointF(surface->mapToGlobal(at)) * ratio() + told);
-        QTest::mousePress(surface, Qt::LeftButton, {}, at);
-        QTest::mousePress(surface, Qt::LeftButton, {}, at);  // told once only
-        QCOMPARE(spy.count(), 2);
-        const QPointF plain = QPointF(at) * ratio() - deviceArea(surface).topLeft();
-        QCOMPARE(QPointF(spy[0][2].toDouble(), spy[0][3].toDouble()), plain + moved);
-        QCOMPARE(QPointF(spy[1][2].toDouble(), spy[1][3].toDouble()), plain);
+        pressInWindow(surface, QPointF(at) + fraction, Qt::LeftButton);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(QPointF(spy[0][2].toDouble(), spy[0][3].toDouble()),
+                 (QPointF(at) + fraction) * ratio() - deviceArea(surface).topLeft());
     }
 
     // The screen's ratio is told once, and again only when it changes.
@@ -211,7 +190,7 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QSignalSpy spy(surface, &SurfaceWidget::mouseDown);
-        QTest::mousePress(surface, Qt::BackButton, {}, QPoint(10, 10));
+        pressInWindow(surface, QPoint(10, 10), Qt::BackButton);
         QCOMPARE(spy.count(), 0);
     }
 

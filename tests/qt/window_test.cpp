@@ -1,6 +1,7 @@
 #include "platform/qt/qt_runtime.h"
 
 #include "fakes.h"
+#include "qt/press.h"
 #include "platform/qt/picture.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/surface_widget.h"
@@ -130,7 +131,7 @@ class Form2Test : public QObject {
 
     // A press on the surface at a drawing-area pixel.
     void press(Qt::MouseButton button, QPoint pixel, Qt::KeyboardModifiers keys = {}) {
-        QTest::mousePress(box, button, keys, pixel + QPoint(box->frame(), box->frame()));
+        pressInWindow(box, pixel + QPoint(box->frame(), box->frame()), button, keys);
     }
     QImage surfaceImage() const { return box->image(); }
     void drawTriangle() {
