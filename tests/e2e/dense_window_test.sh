@@ -28,26 +28,28 @@ press -1 $((AREA_H / 2)) 1
 press "$AREA_W" $((AREA_H / 2)) 1
 for i in 0 2 4; do press "${anchors[i]}" "${anchors[i + 1]}" 1; done
 press 10 10 3
-sleep 0.8
-probe check "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H" "$RADIUS" "${anchors[@]}" ||
-    fail "the drawing on screen is not the expected triangle at device resolution"
+drawn=(check "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H" "$RADIUS" "${anchors[@]}")
+until_ok 10 probe "${drawn[@]}" ||
+    { probe "${drawn[@]}"; fail "the drawing on screen is not the expected triangle at device resolution"; }
 xdotool windowfocus --sync "$WID" key ctrl+c
-sleep 0.3
-probe same clipboard "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H" || fail "the copy is not the drawing area"
+until_ok 10 probe same clipboard "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H" ||
+    { probe same clipboard "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H"; fail "the copy is not the drawing area"; }
 saved="$(mktemp -d)/dense.png"
 xdotool windowfocus --sync "$WID" key ctrl+s
 dialog=$(wait_window "Save Picture")
 if [ -z "$dialog" ]; then
     fail "Ctrl+S opened no save dialog"
 else
+    # Keys once it has the X focus (see real_window_test.sh).
     xdotool windowfocus --sync "$dialog"
-    sleep 0.5
+    until_ok 10 has_focus "$dialog"
     xdotool key ctrl+a
     xdotool type --delay 5 "$saved"
     xdotool key Return
-    for _ in $(seq 200); do [ -s "$saved" ] && break; sleep 0.05; done
-    sleep 0.3
-    probe same "$saved" "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H" || fail "the saved picture is not the drawing area"
+    until_ok 30 test -s "$saved"
+    # (Once the dialog has gone from over the area.)
+    until_ok 10 probe same "$saved" "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H" ||
+        { probe same "$saved" "$AREA_X" "$AREA_Y" "$AREA_W" "$AREA_H"; fail "the saved picture is not the drawing area"; }
 fi
 rm -rf "$(dirname "$saved")"
 

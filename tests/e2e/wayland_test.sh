@@ -28,17 +28,6 @@ stop_all() {
 }
 trap stop_all EXIT
 
-# Polls a command until it succeeds, for at most $1 seconds: a state awaited,
-# the time only a fuse.
-until_ok() {
-    local deadline=$(($(date +%s%N) + $1 * 1000000000))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        [ "$(date +%s%N)" -lt "$deadline" ] || return 1
-        sleep 0.05
-    done
-}
-
 start_x || exit 1
 mkdir -m 0700 "$work/runtime"
 cat >"$work/weston.ini" <<EOF

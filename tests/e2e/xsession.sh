@@ -110,10 +110,33 @@ stop_x() {
     if [ -n "${APP_LOG_IS_TEMP:-}" ]; then rm -f "$APP_LOG"; fi
 }
 
-# Waits up to about 4 s for a visible window with this exact title; prints its id.
+# Polls a command until it succeeds, for at most $1 seconds: a state awaited,
+# the time only a fuse, far above what the state takes on a busy machine.
+# until_gone: until the command fails.
+until_ok() {
+    local deadline=$(($(date +%s%N) + $1 * 1000000000))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        [ "$(date +%s%N)" -lt "$deadline" ] || return 1
+        sleep 0.02
+    done
+}
+until_gone() {
+    local deadline=$(($(date +%s%N) + $1 * 1000000000))
+    shift
+    while "$@" >/dev/null 2>&1; do
+        [ "$(date +%s%N)" -lt "$deadline" ] || return 1
+        sleep 0.02
+    done
+}
+
+# Whether the X window $1 has the keyboard.
+has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+
+# Waits up to 30 s (a fuse) for a visible window with this exact title; prints its id.
 wait_window() {
     local id=""
-    for _ in $(seq 200); do
+    for _ in $(seq 1500); do
         id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
         [ -n "$id" ] && break
         sleep 0.02
@@ -121,10 +144,10 @@ wait_window() {
     echo "$id"
 }
 
-# Waits up to about 4 s for the program to end; sets EXIT_STATUS.
+# Waits up to 30 s (a fuse) for the program to end; sets EXIT_STATUS.
 wait_exit() {
     EXIT_STATUS="still running"
-    for _ in $(seq 200); do
+    for _ in $(seq 1500); do
         if ! kill -0 "$APP_PID" 2>/dev/null; then
             wait "$APP_PID"
             EXIT_STATUS=$?

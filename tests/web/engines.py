@@ -31,8 +31,32 @@ CORNER = """const e = document.getElementById(arguments[0]); const r = e.getBoun
 return [r.left, r.top, r.width / (parseFloat(e.style.width) || e.offsetWidth)];"""
 
 
+# The keys (but modifiers) and mouse button releases the page has been handed since it loaded,
+# counted as they come: a release, or a context menu the page left to the browser, whose menu
+# then takes the release.
+INPUT_COUNTS = """if (!window.inputCounts) {
+    window.inputCounts = [0, 0];
+    const modifiers = ["Shift", "Control", "Alt", "Meta", "AltGraph", "CapsLock"];
+    addEventListener("keydown", e => { if (!modifiers.includes(e.key)) inputCounts[0]++; }, true);
+    addEventListener("pointerup", () => inputCounts[1]++, true);
+    addEventListener("contextmenu", e => { if (!e.defaultPrevented) inputCounts[1]++; });
+}
+return inputCounts;"""
+INPUT_FUSE = 30  # seconds: a fuse for input that never comes, far above any delay seen on a busy machine
+
+
 def xdotool(*args):
     return subprocess.run(["xdotool", *map(str, args)], check=True, capture_output=True, text=True).stdout
+
+
+def popup_menu_shown():
+    """Whether a browser's own popup menu (its context menu) is on the X screen."""
+    def run(*args):
+        return subprocess.run(args, capture_output=True, text=True).stdout
+    windows = [line.split()[0] for line in run("xwininfo", "-root", "-children").splitlines()
+               if line.strip().startswith("0x")]
+    return any("IsViewable" in run("xwininfo", "-id", w) and
+               "_NET_WM_WINDOW_TYPE_POPUP_MENU" in run("xprop", "-id", w, "_NET_WM_WINDOW_TYPE") for w in windows)
 
 
 class Engine:
@@ -52,8 +76,9 @@ class Engine:
         self.goto(pathlib.Path(path).resolve().as_uri())
         self.until(lambda: self.js("return !document.getElementById('loading')"))
 
-    def until(self, condition, timeout=10):
-        end = time.monotonic() + timeout
+    def until(self, condition, timeout=None):
+        """Waits for a state; the time is a fuse, far above what any state takes on a busy machine."""
+        end = time.monotonic() + (timeout or INPUT_FUSE)
         while not condition():
             if time.monotonic() > end:
                 raise AssertionError("timed out")
@@ -76,6 +101,15 @@ class Engine:
 
     def quit(self):
         self.home.cleanup()
+
+
+def close_popup_menu(engine):
+    """Closes the browser's own context menu with a real Esc, once it is open (it opens after the
+    page has let the press go), and gives the page the focus again once it is closed."""
+    engine.until(popup_menu_shown, INPUT_FUSE)
+    xdotool("key", "Escape")
+    engine.until(lambda: not popup_menu_shown(), INPUT_FUSE)
+    engine.take_focus()
 
 
 # --- Chromium --------------------------------------------------------------
@@ -229,7 +263,7 @@ class Firefox(Engine):
             return
         x, y = self.js("return [mozInnerScreenX + innerWidth - 4, mozInnerScreenY + innerHeight - 4]")
         xdotool("windowfocus", "--sync", self.window, "mousemove", "--sync", round(x), round(y), "click", 1)
-        self.until(lambda: self.js("return document.hasFocus()"), 3)
+        self.until(lambda: self.js("return document.hasFocus()"))
 
     def js(self, script, *args):
         return self.call("js", script=script, args=list(args))
@@ -257,9 +291,7 @@ class Firefox(Engine):
         self.take_focus()
 
     def close_browser_menu(self):
-        xdotool("key", "Escape")  # Firefox's own menu takes only real keys
-        time.sleep(0.2)
-        self.take_focus()
+        close_popup_menu(self)  # Firefox's own menu takes only real keys
 
     def set_window_size(self, width, height):
         self.call("setWindowSize", width=width, height=height)
@@ -297,6 +329,7 @@ class WebKit(Engine):
               "hidden tab": "MiniBrowser's new tab is a new window: the page's window is never hidden"}
     min_width = 447
     ratios = (1, 2)  # GDK_SCALE is a whole number
+    browser_keys = {("p", frozenset({"Control"}))}  # keys MiniBrowser keeps: the page gets no event
 
     def __init__(self, ratio=1):
         super().__init__(ratio)
@@ -353,8 +386,8 @@ class WebKit(Engine):
         if self.offset is None:
             self.calibrate()
         x, y = self.js("return [innerWidth - 4, innerHeight - 4]")
-        self.xinput("mousemove", "--sync", *self.on_screen(x, y), "click", 1)
-        self.until(lambda: self.js("return document.hasFocus()"), 3)
+        self.xinput("mousemove", "--sync", *self.on_screen(x, y), "click", 1, presses=1)
+        self.until(lambda: self.js("return document.hasFocus()"))
 
     def calibrate(self):
         """Where the viewport's corner is on the screen: a mouse moved to a known point says (left
@@ -369,7 +402,7 @@ class WebKit(Engine):
             self.js("window.lastMove = null; addEventListener('mousemove', "
                     "e => window.lastMove = [e.clientX, e.clientY], {capture: true, once: true});")
             xdotool("mousemove", x, y)
-            self.until(lambda: self.js("return window.lastMove"), 5)
+            self.until(lambda: self.js("return window.lastMove"))
             return self.js("return window.lastMove")
 
         # The engine may give whole CSS pixels: move on one device pixel at a
@@ -406,23 +439,33 @@ class WebKit(Engine):
         mods = [XDO_MODIFIERS[m] for m in sorted(modifiers)]
         self.xinput("mousemove", "--sync", *self.on_screen(x, y),
                     *(a for m in mods for a in ("keydown", m)), "mousedown", XDO_BUTTONS[button],
-                    "mouseup", XDO_BUTTONS[button], *(a for m in reversed(mods) for a in ("keyup", m)))
+                    "mouseup", XDO_BUTTONS[button], *(a for m in reversed(mods) for a in ("keyup", m)), presses=1)
 
-    def xinput(self, *args):
-        # X input reaches the page later: two frames and a task after it, it has been handled.
+    def xinput(self, *args, keys=0, presses=0):
+        """X input, sent and then handled: it reaches the page later, after MiniBrowser's own
+        process has passed it on (seconds later on a busy machine), so the page counts the
+        keys (other than modifiers) and the releases of mouse buttons it has been handed, and
+        this waits until `keys` more keys and `presses` more releases have been handled."""
+        before = self.js(INPUT_COUNTS)
         xdotool(*args)
-        self.js_async("const done = arguments[0]; requestAnimationFrame(() => requestAnimationFrame(() => setTimeout(done)));")
+        want = [before[0] + keys, before[1] + presses]
+        try:
+            self.until(lambda: all(got >= w for got, w in zip(self.js(INPUT_COUNTS), want)), INPUT_FUSE)
+        except AssertionError:
+            raise AssertionError(f"the page was handed {self.js(INPUT_COUNTS)} keys and releases, not {want}, "
+                                 f"{INPUT_FUSE} s after xdotool {' '.join(map(str, args))}") from None
 
     def key(self, key, modifiers=()):
         self.focus()
+        kept = (key, frozenset(modifiers)) in self.browser_keys
         self.xinput("key", "--clearmodifiers", "+".join([XDO_MODIFIERS[m] for m in sorted(modifiers)] +
-                                                       [XDO_KEYS.get(key, key)]))
+                                                       [XDO_KEYS.get(key, key)]), keys=0 if kept else 1)
 
     def insert_text(self, text):
         if len(text) > 100:  # typing a million keys would take hours: the editing command inserts it
             self.js("document.execCommand('insertText', false, arguments[0])", text)
         else:
-            self.xinput("type", "--delay", 10, "--", text)
+            self.xinput("type", "--delay", 10, "--", text, keys=len(text))
 
     def clipboard(self, allowed):
         return allowed  # nothing to grant, nothing to deny
@@ -433,9 +476,7 @@ class WebKit(Engine):
         self.take_focus()
 
     def close_browser_menu(self):
-        xdotool("key", "Escape")  # MiniBrowser's own menu takes the focus and only real keys
-        time.sleep(0.2)
-        self.take_focus()
+        close_popup_menu(self)  # MiniBrowser's own menu takes the focus and only real keys
 
     def hide_and_show(self):
         page = self.driver.current_window_handle

@@ -176,20 +176,20 @@ class Checks:
     def dismiss(self):
         self.equal(self.js("return document.activeElement.id"), "messageOk", "the message's OK has the focus")
         self.e.key("Enter")
-        self.e.until(lambda: self.message() is None, 3)
+        self.e.until(lambda: self.message() is None)
 
     def drawn_around_triangle(self, what):
         self.greater(self.colours().get(BLACK, 0), 5000, what)
         self.equal(sum(self.colours([0, 0, 30, 30]).values()), 900, f"{what}: nothing outside the triangle")
 
     def in_time(self, attempt, limit, what):
-        """attempt() returns how long something took, in ms; it must be within the limit. On a
-        machine shared with other work one attempt may be late: a second one must not be."""
+        """attempt() returns how long something took, in ms; it must be within the limit, at the
+        first attempt. The times are the page's own, from the event's time stamp to what it
+        brought about, so a late delivery of the input does not count; the limits are many
+        times what the page's work takes, which has a core of its own on a machine whose other
+        core is busy."""
         took = attempt()
-        if took >= limit:
-            print(f"    {self.e.name}: {what}: {took:.0f} ms, over {limit} ms; once more", flush=True)
-            took = attempt()
-            self.true(took < limit, (what, took))
+        self.true(took < limit, (what, f"{took:.0f} ms, over {limit} ms"))
         return took
 
     def greater(self, got, than, what=""):
@@ -409,7 +409,7 @@ def long_draw_stopped(c):
                 .observe(document.getElementById('progress'), {attributes: true});
             document.getElementById('progress').addEventListener('close', () => window.closedAt = performance.now());""")
         c.draw()
-        c.e.until(lambda: c.js("return document.getElementById('progress').open"), 3)
+        c.e.until(lambda: c.js("return document.getElementById('progress').open"))
         shown = c.js("return window.shownAt - window.pressedAt")
         before = c.colours().get(BLACK, 0)
         c.greater(before, 0, "the dots so far are on the canvas")
@@ -429,7 +429,7 @@ def long_draw_stopped(c):
             c.e.key("Escape")
         else:
             c.e.click("progressCancel")
-        c.e.until(lambda: c.js("return window.closedAt !== undefined"), 1)
+        c.e.until(lambda: c.js("return window.closedAt !== undefined"))
         # From the key going down, or the button coming up (a button acts on its release).
         closed = c.js(f"return window.closedAt - {'window.keyAt' if how == 'Escape' else 'window.releasedAt'}")
         c.true(c.colours().get(BLACK, 0) >= before, "the dots stay")
@@ -450,7 +450,7 @@ def reload_during_a_draw(c):
     c.set_count("2147483647")
     c.triangle()
     c.draw()
-    c.e.until(lambda: c.js("return document.getElementById('progress').open"), 3)
+    c.e.until(lambda: c.js("return document.getElementById('progress').open"))
     start = time.monotonic()
     c.e.reload()
     c.e.until(lambda: c.js("return !document.getElementById('loading')"))
@@ -482,7 +482,7 @@ def a_download_the_browser_cannot_make_says_so(c):
     c.js("HTMLCanvasElement.prototype.toBlob = function (done) { setTimeout(() => done(null)); };")
     files = sorted(os.listdir(c.e.download_dir))
     c.e.key("s", {"Control"})
-    c.e.until(lambda: c.message() is not None, 3)
+    c.e.until(lambda: c.message() is not None)
     c.equal(c.message(), "The browser could not make the picture into a file to download. The picture is still here.",
             "the message")
     c.dismiss()
@@ -497,9 +497,8 @@ def download_is_the_canvas_pixel_for_pixel(c):
     c.draw()
     c.e.key("s", {"Control"})
     saved = pathlib.Path(c.e.download_dir, "chaos-game.png")
-    c.e.until(saved.exists)
-    c.e.until(lambda: len(saved.read_bytes()) > 100)
-    time.sleep(0.2)  # (the last bytes)
+    # The whole file: its last chunk written.
+    c.e.until(lambda: saved.exists() and saved.read_bytes().endswith(b"IEND\xaeB`\x82"))
     png = saved.read_bytes()
     c.equal((png[:8], int.from_bytes(png[16:20], "big"), int.from_bytes(png[20:24], "big")),
             (b"\x89PNG\r\n\x1a\n", width, height), "a PNG of the picture's size")
@@ -602,7 +601,7 @@ def touch_tap_and_long_press(c):
 
 def narrow_window_scales_the_form(c):
     c.e.set_window_size(420, 700)
-    c.e.until(lambda: c.js("return document.getElementById('form').style.transform !== ''"), 5)
+    c.e.until(lambda: c.js("return document.getElementById('form').style.transform !== ''"))
     if c.e.min_width:
         print(f"    {c.e.name} cannot: a window narrower than {c.e.min_width} px; checked instead: the form "
               f"scaled into the {c.js('return innerWidth')} px it makes", flush=True)
@@ -656,17 +655,13 @@ def the_picture_at_the_screens_density(c):
     y, (width, height) = 150, c.js(PICTURE)[:2]
     for x in [74 + n + within for n in range(4) for within in ([0, 0.6] if c.e.fractional else [0])]:
         c.e.click("Command1")
-        c.e.until(lambda: c.js(RED_SPAN, [0, 0, width, height]) is None, 3)  # cleared
+        c.e.until(lambda: c.js(RED_SPAN, [0, 0, width, height]) is None)  # cleared
         c.js("addEventListener('pointerdown', e => window.pressPlace = [e.clientX, e.clientY], {capture: true, once: true})")
         c.e.press_at(x, y, "left", set())
         # On the device pixel the engine says the press was on (it may move it to a whole one).
         at = c.js("return window.pressPlace")
         column, row = math.floor(at[0] * ratio + 1e-9) - left, math.floor(at[1] * ratio + 1e-9) - top
         around = [column - 25, row - 25, column + 26, row + 26]
-        try:  # X input reaches WebKit late on a busy machine
-            c.e.until(lambda: c.js(RED_SPAN, around) is not None, 3)
-        except AssertionError:
-            pass  # the check below says what is there
         span = c.js(RED_SPAN, around)
         c.equal(span and [(span[0] + span[1]) / 2, (span[2] + span[3]) / 2], [column, row], ("pressed at", x))
     # A window narrower than the form, at any ratio: the form fits, and nothing scrolls sideways.
@@ -690,7 +685,7 @@ def a_ratio_change_keeps_the_picture(c):
     c.draw()
     drawn = c.colours()
     c.e.set_ratio(2)
-    c.e.until(lambda: c.js("return devicePixelRatio") == 2, 5)
+    c.e.until(lambda: c.js("return devicePixelRatio") == 2)
     c.equal(c.colours(), drawn, "the picture kept")
     shown_at_the_screens_density(c, 2)
     c.e.press(100, 100)  # on the picture of ratio 1: its pixel (100, 100)
