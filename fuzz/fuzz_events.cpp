@@ -468,7 +468,7 @@ void driveWindow(const std::uint8_t* data, std::size_t size) {
         }
         case 1: {  // a key, on any control
             const int control = in.byte() % 9 - 1;
-            KeyPress key{static_cast<Key>(in.byte() % (static_cast<int>(Key::S) + 1)),
+            KeyPress key{static_cast<Key>(in.byte() % static_cast<int>(Key::End)),
                          static_cast<std::int16_t>(in.byte() % 16), in.byte() % 8 == 0};
             form.keyDown(control, key, in.byte() % 2);
             mayStop = true;  // Esc

@@ -14,10 +14,25 @@ enum ShiftMask : std::int16_t { kShift = 1, kCtrl = 2, kAlt = 4 };
 // a Mac, where kCtrl is the Command key).
 inline constexpr std::int16_t kMeta = 8;
 
-// The keys a window can act on; every other key is Key::Other.
+// The keys a window can act on; every other key is Key::Other. End is no
+// key: it follows the last, so that a new key goes before it.
 enum class Key : std::uint8_t {
-    Other, Left, Right, Up, Down, Space, Return, Enter, Menu, Escape, Tab, F1, F10, C, P, Q, S,
+    Other, Left, Right, Up, Down, Space, Return, Enter, Menu, Escape, Tab, F1, F10, C, P, Q, S, End
 };
+
+// Whether a runtime's table of its toolkit's keys (pairs of the toolkit's
+// key and ours) has every key of ours.
+template <class Table>
+constexpr bool mapsEveryKey(const Table& table) {
+    for (int k = static_cast<int>(Key::Other) + 1; k < static_cast<int>(Key::End); ++k) {
+        bool found = false;
+        for (const auto& [theirs, ours] : table)
+            found = found || ours == static_cast<Key>(k);
+        if (!found)
+            return false;
+    }
+    return true;
+}
 
 struct KeyPress {
     Key key = Key::Other;

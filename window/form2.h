@@ -125,6 +125,11 @@ private:
     void showPicture() { host.screen.showPicture(picture()); }
     void showMarks();
     void movePoint(int dx, int dy);
+    void pressAtKeyboardPoint(std::int16_t button);
+    // Whether a key row acts where the keyboard is; what it does there:
+    // whether the window took the key, or nothing for the next row to try.
+    static bool actsOn(const KeyRow& row, int control);
+    std::optional<bool> keyRow(const KeyRow& row, int control, KeyPress key, bool textSelected);
     void end();
 
     Host host;

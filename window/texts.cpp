@@ -29,7 +29,7 @@ std::string ownKeyName(Key key, std::int16_t mods) {
     for (const auto& [bit, written] : {std::pair<std::int16_t, const char*>{kCtrl, "Ctrl+"}, {kAlt, "Alt+"}, {kShift, "Shift+"}, {kMeta, "Meta+"}})
         if (mods & bit)
             name += written;
-    return name + kKeyNames[static_cast<std::size_t>(key)];
+    return name + keyWord(key);
 }
 
 std::vector<HelpEntry> helpEntries(unsigned offers, const KeyNamer& keyName) {

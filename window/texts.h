@@ -152,10 +152,29 @@ constexpr bool fits(const KeyRow& row, KeyPress press) {
     return true;
 }
 
-// The window's own names of the keys, in the order of Key.
-inline constexpr const char* kKeyNames[] = {"",    "Left", "Right", "Up", "Down", "Space", "Return", "Enter", "Menu",
-                                            "Esc", "Tab",  "F1",    "F10", "C",   "P",     "Q",      "S"};
-static_assert(std::size(kKeyNames) == static_cast<std::size_t>(Key::S) + 1, "a name for every key");
+// The window's own name of a key (a key without one does not build).
+constexpr const char* keyWord(Key key) {
+    switch (key) {
+    case Key::Other: case Key::End: return "";
+    case Key::Left: return "Left";
+    case Key::Right: return "Right";
+    case Key::Up: return "Up";
+    case Key::Down: return "Down";
+    case Key::Space: return "Space";
+    case Key::Return: return "Return";
+    case Key::Enter: return "Enter";
+    case Key::Menu: return "Menu";
+    case Key::Escape: return "Esc";
+    case Key::Tab: return "Tab";
+    case Key::F1: return "F1";
+    case Key::F10: return "F10";
+    case Key::C: return "C";
+    case Key::P: return "P";
+    case Key::Q: return "Q";
+    case Key::S: return "S";
+    }
+    return "";
+}
 
 // How a runtime's toolkit names a key with modifiers; "" for the window's own name.
 using KeyNamer = std::function<std::string(Key, std::int16_t)>;

@@ -101,6 +101,7 @@ constexpr std::pair<Qt::Key, Key> kKeys[] = {
     {Qt::Key_F1, Key::F1}, {Qt::Key_F10, Key::F10}, {Qt::Key_C, Key::C}, {Qt::Key_P, Key::P}, {Qt::Key_Q, Key::Q},
     {Qt::Key_S, Key::S},
 };
+static_assert(mapsEveryKey(kKeys), "a Qt key for every key");
 
 KeyPress keyOf(const QKeyEvent& event) {
     KeyPress key;
