@@ -27,7 +27,7 @@ public:
     void Circle(float x, float y, float radius, Color color) override {
         calls.push_back("Circle");
         if (failCircle && static_cast<int>(circles.size()) + 1 == failCircle)
-            throw ProgramError(ErrorKind::ControlCall, "circle failed");
+            throw ProgramError(ErrorKind::ControlCall, Problem::Unexpected, "circle failed");
         circles.push_back({x, y, radius, color});
     }
     void PSet(float x, float y, Color color) override {

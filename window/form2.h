@@ -136,7 +136,7 @@ private:
     RasterSurface box;
     CountText sel;
     Messages messages{*this};
-    Dispatcher dispatcher{messages};
+    Dispatcher dispatcher{messages, failureText};
     std::optional<std::uint64_t> fixedSeed;
     Random random{fixedSeed};
     PointCloud cloud{anchors, box, random, sel, dotColor};

@@ -3,6 +3,7 @@
 // Every text the window shows, in both front ends, and its keys: the key map
 // that the window acts on and the F1 help built from it.
 
+#include "platform/errors.h"
 #include "platform/host.h"
 #include "platform/input.h"
 
@@ -195,6 +196,9 @@ std::vector<HelpEntry> helpEntries(unsigned offers, const KeyNamer& keyName = {}
 // The keys' help for a runtime that offers `offers`, naming the keys as
 // `keyName` does where it names them.
 std::string helpText(unsigned offers, const KeyNamer& keyName = {});
+
+// What the user is told of a failure an event handler raised.
+std::string failureText(const Failure& failure);
 
 // `text` with %1 and %2 replaced.
 std::string filledIn(std::string text, const std::string& first, const std::string& second = "");

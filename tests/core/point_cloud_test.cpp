@@ -467,7 +467,7 @@ struct MarkingSurface : FakeSurface {
     std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(2);
     DotMask markDots(Color) override {
         if (++blocks == failAt)
-            throw ProgramError(ErrorKind::ControlCall, "marking failed");
+            throw ProgramError(ErrorKind::ControlCall, Problem::Unexpected, "marking failed");
         return {bytes.data(), 1, 1, Simd::Portable};
     }
 };

@@ -109,5 +109,30 @@ TEST(DotColours, ARowSetsItsColourAndNoRowKeepsTheCurrentOne) {
     EXPECT_EQ(kForm2Layout[kCol].itemCount, std::size(kColourItems));
 }
 
+// What the user is told of each failure, word for word; a long count box
+// text is shortened in its message.
+TEST(FailureTexts, EachProblemInItsWords) {
+    const std::pair<Failure, std::string> table[] = {
+        {{Problem::AnchorOutOfRange, ""},
+         "That point lies outside the range an anchor can be kept in (-32768 to 32767 twips from the drawing area's corner)."},
+        {{Problem::TooManyAnchors, ""}, "Too many anchor points: at most 32767 can be placed."},
+        {{Problem::NoSuchAnchor, "7"}, "There is no anchor point number 7."},
+        {{Problem::CountNotANumber, "1,000"},
+         "The number of dots must be a number, such as 10000 or 1e6; \"1,000\" is not. Digits with an optional sign, "
+         "decimal point and exponent are accepted. Correct it and right-click again: the anchor points are kept."},
+        {{Problem::CountTooLarge, "1e10"}, "At most 2147483647 dots can be drawn at once; \"1e10\" is more. The anchor points are kept."},
+        {{Problem::CountTooLarge, std::string(41, '9')},
+         "At most 2147483647 dots can be drawn at once; \"" + std::string(40, '9') + "...\" is more. The anchor points are kept."},
+        {{Problem::AreaNotFinite, ""}, "The drawing area's place or size is not a usable number, so no start point can be chosen."},
+        {{Problem::StartTooFar, ""}, "The start point lies too far outside the drawing area to draw from."},
+        {{Problem::OutOfMemory, ""}, "There is not enough memory to finish this. What was drawn so far is kept."},
+        {{Problem::Unexpected, "disk on fire"}, "Something went wrong: disk on fire. What was drawn so far is kept."},
+        {{Problem::Unknown, ""}, "Something went wrong. What was drawn so far is kept."},
+    };
+    for (const auto& [failure, text] : table)
+        EXPECT_EQ(failureText(failure), text);
+    EXPECT_LT(failureText({Problem::CountNotANumber, std::string(10000, 'x')}).size(), 400u);
+}
+
 } // namespace
 } // namespace chaos
