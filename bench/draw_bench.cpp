@@ -206,7 +206,7 @@ void Baseline(benchmark::State& state) {
 // From a right press on the real window to the drawn surface painted.
 void RightPressToScreen(benchmark::State& state) {
     struct Quiet : PictureDialogs {
-        void saveFileName(QWidget*, const QString&, const RuntimeTexts&, std::function<void(const QString&)> chosen) override {
+        void saveFileName(QWidget*, const QString&, const QString&, const RuntimeTexts&, std::function<void(const QString&)> chosen) override {
             chosen({});
         }
         void setUpPrinter(QWidget*, QPrinter&, std::function<void(bool)> done) override { done(false); }

@@ -36,7 +36,7 @@ constexpr bool mapsEveryKey(const Table& table) {
 
 struct KeyPress {
     Key key = Key::Other;
-    std::int16_t mods = 0;  // ShiftMask bits and kMeta
+    std::int16_t shift = 0;  // ShiftMask bits and kMeta
     bool repeat = false;    // the key is held and repeats
 };
 

@@ -331,12 +331,12 @@
         document.addEventListener("keydown", (event) => {
             menuFromSurface = false;
             const focused = document.activeElement;
-            const mods = (event.shiftKey ? SHIFT : 0) | (event.altKey ? ALT : 0) |
+            const shift = (event.shiftKey ? SHIFT : 0) | (event.altKey ? ALT : 0) |
                 ((isMac ? event.metaKey : event.ctrlKey) ? CTRL : 0) | ((isMac ? event.ctrlKey : event.metaKey) ? META : 0);
             const textSelected = focused instanceof HTMLTextAreaElement && focused.selectionStart !== focused.selectionEnd;
             // (A key the engine leaves unnamed goes by its place: WebKitGTK names no Shift+Tab.)
             const key = event.key === "Unidentified" ? event.code : event.key;
-            if (program.keyDown(rowOf(focused), key, event.code, mods, event.repeat, textSelected)) {
+            if (program.keyDown(rowOf(focused), key, event.code, shift, event.repeat, textSelected)) {
                 event.preventDefault();
                 menuFromSurface = true;  // nor does the menu that may follow a key the Program took open
             }
@@ -347,7 +347,7 @@
             menuFromSurface = false;
             program.pointerDown();
         }, true);
-        const modifiers = (event) => (event.shiftKey ? SHIFT : 0) | (event.ctrlKey ? CTRL : 0) | (event.altKey ? ALT : 0);
+        const shiftOf = (event) => (event.shiftKey ? SHIFT : 0) | (event.ctrlKey ? CTRL : 0) | (event.altKey ? ALT : 0);
 
         // Where an event lands in the drawing area, in the screen's device
         // pixels (at the density the Program was told), fractions kept: CSS
@@ -377,7 +377,7 @@
                 return;
             box.focus({ preventScroll: true });
             menuFromSurface ||= button === RIGHT;
-            press(button, modifiers(event), pointOf(event));
+            press(button, shiftOf(event), pointOf(event));
         }
         // No text selection, no autoscroll, no browser action for a modified
         // click: a press is the surface's alone.
@@ -427,7 +427,7 @@
         document.addEventListener("pointerup", (event) => {
             const tap = touchOver(event);
             if (tap && !tap.used)
-                press(LEFT, modifiers(event), tap.at);
+                press(LEFT, shiftOf(event), tap.at);
         }, true);
         document.addEventListener("pointercancel", touchOver, true);
         box.addEventListener("contextmenu", (event) => {

@@ -50,7 +50,7 @@ void Form2::box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, floa
 }
 
 void Form2::col_Click() {
-    dotColor = dotColourOf(host.controls.chosenRow(kCol), dotColor);
+    dotColor = dotColorOf(host.controls.chosenRow(kCol), dotColor);
 }
 
 void Form2::Command1_Click() {
@@ -70,7 +70,7 @@ bool Form2::offers(Command command) const {
 }
 
 std::string Form2::help() const {
-    return helpText(host.controls.offers(), [this](Key key, std::int16_t mods) { return host.controls.keyName(key, mods); });
+    return helpText(host.controls.offers(), [this](Key key, std::int16_t shift) { return host.controls.keyName(key, shift); });
 }
 
 void Form2::run(Command command) {
@@ -172,7 +172,7 @@ std::optional<bool> Form2::keyRow(const KeyRow& row, int control, KeyPress key, 
         if (busy())
             return false;
         keyboardDriven = true;
-        const int step = key.mods == kShift ? kShiftKeyStep : kKeyStep;
+        const int step = key.shift == kShift ? kShiftKeyStep : kKeyStep;
         movePoint(row.dx * step, row.dy * step);
         return true;
     }

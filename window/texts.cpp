@@ -64,10 +64,10 @@ std::string failureText(const Failure& failure) {
     return "";
 }
 
-std::string ownKeyName(Key key, std::int16_t mods) {
+std::string ownKeyName(Key key, std::int16_t shift) {
     std::string name;
     for (const auto& [bit, written] : {std::pair<std::int16_t, const char*>{kCtrl, "Ctrl+"}, {kAlt, "Alt+"}, {kShift, "Shift+"}, {kMeta, "Meta+"}})
-        if (mods & bit)
+        if (shift & bit)
             name += written;
     return name + keyWord(key);
 }
@@ -76,8 +76,8 @@ std::vector<HelpEntry> helpEntries(unsigned offers, const KeyNamer& keyName) {
     const auto nameOf = [&](const KeyRow& row) {
         if (row.name)
             return std::string(row.name);
-        std::string name = keyName ? keyName(row.key, row.mods) : "";
-        return name.empty() ? ownKeyName(row.key, row.mods) : name;
+        std::string name = keyName ? keyName(row.key, row.shift) : "";
+        return name.empty() ? ownKeyName(row.key, row.shift) : name;
     };
     std::vector<HelpEntry> entries;
     for (const auto& row : kKeys) {

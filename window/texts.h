@@ -74,7 +74,7 @@ enum class Shown : std::uint8_t { Line, SameLine, Or, OrInManual, Hidden };
 
 struct KeyRow {
     Key key = Key::Other;
-    std::int16_t mods = 0;
+    std::int16_t shift = 0;
     Held held = Held::Exactly;
     On on = On::Window;
     Does does = Does::Nothing;
@@ -113,15 +113,15 @@ inline constexpr KeyRow kKeys[] = {
     {.key = Key::Return, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Place, .shown = Shown::Or},
     {.key = Key::Enter, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Place, .shown = Shown::Hidden},
     {.key = Key::Menu, .held = Held::Any, .on = On::Surface, .does = Does::Draw, .help = "draw, as a right-click does"},
-    {.key = Key::F10, .mods = kShift, .on = On::Surface, .does = Does::Draw, .shown = Shown::Or},
+    {.key = Key::F10, .shift = kShift, .on = On::Surface, .does = Does::Draw, .shown = Shown::Or},
     {.help = "Keys, anywhere:", .manual = "Anywhere in the window; while a long draw runs, only Esc answers:"},
-    {.key = Key::S, .mods = kCtrl, .does = Does::Run, .command = Command::Save, .lacks = kDownload,
+    {.key = Key::S, .shift = kCtrl, .does = Does::Run, .command = Command::Save, .lacks = kDownload,
      .help = "save the picture"},
-    {.key = Key::S, .mods = kCtrl, .does = Does::Run, .command = Command::Save, .needs = kDownload,
+    {.key = Key::S, .shift = kCtrl, .does = Does::Run, .command = Command::Save, .needs = kDownload,
      .help = "download the picture (%1)"},
-    {.key = Key::C, .mods = kCtrl, .does = Does::Run, .command = Command::Copy, .shown = Shown::SameLine,
+    {.key = Key::C, .shift = kCtrl, .does = Does::Run, .command = Command::Copy, .shown = Shown::SameLine,
      .help = "copy it", .manual = "copy the picture; in the count box, with text selected, copy that text"},
-    {.key = Key::P, .mods = kCtrl, .does = Does::Run, .command = Command::Print, .shown = Shown::SameLine,
+    {.key = Key::P, .shift = kCtrl, .does = Does::Run, .command = Command::Print, .shown = Shown::SameLine,
      .help = "print it", .manual = "print the picture on one page, as large as fits, with sharp pixels"},
     {.key = Key::Tab, .held = Held::Any, .does = Does::NextControl, .help = "go to the next control",
      .manual = "move to the next control"},
@@ -132,7 +132,7 @@ inline constexpr KeyRow kKeys[] = {
      .manual = "stop a long draw, whether the progress dialog or the window has the keyboard"},
     {.key = Key::F1, .does = Does::Run, .command = Command::Help, .shown = Shown::SameLine, .help = "this help",
      .manual = "list the mouse actions and keys"},
-    {.key = Key::Q, .mods = kCtrl, .does = Does::Run, .command = Command::Quit, .needs = kQuitKey,
+    {.key = Key::Q, .shift = kCtrl, .does = Does::Run, .command = Command::Quit, .needs = kQuitKey,
      .shown = Shown::SameLine, .help = "quit", .manual = "quit, as closing the window does",
      .without = "Browsers keep %1 for themselves: close the tab to quit; reloading the page starts again."},
 };
@@ -146,8 +146,8 @@ constexpr bool fits(const KeyRow& row, KeyPress press) {
     if (row.does == Does::Nothing || press.key != row.key)
         return false;
     switch (row.held) {
-    case Held::Exactly: return press.mods == row.mods;
-    case Held::AlsoShift: return (press.mods & ~kShift) == row.mods;
+    case Held::Exactly: return press.shift == row.shift;
+    case Held::AlsoShift: return (press.shift & ~kShift) == row.shift;
     case Held::Any: break;
     }
     return true;
@@ -180,7 +180,7 @@ constexpr const char* keyWord(Key key) {
 // How a runtime's toolkit names a key with modifiers; "" for the window's own name.
 using KeyNamer = std::function<std::string(Key, std::int16_t)>;
 // The window's own name of a key with modifiers, as "Ctrl+S".
-std::string ownKeyName(Key key, std::int16_t mods);
+std::string ownKeyName(Key key, std::int16_t shift);
 
 // One entry of the keys' help, from the rows of a runtime that offers `offers`.
 struct HelpEntry {

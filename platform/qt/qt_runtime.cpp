@@ -11,6 +11,7 @@
 #include <QContextMenuEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -109,7 +110,7 @@ KeyPress keyOf(const QKeyEvent& event) {
         if (event.key() == qt)
             key.key = ours;
     const Qt::KeyboardModifiers m = event.modifiers();
-    key.mods = static_cast<std::int16_t>((m & Qt::ShiftModifier ? kShift : 0) | (m & Qt::ControlModifier ? kCtrl : 0) |
+    key.shift = static_cast<std::int16_t>((m & Qt::ShiftModifier ? kShift : 0) | (m & Qt::ControlModifier ? kCtrl : 0) |
                                          (m & Qt::AltModifier ? kAlt : 0) | (m & Qt::MetaModifier ? kMeta : 0));
     key.repeat = event.isAutoRepeat();
     return key;
@@ -357,12 +358,12 @@ void QtRuntime::setBusy(bool busy) {
             control->setEnabled(!busy);
 }
 
-std::string QtRuntime::keyName(Key key, std::int16_t mods) const {
+std::string QtRuntime::keyName(Key key, std::int16_t shift) const {
     for (const auto& [qt, ours] : kKeys) {
         if (ours != key)
             continue;
-        const int m = (mods & kShift ? Qt::SHIFT : 0) | (mods & kCtrl ? Qt::CTRL : 0) | (mods & kAlt ? Qt::ALT : 0) |
-                      (mods & kMeta ? Qt::META : 0);
+        const int m = (shift & kShift ? Qt::SHIFT : 0) | (shift & kCtrl ? Qt::CTRL : 0) | (shift & kAlt ? Qt::ALT : 0) |
+                      (shift & kMeta ? Qt::META : 0);
         return QKeySequence(m | qt).toString(QKeySequence::NativeText).toStdString();
     }
     return {};
@@ -437,8 +438,10 @@ void QtRuntime::save(int command, const std::string& suggestedName, const Pictur
         const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
         start = QDir(!pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath()).filePath(qt(suggestedName));
     }
-    dialogs.saveFileName(form, start, *texts, [this, command, image = SurfaceWidget::imageOf(picture)](const QString& chosen) {
-        const QString path = chosen.isEmpty() ? QString() : pictureFileName(chosen);
+    // A name without a suffix takes that of the name the window suggests.
+    const QString suffix = QFileInfo(qt(suggestedName)).suffix();
+    dialogs.saveFileName(form, start, suffix, *texts, [this, command, suffix, image = SurfaceWidget::imageOf(picture)](const QString& chosen) {
+        const QString path = chosen.isEmpty() ? QString() : pictureFileName(chosen, suffix);
         const QString failure = path.isEmpty() ? QString() : savePicture(image, path, *texts);
         if (!path.isEmpty() && failure.isEmpty())
             lastSaved = path;

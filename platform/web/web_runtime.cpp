@@ -132,9 +132,9 @@ Key WebRuntime::keyNamed(const std::string& key, const std::string& code) {
 namespace {
 
 // The window's events, as the page's JavaScript sends them.
-bool keyDown(WindowEvents& events, int control, const std::string& key, const std::string& code, int mods, bool repeat,
+bool keyDown(WindowEvents& events, int control, const std::string& key, const std::string& code, int shift, bool repeat,
              bool textSelected) {
-    return events.keyDown(control, {WebRuntime::keyNamed(key, code), static_cast<std::int16_t>(mods), repeat}, textSelected);
+    return events.keyDown(control, {WebRuntime::keyNamed(key, code), static_cast<std::int16_t>(shift), repeat}, textSelected);
 }
 
 void surfaceDown(WindowEvents& events, int button, int shift, double x, double y) {

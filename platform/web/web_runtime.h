@@ -32,7 +32,7 @@ public:
     void focus(int control) override { page.call<void>("focus", control); }
     void setBusy(bool busy) override { page.call<void>("setBusy", busy); }
     // The browser's name of the Return key; the window's name of every other.
-    std::string keyName(Key key, std::int16_t mods) const override { return key == Key::Return && !mods ? "Enter" : ""; }
+    std::string keyName(Key key, std::int16_t shift) const override { return key == Key::Return && !shift ? "Enter" : ""; }
     // What the page offers: touch, and a save that downloads the picture (its
     // browser keeps the quit key for itself).
     unsigned offers() const override { return kTouch | kDownload; }

@@ -35,9 +35,9 @@ private:
     chaos::Picture pictureAt(const SurfaceWidget* surface, int dpi) {
         const int w = atDpi(surface->width() - 2 * surface->frame(), dpi), h = atDpi(surface->height() - 2 * surface->frame(), dpi);
         pixels.assign(std::size_t(w) * h, 0xFFFFFFFF);
-        for (const auto& [x, y, colour] : {std::tuple{0, 0, 0xFF000000u}, {w - 1, 0, 0xFF0000FFu}, {0, h - 1, 0xFFFF0000u},
+        for (const auto& [x, y, color] : {std::tuple{0, 0, 0xFF000000u}, {w - 1, 0, 0xFF0000FFu}, {0, h - 1, 0xFFFF0000u},
                                           {w - 1, h - 1, 0xFF000000u}, {w / 2, h / 2, 0xFF0000FFu}})
-            pixels[std::size_t(y) * w + x] = colour;
+            pixels[std::size_t(y) * w + x] = color;
         return {pixels.data(), w, h, dpi};
     }
 

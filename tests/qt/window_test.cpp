@@ -51,7 +51,7 @@ struct Dialogs : PictureDialogs {
     QString saveAs;                        // the file the save dialog chooses; empty: cancel
     QString suggested;                     // what the save dialog was offered
     std::function<bool(QPrinter&)> print;  // sets up the printer; none: cancel
-    void saveFileName(QWidget*, const QString& offered, const RuntimeTexts&,
+    void saveFileName(QWidget*, const QString& offered, const QString&, const RuntimeTexts&,
                       std::function<void(const QString&)> chosen) override {
         suggested = offered;
         chosen(saveAs);
@@ -100,11 +100,11 @@ QByteArray contentOf(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-int countPixels(const QImage& image, QRgb colour) {
+int countPixels(const QImage& image, QRgb color) {
     int n = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            n += image.pixel(x, y) == colour;
+            n += image.pixel(x, y) == color;
     return n;
 }
 
@@ -151,7 +151,7 @@ class Form2Test : public QObject {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the dialog gone, before the printer
         return *chosen;
     }
-    void chooseColour(const QString& item) {
+    void chooseColor(const QString& item) {
         const auto found = col->findItems(item, Qt::MatchExactly);
         QVERIFY(!found.isEmpty());
         const QRect rect = col->visualItemRect(found.first());
@@ -330,18 +330,18 @@ private slots:
         QVERIFY2(outside <= 10, qPrintable(QString::number(outside)));
     }
 
-    void chosenColourPaintsTheNextDots_data() {
+    void chosenColorPaintsTheNextDots_data() {
         QTest::addColumn<QStringList>("choices");
         QTest::addColumn<QRgb>("dots");
         // (Every row's colour: the toolkit-free window's tests.)
         QTest::newRow("none") << QStringList() << qRgb(0, 0, 0);
         QTest::newRow("white then red") << QStringList{"White", "Red"} << qRgb(255, 0, 0);
     }
-    void chosenColourPaintsTheNextDots() {
+    void chosenColorPaintsTheNextDots() {
         QFETCH(QStringList, choices);
         QFETCH(QRgb, dots);
         for (const auto& item : choices)
-            chooseColour(item);
+            chooseColor(item);
         press(Qt::LeftButton, {100, 100});
         press(Qt::LeftButton, {300, 100});
         press(Qt::LeftButton, {200, 300});
@@ -456,7 +456,7 @@ private slots:
         QFETCH(bool, kept);
         QCOMPARE(exactPictureSuffixes().contains(suffix), kept);
         drawTriangle();
-        chooseColour("Blue");
+        chooseColor("Blue");
         drawTriangle();
         QTemporaryDir dir;
         services->saveAs = dir.filePath("picture." + suffix);
@@ -509,7 +509,7 @@ private slots:
         });
         poll.start(10);
         std::optional<QString> result;
-        dialogs.saveFileName(nullptr, dir.filePath("chaos-game.png"), kRuntimeTexts, [&](const QString& r) { result = r; });
+        dialogs.saveFileName(nullptr, dir.filePath(kSaveName), "png", kRuntimeTexts, [&](const QString& r) { result = r; });
         QVERIFY(!result);
         QTRY_VERIFY(result && !answered);  // answered, closed and gone (its settings stored, if any)
         QCOMPARE(*result, chosen.isEmpty() ? QString() : dir.filePath(chosen));
@@ -620,7 +620,7 @@ private slots:
     // marked not to be smoothed when scaled.
     void printsThePictureSharpOnOnePageOfAPdfFile() {
         drawTriangle();
-        chooseColour("Blue");
+        chooseColor("Blue");
         drawTriangle();
         QTemporaryDir dir;
         const QString pdf = dir.filePath("triangle.pdf");

@@ -32,8 +32,8 @@ protected:
         for (auto [x, y] : {std::pair{50, 400}, {500, 400}, {275, 30}})
             press(kLeftButton, x, y);
     }
-    bool key(Key k, std::int16_t mods = 0, int control = kBox, bool selected = false, bool repeat = false) {
-        return form.keyDown(control, {k, mods, repeat}, selected);
+    bool key(Key k, std::int16_t shift = 0, int control = kBox, bool selected = false, bool repeat = false) {
+        return form.keyDown(control, {k, shift, repeat}, selected);
     }
     int count(std::uint32_t pixel) {
         int n = 0;
@@ -60,7 +60,7 @@ TEST_F(Form2Test, StartsWithAWhiteSurfaceBlackDotsAndNoAnchors) {
 }
 
 // The dots take the colour of the row chosen last; no row keeps the colour.
-TEST_F(Form2Test, TheChosenRowColoursTheNextDots) {
+TEST_F(Form2Test, TheChosenRowColorsTheNextDots) {
     struct Case { std::vector<int> rows; std::uint32_t dots; };
     const Case table[] = {
         {{}, 0xFF000000}, {{1}, 0xFFFF0000}, {{3, 0}, 0xFF0000FF}, {{4}, 0xFFFFFF00},
@@ -100,7 +100,7 @@ TEST_F(Form2Test, ADrawStartsFromARandomPointOfTheSurfacesPlace) {
     EXPECT_EQ(count(0xFF000000), 1);
 }
 
-TEST_F(Form2Test, ClearScreenWipesTheSurfaceAndKeepsTheAnchorsCountAndColour) {
+TEST_F(Form2Test, ClearScreenWipesTheSurfaceAndKeepsTheAnchorsCountAndColor) {
     triangle();
     host.row = 1;
     form.chosen(kCol);
@@ -195,14 +195,14 @@ TEST_F(Form2Test, KeysActAtTheKeyboardPoint) {
     EXPECT_TRUE(key(Key::Up));
     EXPECT_EQ(form.keyboardPoint().x, 285);
     EXPECT_EQ(form.keyboardPoint().y, 238);
-    struct Case { Key key; std::int16_t mods; bool taken; int anchors; };
+    struct Case { Key key; std::int16_t shift; bool taken; int anchors; };
     const Case table[] = {
         {Key::Space, 0, true, 1}, {Key::Return, 0, true, 2}, {Key::Enter, kShift, true, 3},
         {Key::Space, kCtrl, false, 3}, {Key::Return, kAlt, false, 3}, {Key::F10, 0, false, 3},
         {Key::Up, kCtrl, false, 3}, {Key::Other, 0, false, 3}, {Key::Menu, kCtrl, true, 0},
     };
     for (const auto& row : table) {
-        EXPECT_EQ(key(row.key, row.mods), row.taken) << static_cast<int>(row.key);
+        EXPECT_EQ(key(row.key, row.shift), row.taken) << static_cast<int>(row.key);
         EXPECT_EQ(form.anchors.count(), row.anchors) << static_cast<int>(row.key);
         if (row.anchors == 1) {
             EXPECT_EQ(form.anchors.x(1), 285 * 15);
@@ -297,7 +297,7 @@ TEST_F(Form2Test, ReturnAndEnterPressTheFocusedButton) {
 // Each command's key runs it once from any control, nothing else does; in
 // the count box, with text selected, the copy key is the text field's.
 TEST_F(Form2Test, CommandKeys) {
-    struct Case { Key key; std::int16_t mods; int control; bool selected, repeat, taken; const char* runs; };
+    struct Case { Key key; std::int16_t shift; int control; bool selected, repeat, taken; const char* runs; };
     const Case table[] = {
         {Key::S, kCtrl, kBox, false, false, true, "save chaos-game.png"},
         {Key::S, kCtrl, kCol, false, true, true, ""},
@@ -314,7 +314,7 @@ TEST_F(Form2Test, CommandKeys) {
     for (const auto& row : table) {
         FakeHost other;
         Form2 fresh(other.host());
-        EXPECT_EQ(fresh.keyDown(row.control, {row.key, row.mods, row.repeat}, row.selected), row.taken) << row.runs;
+        EXPECT_EQ(fresh.keyDown(row.control, {row.key, row.shift, row.repeat}, row.selected), row.taken) << row.runs;
         const std::string runs = row.runs;
         const auto ran = other.logged(runs.empty() ? "-" : runs.substr(0, runs.find(' ')));
         EXPECT_EQ(ran, runs.empty() ? std::vector<std::string>{} : std::vector<std::string>{runs});

@@ -94,19 +94,19 @@ Browsers keep Ctrl+Q for themselves: close the tab to quit; reloading the page s
 }
 
 // The list's rows, in order, and the colour each sets; no row keeps the current one.
-TEST(DotColours, ARowSetsItsColourAndNoRowKeepsTheCurrentOne) {
+TEST(DotColors, ARowSetsItsColorAndNoRowKeepsTheCurrentOne) {
     struct Case { int row; const char* item; Color expected; };
     const Case table[] = {
         {0, "Red", 0x0000FF}, {1, "Blue", 0xFF0000}, {2, "Black", 0x000000}, {3, "White", 0xFFFFFF},
         {4, "Cyan", 0xFFFF00}, {5, "Yellow", 0x00FFFF}, {-1, nullptr, 0x123456}, {6, nullptr, 0x123456},
     };
     for (const auto& row : table) {
-        EXPECT_EQ(dotColourOf(row.row, 0x123456), row.expected) << row.row;
+        EXPECT_EQ(dotColorOf(row.row, 0x123456), row.expected) << row.row;
         if (row.item) {
-            EXPECT_STREQ(kColourItems[row.row], row.item);
+            EXPECT_STREQ(kColorItems[row.row], row.item);
         }
     }
-    EXPECT_EQ(kForm2Layout[kCol].itemCount, std::size(kColourItems));
+    EXPECT_EQ(kForm2Layout[kCol].itemCount, std::size(kColorItems));
 }
 
 // What the user is told of each failure, word for word; a long count box

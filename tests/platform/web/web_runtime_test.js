@@ -92,7 +92,7 @@ const cases = {
         p.delete();
     },
     "DOM key names reach the window's keys"(M) {
-        // control, key, code, mods, repeat, text selected -> taken, page calls, anchors placed
+        // control, key, code, shift, repeat, text selected -> taken, page calls, anchors placed
         const rows = [
             [BOX, "s", "KeyS", 2, false, false, true, ["savePicture"], 0],
             [BOX, "ы", "KeyS", 2, false, false, true, ["savePicture"], 0],  // another layout: by the key's place
@@ -113,11 +113,11 @@ const cases = {
             [BOX, "x", "KeyX", 0, false, false, false, [], 0],
             [BOX, "Tab", "Tab", 0, false, false, false, [], 0],
         ];
-        for (const [control, key, code, mods, repeat, selected, taken, calls, placed] of rows) {
+        for (const [control, key, code, shift, repeat, selected, taken, calls, placed] of rows) {
             const [p, page] = program(M);
-            assert.strictEqual(p.keyDown(control, key, code, mods, repeat, selected), taken, `${key} ${code} ${mods}`);
-            assert.deepStrictEqual(names(page), calls, `${key} ${code} ${mods}`);
-            assert.strictEqual(M.anchorCount(p), placed, `${key} ${code} ${mods}`);
+            assert.strictEqual(p.keyDown(control, key, code, shift, repeat, selected), taken, `${key} ${code} ${shift}`);
+            assert.deepStrictEqual(names(page), calls, `${key} ${code} ${shift}`);
+            assert.strictEqual(M.anchorCount(p), placed, `${key} ${code} ${shift}`);
             p.delete();
         }
         const [p, page] = program(M);
@@ -137,8 +137,8 @@ const cases = {
         assert.deepStrictEqual(page.calls, [["showMessage", M.help(p), "information"]]);
         page.calls.length = 0;
         // Keys: the commands' stay the window's but do nothing; the copy key and the rest are the message's.
-        for (const [key, code, mods, taken] of [["s", "KeyS", 2, true], ["c", "KeyC", 2, false], ["Enter", "Enter", 0, false]])
-            assert.strictEqual(p.keyDown(BOX, key, code, mods, false, false), taken, key);
+        for (const [key, code, shift, taken] of [["s", "KeyS", 2, true], ["c", "KeyC", 2, false], ["Enter", "Enter", 0, false]])
+            assert.strictEqual(p.keyDown(BOX, key, code, shift, false, false), taken, key);
         p.surfaceDown(1, 0, 10, 10);
         p.clicked(COMMAND2);
         assert.deepStrictEqual([page.calls, M.anchorCount(p)], [[], 0]);
