@@ -78,7 +78,7 @@ struct QuietHost : Screen, Controls, MessageBox, ProgressView, Scheduler, Clock,
     int chosenRow(int) const override { return -1; }
     void focus(int) override {}
     void setBusy(bool) override {}
-    std::string keyName(Key, std::int16_t) const override { return {}; }
+    std::string keyName(const std::string&, std::int16_t) const override { return {}; }
     unsigned offers() const override { return kQuitKey; }
     void show(const std::string&, MessageKind) override {}
     void show(const std::string&, const std::string&, const std::string&) override {}

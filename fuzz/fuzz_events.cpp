@@ -341,7 +341,7 @@ public:
     int chosenRow(int) const override { return row; }
     void focus(int) override {}
     void setBusy(bool) override {}
-    std::string keyName(Key, std::int16_t) const override { return ""; }
+    std::string keyName(const std::string&, std::int16_t) const override { return ""; }
     unsigned offers() const override { return offered; }
     void show(const std::string& text, MessageKind) override {
         expect(!text.empty(), "an empty message");
@@ -468,7 +468,8 @@ void driveWindow(const std::uint8_t* data, std::size_t size) {
         }
         case 1: {  // a key, on any control
             const int control = in.byte() % 9 - 1;
-            KeyPress key{static_cast<Key>(in.byte() % static_cast<int>(Key::End)),
+            const std::size_t row = in.byte() % (std::size(kKeys) + 1);  // past the rows: a key no row names
+            KeyPress key{row < std::size(kKeys) ? kKeys[row].key : "x",
                          static_cast<std::int16_t>(in.byte() % 16), in.byte() % 8 == 0};
             form.keyDown(control, key, in.byte() % 2);
             mayStop = true;  // Esc

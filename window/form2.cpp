@@ -70,7 +70,7 @@ bool Form2::offers(Command command) const {
 }
 
 std::string Form2::help() const {
-    return helpText(host.controls.offers(), [this](Key key, std::int16_t shift) { return host.controls.keyName(key, shift); });
+    return helpText(host.controls.offers(), [this](const std::string& key, std::int16_t shift) { return host.controls.keyName(key, shift); });
 }
 
 void Form2::run(Command command) {

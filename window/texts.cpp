@@ -3,6 +3,7 @@
 #include "core/anchor_store.h"
 #include "core/count_text.h"
 
+#include <cctype>
 #include <cstdint>
 #include <iterator>
 #include <limits>
@@ -64,12 +65,15 @@ std::string failureText(const Failure& failure) {
     return "";
 }
 
-std::string ownKeyName(Key key, std::int16_t shift) {
+std::string ownKeyName(const std::string& key, std::int16_t shift) {
     std::string name;
     for (const auto& [bit, written] : {std::pair<std::int16_t, const char*>{kCtrl, "Ctrl+"}, {kAlt, "Alt+"}, {kShift, "Shift+"}, {kMeta, "Meta+"}})
         if (shift & bit)
             name += written;
-    return name + keyWord(key);
+    for (const auto& [named, word] : kKeyWords)
+        if (key == named)
+            return name + word;
+    return name + (key.size() == 1 ? std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(key[0])))) : key);
 }
 
 std::vector<HelpEntry> helpEntries(unsigned offers, const KeyNamer& keyName) {

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_runtime.h"
 
 #include "platform/qt/picture.h"
+#include "platform/qt/qt_keys.h"
 #include "platform/raster_surface.h"
 
 #include <QAbstractNativeEventFilter>
@@ -95,26 +96,9 @@ QAccessibleInterface* countBoxAccessible(const QString&, QObject* object) {
     return box && dynamic_cast<FormWindow*>(box->parent()) ? new CountBoxAccessible(box) : nullptr;
 }
 
-constexpr std::pair<Qt::Key, Key> kKeys[] = {
-    {Qt::Key_Left, Key::Left}, {Qt::Key_Right, Key::Right}, {Qt::Key_Up, Key::Up}, {Qt::Key_Down, Key::Down},
-    {Qt::Key_Space, Key::Space}, {Qt::Key_Return, Key::Return}, {Qt::Key_Enter, Key::Enter},
-    {Qt::Key_Menu, Key::Menu}, {Qt::Key_Escape, Key::Escape}, {Qt::Key_Tab, Key::Tab}, {Qt::Key_Backtab, Key::Tab},
-    {Qt::Key_F1, Key::F1}, {Qt::Key_F10, Key::F10}, {Qt::Key_C, Key::C}, {Qt::Key_P, Key::P}, {Qt::Key_Q, Key::Q},
-    {Qt::Key_S, Key::S},
-};
-static_assert(mapsEveryKey(kKeys), "a Qt key for every key");
-
-KeyPress keyOf(const QKeyEvent& event) {
-    KeyPress key;
-    for (const auto& [qt, ours] : kKeys)
-        if (event.key() == qt)
-            key.key = ours;
-    const Qt::KeyboardModifiers m = event.modifiers();
-    key.shift = static_cast<std::int16_t>((m & Qt::ShiftModifier ? kShift : 0) | (m & Qt::ControlModifier ? kCtrl : 0) |
-                                         (m & Qt::AltModifier ? kAlt : 0) | (m & Qt::MetaModifier ? kMeta : 0));
-    key.repeat = event.isAutoRepeat();
-    return key;
-}
+// The Menu key's name: the X server sends it both as a key and as a
+// context-menu request.
+const std::string kMenuKey = keyNameOf(Qt::Key_Menu);
 
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 
@@ -307,11 +291,11 @@ bool QtRuntime::eventFilter(QObject* watched, QEvent* event) {
         const int row = rowOf(watched);
         const auto* text = row >= 0 ? qobject_cast<QComboBox*>(controls[static_cast<std::size_t>(row)]) : nullptr;
         const bool selected = text && text->lineEdit() && text->lineEdit()->hasSelectedText();
-        const KeyPress key = keyOf(*static_cast<QKeyEvent*>(event));
-        if (key.key == Key::Menu && menu == Menu::FromRequest)
+        const KeyPress key = keyPressOf(*static_cast<QKeyEvent*>(event));
+        if (key.key == kMenuKey && menu == Menu::FromRequest)
             return true;  // the same press, told as a context-menu request first
         const bool taken = events->keyDown(row, key, selected);
-        menu = taken && key.key == Key::Menu ? Menu::FromKey : Menu::None;
+        menu = taken && key.key == kMenuKey ? Menu::FromKey : Menu::None;
         return taken;
     } else if (event->type() == QEvent::KeyRelease && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Menu) {
         menu = Menu::None;
@@ -321,7 +305,7 @@ bool QtRuntime::eventFilter(QObject* watched, QEvent* event) {
         // a context-menu request and as the key, in either order: one press.
         if (menu == Menu::FromKey)
             return true;
-        const bool taken = events->keyDown(rowOf(watched), {Key::Menu}, false);
+        const bool taken = events->keyDown(rowOf(watched), {keyNameOf(Qt::Key_Menu)}, false);
         menu = taken ? Menu::FromRequest : Menu::None;
         return taken;
     }
@@ -358,15 +342,8 @@ void QtRuntime::setBusy(bool busy) {
             control->setEnabled(!busy);
 }
 
-std::string QtRuntime::keyName(Key key, std::int16_t shift) const {
-    for (const auto& [qt, ours] : kKeys) {
-        if (ours != key)
-            continue;
-        const int m = (shift & kShift ? Qt::SHIFT : 0) | (shift & kCtrl ? Qt::CTRL : 0) | (shift & kAlt ? Qt::ALT : 0) |
-                      (shift & kMeta ? Qt::META : 0);
-        return QKeySequence(m | qt).toString(QKeySequence::NativeText).toStdString();
-    }
-    return {};
+std::string QtRuntime::keyName(const std::string& key, std::int16_t shift) const {
+    return qtKeyText(key, shift);
 }
 
 void QtRuntime::show(const std::string& text, MessageKind kind) {

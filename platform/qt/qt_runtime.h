@@ -55,7 +55,7 @@ public:
     int chosenRow(int control) const override;
     void focus(int control) override;
     void setBusy(bool busy) override;
-    std::string keyName(Key key, std::int16_t shift) const override;
+    std::string keyName(const std::string& key, std::int16_t shift) const override;
     unsigned offers() const override { return kOffers; }
     // MessageBox
     void show(const std::string& text, MessageKind kind) override;

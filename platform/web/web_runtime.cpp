@@ -5,7 +5,7 @@
 #include <emscripten.h>
 #include <emscripten/bind.h>
 
-#include <string_view>
+#include <cctype>
 #include <utility>
 
 namespace chaos {
@@ -103,30 +103,14 @@ val WebRuntime::input() {
     return input;
 }
 
-namespace {
-
-// The browser's names of the keys (KeyboardEvent.key; a letter in lower case).
-constexpr std::pair<std::string_view, Key> kKeyNames[] = {
-    {"ArrowLeft", Key::Left}, {"ArrowRight", Key::Right}, {"ArrowUp", Key::Up}, {"ArrowDown", Key::Down},
-    {" ", Key::Space}, {"Enter", Key::Return}, {"NumpadEnter", Key::Enter}, {"ContextMenu", Key::Menu},
-    {"Escape", Key::Escape}, {"Tab", Key::Tab}, {"F1", Key::F1}, {"F10", Key::F10},
-    {"c", Key::C}, {"p", Key::P}, {"q", Key::Q}, {"s", Key::S},
-};
-static_assert(mapsEveryKey(kKeyNames), "a browser name for every key");
-
-} // namespace
-
-Key WebRuntime::keyNamed(const std::string& key, const std::string& code) {
-    // The keypad's Enter by its place; a letter by its key, or where the
-    // layout gives another character, by its place.
-    std::string name = key == "Enter" && code == "NumpadEnter" ? code : key;
-    if (const std::string letter = key.size() == 1 ? key : code.size() == 4 && code.rfind("Key", 0) == 0 ? code.substr(3) : "";
-        letter.size() == 1 && ((letter[0] | 0x20) >= 'a' && (letter[0] | 0x20) <= 'z'))
-        name = std::string(1, static_cast<char>(letter[0] | 0x20));
-    for (const auto& [browser, ours] : kKeyNames)
-        if (name == browser)
-            return ours;
-    return Key::Other;
+std::string WebRuntime::keyNamed(const std::string& key, const std::string& code) {
+    if (key == "Enter" && code == "NumpadEnter")
+        return code;
+    // A letter by its key, or where the layout gives another character, by its place.
+    const std::string letter = key.size() == 1 ? key : code.size() == 4 && code.rfind("Key", 0) == 0 ? code.substr(3) : "";
+    if (letter.size() == 1 && std::isalpha(static_cast<unsigned char>(letter[0])))
+        return std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(letter[0]))));
+    return key;
 }
 
 namespace {

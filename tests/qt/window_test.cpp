@@ -2,6 +2,7 @@
 
 #include "fakes.h"
 #include "platform/qt/picture.h"
+#include "platform/qt/qt_keys.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/surface_widget.h"
 #include "window/form2.h"
@@ -257,6 +258,18 @@ private slots:
             QWidget* focus = QApplication::focusWidget();
             QVERIFY2(focus == next || next->isAncestorOf(focus), qPrintable(next->objectName()));
         }
+    }
+
+    // Qt names every key the window's table acts on, and back.
+    void everyKeyOfTheTableHasAQtKey() {
+        for (const auto& row : kKeys)
+            if (*row.key) {
+                QVERIFY2(qtKeyOf(row.key) != 0, row.key);
+                QCOMPARE(keyNameOf(qtKeyOf(row.key)), std::string(row.key));
+            }
+        QCOMPARE(keyNameOf(Qt::Key_Backtab), std::string("Tab"));
+        QCOMPARE(keyNameOf(Qt::Key_F12), std::string("F12"));
+        QCOMPARE(keyNameOf(Qt::Key_Home), std::string("Home"));
     }
 
     void shortCaptionsReadWhole() {

@@ -35,6 +35,15 @@ void reseed(WindowEvents& program, double seed) {
 // false: the portable code, which draws the same dots.
 void useSimd(WindowEvents& program, bool on) { form(program).useSimd(on ? chaos::bestSimd() : chaos::Simd::Portable); }
 
+// The names of the keys the window's key table acts on.
+val windowKeys() {
+    val names = val::array();
+    for (const auto& row : chaos::kKeys)
+        if (*row.key)
+            names.call<void>("push", std::string(row.key));
+    return names;
+}
+
 } // namespace
 
 EMSCRIPTEN_BINDINGS(chaosgame_test_hooks) {
@@ -45,4 +54,6 @@ EMSCRIPTEN_BINDINGS(chaosgame_test_hooks) {
     function("help", &help);
     function("reseed", &reseed);
     function("useSimd", &useSimd);
+    function("windowKeys", &windowKeys);
+    function("keyNamed", &chaos::WebRuntime::keyNamed);
 }

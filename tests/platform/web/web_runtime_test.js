@@ -28,7 +28,7 @@ function program(M, count = "10000") {
 const names = (page) => page.calls.map(([name]) => name).filter((name) => name !== "text" && name !== "showMarks");
 // The calls without the pictures' pixels.
 const plain = (page) => page.calls.map((call) => call.filter((a) => !(a instanceof Uint8ClampedArray)));
-const HOOKS = ["pixels", "anchorCount", "drawing", "help", "reseed", "useSimd"];  // the tests' functions
+const HOOKS = ["pixels", "anchorCount", "drawing", "help", "reseed", "useSimd", "windowKeys", "keyNamed"];  // the tests' functions
 const rgbaAt = (px, x, y) => [...px.slice((y * W + x) * 4, (y * W + x + 1) * 4)];
 
 function drawTriangle(M, seed, simd) {
@@ -130,6 +130,17 @@ const cases = {
                                              ["printPicture", 2, W, H, DPI]]);
         assert.ok(page.calls.every((call) => call.some((a) => a instanceof Uint8ClampedArray && a.length === W * H * 4)));
         p.delete();
+    },
+    "every key of the window's table, as the browser sends it, reaches the window by its name"(M) {
+        // (The browser tells the keypad's Enter by its place alone; a letter comes in either case.)
+        const sent = (name) => name === "NumpadEnter" ? ["Enter", name] : [name, ""];
+        const keys = M.windowKeys();
+        assert.ok(keys.length > 10);
+        for (const name of keys) {
+            assert.strictEqual(M.keyNamed(...sent(name)), name);
+            if (/^[a-z]$/.test(name))
+                assert.strictEqual(M.keyNamed(name.toUpperCase(), ""), name);
+        }
     },
     "messages go through showMessage, and the window waits for dialogClosed"(M) {
         const [p, page] = program(M);
