@@ -5,12 +5,6 @@
 // through `page`: the canvas, the dialogs, downloads, the clipboard, printing
 // and the event loop's calls.
 (function () {
-    const TAP_SLOP = 10;         // CSS pixels a finger may move and still tap
-    const LONG_PRESS_MS = 600;   // a finger held this long draws, where the browser does not say so first
-    const PRINT_BLOCK = 4;       // printed image pixels per picture pixel, each way, at most
-    const PRINT_PIXELS = 10e6;   // and the printed image within what every engine holds
-    const PRINT_DELAY_MS = 300;  // the print image follows the picture once it has not changed for this long
-
     const $ = (id) => document.getElementById(id);
     const form = $("form");
     const picture = $("picture");
@@ -25,9 +19,9 @@
 
     function start(M) {
         const layout = M.Program.form();
-        const texts = M.Program.texts();
+        const { texts, touch, print } = layout;
         // The Program's mouse buttons and modifier bits.
-        const { left: LEFT, right: RIGHT, middle: MIDDLE, shift: SHIFT, ctrl: CTRL, alt: ALT, meta: META } = M.Program.input();
+        const { left: LEFT, right: RIGHT, middle: MIDDLE, shift: SHIFT, ctrl: CTRL, alt: ALT, meta: META } = layout.input;
         const px = (twips) => twips / layout.twipsPerPixel + "px";  // one CSS pixel per pixel
         const isMac = /Mac|iPhone|iPad/.test(navigator.platform);
 
@@ -86,7 +80,7 @@
 
         let program = null;
         let busy = false;             // a long draw holds the form
-        let touch = null;             // a finger on the surface: a tap or a long press to be
+        let finger = null;            // a finger on the surface: a tap or a long press to be
         let menuFromSurface = false;  // the coming context menu is the surface's
         let progressText = "", progressSized = false;
         const printed = $("printPicture");
@@ -164,7 +158,7 @@
                     link.href = URL.createObjectURL(png);
                     link.download = fileName;
                     link.click();
-                    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+                    setTimeout(() => URL.revokeObjectURL(link.href), layout.downloadKeptMs);
                 }, "image/png");
             },
             // The PNG is made while the browser writes, within the key's user activation.
@@ -250,14 +244,14 @@
         }
 
         // The print style shows this image alone (for the browser's own Print
-        // menu too), each pixel a block of up to PRINT_BLOCK x PRINT_BLOCK, so that
+        // menu too), each pixel a block of up to print.block x print.block, so that
         // the picture stays sharp however the printing path scales it.
         // It follows the picture a moment after it last changed (a long
         // draw's refreshes make no image each), so that it is ready, decoded,
         // when the browser prints.
         function printStale() {
             clearTimeout(printTimer);
-            printTimer = setTimeout(preparePrint, PRINT_DELAY_MS);
+            printTimer = setTimeout(preparePrint, print.delayMs);
         }
         function preparePrint() {
             if (!printTimer && printed.src)
@@ -265,7 +259,7 @@
             clearTimeout(printTimer);
             printTimer = 0;
             const blocks = document.createElement("canvas");
-            const block = Math.max(1, Math.min(PRINT_BLOCK, Math.floor(Math.sqrt(PRINT_PIXELS / (width * height)))));
+            const block = Math.max(1, Math.min(print.block, Math.floor(Math.sqrt(print.pixels / (width * height)))));
             blocks.width = width * block;
             blocks.height = height * block;
             const scaled = blocks.getContext("2d");
@@ -386,28 +380,28 @@
 
         // A tap places an anchor where the finger went down; a long press
         // draws, as a right press does: when the browser offers its context
-        // menu for the touch, or after LONG_PRESS_MS where it offers none.
+        // menu for the touch, or after touch.longPressMs where it offers none.
         function touchDown(event) {
             event.preventDefault();  // no mouse events made up from the touch
-            if (touch)
+            if (finger)
                 return;
-            touch = { id: event.pointerId, x: event.clientX, y: event.clientY, at: pointOf(event), used: false,
-                      timer: setTimeout(longPress, LONG_PRESS_MS) };
+            finger = { id: event.pointerId, x: event.clientX, y: event.clientY, at: pointOf(event), used: false,
+                       timer: setTimeout(longPress, touch.longPressMs) };
             box.focus({ preventScroll: true });
         }
         function longPress() {
-            if (touch && !touch.used) {
-                touch.used = true;
-                press(RIGHT, 0, touch.at);
+            if (finger && !finger.used) {
+                finger.used = true;
+                press(touch.longPress, 0, finger.at);
             }
         }
         // The finger's touch, once it is lifted or lost.
         function touchOver(event) {
-            if (!touch || event.pointerId !== touch.id)
+            if (!finger || event.pointerId !== finger.id)
                 return null;
-            const over = touch;
+            const over = finger;
             clearTimeout(over.timer);
-            touch = null;
+            finger = null;
             return over;
         }
         box.addEventListener("pointerdown", (event) => (event.pointerType === "touch" ? touchDown(event) : mousePress(event)));
@@ -418,16 +412,16 @@
         });
         // (On the document: a draw the touch started makes the surface inert.)
         document.addEventListener("pointermove", (event) => {
-            if (touch && event.pointerId === touch.id &&
-                Math.hypot(event.clientX - touch.x, event.clientY - touch.y) > TAP_SLOP) {
-                touch.used = true;
-                clearTimeout(touch.timer);
+            if (finger && event.pointerId === finger.id &&
+                Math.hypot(event.clientX - finger.x, event.clientY - finger.y) > touch.slop) {
+                finger.used = true;
+                clearTimeout(finger.timer);
             }
         }, true);
         document.addEventListener("pointerup", (event) => {
             const tap = touchOver(event);
             if (tap && !tap.used)
-                press(LEFT, shiftOf(event), tap.at);
+                press(touch.tap, shiftOf(event), tap.at);
         }, true);
         document.addEventListener("pointercancel", touchOver, true);
         box.addEventListener("contextmenu", (event) => {

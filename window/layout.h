@@ -6,6 +6,7 @@
 
 #include "core/count_text.h"
 #include "platform/form.h"
+#include "platform/input.h"
 #include "platform/interfaces.h"
 #include "platform/raster_surface.h"
 
@@ -80,6 +81,24 @@ inline constexpr int drawingAreaPixels(int twips) { return twipsToPixel(twips) -
 inline constexpr RasterSurface::Area drawingArea() {
     return {pixelToTwips(drawingAreaPixels(kForm2Layout[kBox].width)), pixelToTwips(drawingAreaPixels(kForm2Layout[kBox].height))};
 }
+
+// Touch on the drawing surface, where the runtime offers it (kTouch): a
+// finger lifted before it moved more than kTapSlop pixels (of the page, not
+// the screen) is a tap, a press of kTapButton where it went down; one held
+// kLongPressMs without moving so far, or that the browser offers its context
+// menu for first, is a press of kLongPressButton there.
+inline constexpr int kTapSlop = 10;
+inline constexpr int kLongPressMs = 600;
+inline constexpr std::int16_t kTapButton = kLeftButton, kLongPressButton = kRightButton;
+
+// The page's printed picture: each pixel a block of up to kPrintBlock x
+// kPrintBlock image pixels, the image within kPrintPixels (what every engine
+// holds); made again once the picture has not changed for kPrintDelayMs.
+inline constexpr int kPrintBlock = 4;
+inline constexpr double kPrintPixels = 10e6;
+inline constexpr int kPrintDelayMs = 300;
+// How long a download's file stays for the browser to fetch.
+inline constexpr int kDownloadKeptMs = 60000;
 
 // The dot colour that choosing a row of the colour list sets: the row's, or
 // `current` for no row.

@@ -57,8 +57,11 @@ const cases = {
         // The density the window takes for a ratio, as the page asks it: kept to 1..4, whole dpi.
         assert.deepStrictEqual([0.5, 1, 1.1, 1.5, 2, 3, 5].map((r) => M.dpiOf(r)), [96, 96, 106, 144, 192, 288, 384]);
         assert.deepStrictEqual(form.controls[COL].items, ["Red", "Blue", "Black", "White", "Cyan", "Yellow"]);
-        assert.deepStrictEqual(M.Program.texts(), {title: "Chaos Game", ok: "OK",
-                                                   ended: "Chaos Game has ended. Reloading the page starts it again."});
+        assert.deepStrictEqual(form.texts, {title: "Chaos Game", ok: "OK",
+                                            ended: "Chaos Game has ended. Reloading the page starts it again."});
+        assert.deepStrictEqual(form.input, {left: 1, right: 2, middle: 4, shift: 1, ctrl: 2, alt: 4, meta: 8});
+        assert.deepStrictEqual([form.touch, form.print, form.downloadKeptMs],
+                               [{slop: 10, longPressMs: 600, tap: 1, longPress: 2}, {block: 4, pixels: 10e6, delayMs: 300}, 60000]);
         const [p] = program(M);
         assert.match(M.help(p), /Browsers keep Ctrl\+Q/);
         p.delete();
