@@ -7,8 +7,6 @@
 (function () {
     const $ = (id) => document.getElementById(id);
     const form = $("form");
-    const picture = $("picture");
-    const keyLayer = $("keypoint");
     const messageDialog = $("message");
     const progressDialog = $("progress");
 
@@ -22,55 +20,78 @@
         const { texts, touch, print } = layout;
         // The Program's mouse buttons and modifier bits.
         const { left: LEFT, right: RIGHT, middle: MIDDLE, shift: SHIFT, ctrl: CTRL, alt: ALT, meta: META } = layout.input;
-        const px = (twips) => twips / layout.twipsPerPixel + "px";  // one CSS pixel per pixel
+        const px = (pixels) => pixels + "px";
         const isMac = /Mac|iPhone|iPad/.test(navigator.platform);
 
         // --- Form2 -----------------------------------------------------------
-        // Each row's control is the element of its name; its place is the
-        // form's child that holds it. Labels come first, so that the controls
-        // they reach over cover them; the rest in tab order.
-        const controls = layout.controls.map((row) => $(row.name));
-        const placed = controls.map((control) => control.closest("#form > *"));
-        const order = layout.controls.map((row, r) => r).filter((r) => layout.controls[r].tabIndex < 0)
-            .concat(layout.controls.map((row, r) => r).filter((r) => layout.controls[r].tabIndex >= 0)
-                .sort((a, b) => layout.controls[a].tabIndex - layout.controls[b].tabIndex));
-        form.append(...order.map((r) => placed[r]));
+        // Each row's control is an element of its name, made in the order the
+        // table gives (what comes later covers what it overlaps); its place is
+        // the form's child that holds it. Only the rows in tab order take the focus.
+        const element = (tag, attributes = {}) => Object.assign(document.createElement(tag), attributes);
+        let picture = null, keyLayer = null;
+        const makers = {
+            label: (row) => element("div", { id: row.name, className: "label", textContent: row.text }),
+            surface(row) {
+                const box = element("div", { id: row.name });
+                box.setAttribute("role", "application");
+                picture = element("canvas", { id: "picture" });
+                keyLayer = element("canvas", { id: "keypoint" });
+                keyLayer.setAttribute("aria-hidden", "true");
+                box.append(picture, keyLayer);
+                return box;
+            },
+            // (The caption in a span the mouse passes through: a click then
+            // starts the engine's Tab order at the button, not inside it,
+            // and Shift+Tab leaves it in WebKit too.)
+            button: (row) => element("button", { id: row.name, type: "button" }).appendChild(
+                element("span", { textContent: row.text })).parentElement,
+            // A one-line text area, not an <input>: WebKit's input keeps at
+            // most 524288 characters, and a count of any length must reach the
+            // Program whole. It is kept to one line below, as an input.
+            countBox(row) {
+                const field = element("textarea", { id: row.name, rows: 1, spellcheck: false, value: row.text });
+                for (const [name, value] of [["wrap", "off"], ["role", "combobox"], ["aria-expanded", "false"], ["autocomplete", "off"]])
+                    field.setAttribute(name, value);
+                const arrow = element("span", { className: "arrow" });
+                arrow.setAttribute("aria-hidden", "true");
+                const frame = element("div", { id: row.name + "Frame" });
+                frame.append(field, arrow);
+                return frame;
+            },
+            list(row) {
+                const list = element("select", { id: row.name, size: row.items.length });
+                for (const item of row.items)
+                    list.add(new Option(item, item));
+                list.selectedIndex = -1;
+                return list;
+            },
+        };
+        const placed = [];
+        for (const r of layout.creation) {
+            placed[r] = makers[layout.controls[r].kind](layout.controls[r]);
+            form.append(placed[r]);
+        }
+        const controls = layout.controls.map((row, r) => placed[r].querySelector("textarea") || placed[r]);
         form.style.width = px(layout.width);
         form.style.height = px(layout.height);
-        let box = null, width = 0, height = 0, widest = "";
+        document.body.style.fontSize = px(layout.fontPixels);
+        const box = controls[layout.controls.findIndex((row) => row.kind === "surface")];
+        const widest = (layout.controls.find((row) => row.kind === "countBox") || { widest: "" }).widest;
+        let width = layout.areaWidth, height = layout.areaHeight;
         let pictureDpi = layout.logicalDpi;  // the density of the picture shown
+        picture.width = keyLayer.width = width;
+        picture.height = keyLayer.height = height;
+        box.style.borderWidth = layout.surfaceFrame + "px";
+        box.setAttribute("aria-describedby", layout.controls[layout.describedBy].name);
+        const firstFocus = controls[layout.tabbing[0]];
         layout.controls.forEach((row, r) => {
-            const control = controls[r];
             Object.assign(placed[r].style, { left: px(row.left), top: px(row.top), width: px(row.width), height: px(row.height) });
             if (row.accessibleName)
-                control.setAttribute("aria-label", row.accessibleName);
-            if (row.tabIndex >= 0)
-                control.tabIndex = 0;
+                controls[r].setAttribute("aria-label", row.accessibleName);
+            if (layout.tabbing.includes(r))
+                controls[r].tabIndex = 0;
             if (row.names >= 0)
                 controls[row.names].setAttribute("aria-describedby", row.name);
-            if (row.kind === "surface") {
-                box = control;
-                box.style.borderWidth = layout.surfaceFrame + "px";
-                picture.width = keyLayer.width = width = layout.areaWidth;
-                picture.height = keyLayer.height = height = layout.areaHeight;
-                box.setAttribute("aria-describedby", layout.controls[layout.describedBy].name);
-            } else if (row.kind === "countBox") {
-                control.value = row.text;
-                widest = row.widest;
-            }
-            else if (row.kind === "list") {
-                for (const item of row.items)
-                    control.add(new Option(item, item));
-                control.selectedIndex = -1;
-            } else if (row.kind === "button") {
-                // (The caption in a span the mouse passes through: a click then
-                // starts the engine's Tab order at the button, not inside it,
-                // and Shift+Tab leaves it in WebKit too.)
-                const caption = document.createElement("span");
-                caption.textContent = row.text;
-                control.replaceChildren(caption);
-            } else
-                control.textContent = row.text;
         });
         const rowOf = (element) => controls.indexOf(element);
         const context = picture.getContext("2d", { willReadFrequently: true });
@@ -458,8 +479,8 @@
 
         // A window narrower than the form shows it whole, scaled down.
         const fit = $("fit");
-        const formWidth = layout.width / layout.twipsPerPixel;
-        const formHeight = layout.height / layout.twipsPerPixel;
+        const formWidth = layout.width;
+        const formHeight = layout.height;
         // (The room is the viewport's width as it is, fractions and all, and
         // the scaled form's size is rounded down to whole device pixels: a
         // zoomed viewport may be 666.67 CSS pixels wide, its clientWidth 667.)
@@ -490,6 +511,6 @@
         $("loading").remove();
         densityChanged();
         program.exposed();
-        box.focus({ preventScroll: true });
+        firstFocus.focus({ preventScroll: true });
     }
 })();

@@ -27,7 +27,11 @@ class Form2 : public WindowEvents {
 public:
     explicit Form2(const Host& host);
 
-    static const FormSpec& description() { return kForm2; }
+    // The window as a runtime shows it.
+    static const ShownForm& description() {
+        static const ShownForm shown = shownForm(kForm2);
+        return shown;
+    }
     // What the Screen shows, and the picture commands are handed.
     RasterSurface& surface() { return box; }
 

@@ -68,6 +68,13 @@ inline constexpr int kSurfaceFrame = 1;
 inline constexpr FormSpec kForm2{"Form2", kClientWidth, kClientHeight, kForm2Layout, std::size(kForm2Layout),
                                  kSurfaceFrame, kLabel3};
 
+// The controls' font size, in pixels.
+inline constexpr int kFontPixels = 10;
+
+// The form as a runtime shows it: in pixels, made labels first (so that the
+// controls they reach over cover them), then in tab order.
+ShownForm shownForm(const FormSpec& form);
+
 // The drawing surface's place in the window, in twips.
 inline constexpr RasterSurface::Placement surfacePlacement() {
     const ControlSpec& box = kForm2Layout[kBox];

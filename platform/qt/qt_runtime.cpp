@@ -74,7 +74,7 @@ public:
 // for the caret).
 class CountBox : public QComboBox {
 public:
-    CountBox(const char* widest, QWidget* parent) : QComboBox(parent), widest(QString::fromUtf8(widest)) {}
+    CountBox(const QString& widest, QWidget* parent) : QComboBox(parent), widest(widest) {}
 
 protected:
     void resizeEvent(QResizeEvent* event) override {
@@ -161,93 +161,97 @@ QtRuntime::~QtRuntime() {
     delete form;
 }
 
-void QtRuntime::build(const FormSpec& description, const RuntimeTexts& runtimeTexts, WindowEvents& windowEvents) {
+void QtRuntime::build(const ShownForm& shown, const RuntimeTexts& runtimeTexts, WindowEvents& windowEvents) {
     events = &windowEvents;
     texts = &runtimeTexts;
     form = new FormWindow(windowEvents);
-    form->setWindowTitle(description.caption);
-    QFont small = form->font();
-    small.setPixelSize(10);
-    form->setFont(small);
-    form->setFixedSize(twipsToPixel(description.width), twipsToPixel(description.height));
-    controls.assign(description.count, nullptr);
-    // Labels first, so that the controls they reach over cover them.
-    for (bool labels : {true, false}) {
-        for (std::size_t row = 0; row < description.count; ++row) {
-            const ControlSpec& c = description.controls[row];
-            if ((c.kind == ControlKind::Label) != labels)
-                continue;
-            QWidget* widget = nullptr;
-            const int id = static_cast<int>(row);
-            switch (c.kind) {
-            case ControlKind::Label: {
-                auto* label = new QLabel(QString::fromUtf8(c.text), form);
-                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-                label->setWordWrap(true);
-                widget = label;
-                break;
-            }
-            case ControlKind::Surface:
-                widget = box = new SurfaceWidget(description.surfaceFrame, form);
-                connect(box, &SurfaceWidget::mouseDown, this,
-                        [this](std::int16_t button, std::int16_t shift, double x, double y) { events->surfaceDown(button, shift, x, y); });
-                connect(box, &SurfaceWidget::densityChanged, this, [this](double ratio) {
-                    if (events)
-                        events->densityChanged(ratio);
-                });
-                break;
-            case ControlKind::Button: {
-                auto* button = new QPushButton(QString::fromUtf8(c.text), form);
-                button->setAutoDefault(false);
-                connect(button, &QPushButton::clicked, this, [this, id] { events->clicked(id); });
-                widget = button;
-                break;
-            }
-            case ControlKind::CountBox: {
-                auto* sel = new CountBox(c.widest, form);
-                sel->setEditable(true);
-                sel->setInsertPolicy(QComboBox::NoInsert);
-                sel->setEditText(QString::fromUtf8(c.text));
-                sel->lineEdit()->setAccessibleName(QString::fromUtf8(c.accessibleName));  // the part that takes the focus
-                widget = sel;
-                break;
-            }
-            case ControlKind::List: {
-                auto* list = new QListWidget(form);
-                for (std::size_t i = 0; i < c.itemCount; ++i)
-                    list->addItem(QString::fromUtf8(c.items[i]));
-                list->setSelectionMode(QAbstractItemView::SingleSelection);
-                list->setCurrentRow(-1);
-                list->clearSelection();
-                connect(list, &QListWidget::itemSelectionChanged, this, [this, id] { events->chosen(id); });
-                widget = list;
-                break;
-            }
-            }
-            widget->setObjectName(c.name);
-            widget->setAccessibleName(QString::fromUtf8(c.accessibleName));
-            widget->setGeometry(twipsToPixel(c.left), twipsToPixel(c.top), twipsToPixel(c.width), twipsToPixel(c.height));
-            if (c.tabIndex < 0)
-                widget->setFocusPolicy(Qt::NoFocus);
-            controls[row] = widget;
-        }
+    form->setWindowTitle(QString::fromStdString(shown.caption));
+    QFont font = form->font();
+    font.setPixelSize(shown.fontPixels);
+    form->setFont(font);
+    form->setFixedSize(shown.width, shown.height);
+    controls.assign(shown.controls.size(), nullptr);
+    for (const int row : shown.creation)
+        controls[static_cast<std::size_t>(row)] = make(shown, row);
+    for (std::size_t row = 0; row < shown.controls.size(); ++row)
+        if (const int named = shown.controls[row].names; named >= 0)
+            static_cast<QLabel*>(controls[row])->setBuddy(control(named));
+    for (std::size_t i = 1; i < shown.tabbing.size(); ++i)
+        QWidget::setTabOrder(control(shown.tabbing[i - 1]), control(shown.tabbing[i]));
+    if (box && shown.describedBy >= 0)
+        box->setAccessibleDescription(QString::fromStdString(shown.controls[static_cast<std::size_t>(shown.describedBy)].text));
+    if (!shown.tabbing.empty())
+        control(shown.tabbing.front())->setFocus();
+    listen();
+    events->exposed();
+}
+
+QWidget* QtRuntime::make(const ShownForm& shown, int row) {
+    const ShownControl& c = shown.controls[static_cast<std::size_t>(row)];
+    QWidget* widget = nullptr;
+    switch (c.kind) {
+    case ControlKind::Label: widget = makeLabel(c); break;
+    case ControlKind::Surface: widget = makeSurface(shown.surfaceFrame); break;
+    case ControlKind::Button: widget = makeButton(c, row); break;
+    case ControlKind::CountBox: widget = makeCountBox(c); break;
+    case ControlKind::List: widget = makeList(c, row); break;
     }
-    std::vector<std::size_t> tabbing;
-    for (std::size_t row = 0; row < description.count; ++row) {
-        const ControlSpec& c = description.controls[row];
-        if (c.names >= 0)
-            static_cast<QLabel*>(controls[row])->setBuddy(control(c.names));
-        if (c.tabIndex >= 0)
-            tabbing.push_back(row);
-    }
-    std::sort(tabbing.begin(), tabbing.end(),
-              [&](std::size_t a, std::size_t b) { return description.controls[a].tabIndex < description.controls[b].tabIndex; });
-    for (std::size_t i = 1; i < tabbing.size(); ++i)
-        QWidget::setTabOrder(controls[tabbing[i - 1]], controls[tabbing[i]]);
-    if (box && description.describedBy >= 0)
-        box->setAccessibleDescription(QString::fromUtf8(description.controls[description.describedBy].text));
-    if (!tabbing.empty())
-        controls[tabbing.front()]->setFocus();
+    widget->setObjectName(QString::fromStdString(c.name));
+    widget->setAccessibleName(QString::fromStdString(c.accessibleName));
+    widget->setGeometry(c.left, c.top, c.width, c.height);
+    if (std::find(shown.tabbing.begin(), shown.tabbing.end(), row) == shown.tabbing.end())
+        widget->setFocusPolicy(Qt::NoFocus);
+    return widget;
+}
+
+QWidget* QtRuntime::makeLabel(const ShownControl& c) {
+    auto* label = new QLabel(QString::fromStdString(c.text), form);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);
+    return label;
+}
+
+QWidget* QtRuntime::makeSurface(int frame) {
+    box = new SurfaceWidget(frame, form);
+    connect(box, &SurfaceWidget::mouseDown, this,
+            [this](std::int16_t button, std::int16_t shift, double x, double y) { events->surfaceDown(button, shift, x, y); });
+    connect(box, &SurfaceWidget::densityChanged, this, [this](double ratio) {
+        if (events)
+            events->densityChanged(ratio);
+    });
+    return box;
+}
+
+QWidget* QtRuntime::makeButton(const ShownControl& c, int row) {
+    auto* button = new QPushButton(QString::fromStdString(c.text), form);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this, row] { events->clicked(row); });
+    return button;
+}
+
+QWidget* QtRuntime::makeCountBox(const ShownControl& c) {
+    auto* sel = new CountBox(QString::fromStdString(c.widest), form);
+    sel->setEditable(true);
+    sel->setInsertPolicy(QComboBox::NoInsert);
+    sel->setEditText(QString::fromStdString(c.text));
+    sel->lineEdit()->setAccessibleName(QString::fromStdString(c.accessibleName));  // the part that takes the focus
+    return sel;
+}
+
+QWidget* QtRuntime::makeList(const ShownControl& c, int row) {
+    auto* list = new QListWidget(form);
+    for (const std::string& item : c.items)
+        list->addItem(QString::fromStdString(item));
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setCurrentRow(-1);
+    list->clearSelection();
+    connect(list, &QListWidget::itemSelectionChanged, this, [this, row] { events->chosen(row); });
+    return list;
+}
+
+// Every key and press of the application comes to eventFilter first; the
+// screen's density is watched; the focus is told.
+void QtRuntime::listen() {
     qApp->installEventFilter(this);
     static NativePresses nativePresses;
     qApp->installNativeEventFilter(&nativePresses);
@@ -257,7 +261,6 @@ void QtRuntime::build(const FormSpec& description, const RuntimeTexts& runtimeTe
         if (events)
             events->focusChanged(rowOf(now));
     });
-    events->exposed();
 }
 
 int QtRuntime::rowOf(const QObject* object) const {

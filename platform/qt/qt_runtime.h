@@ -40,7 +40,7 @@ public:
     Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
     // Builds the window, whose events are `events`, with `texts` for the
     // runtime's own dialogs and failures (they must outlive the runtime).
-    void build(const FormSpec& description, const RuntimeTexts& texts, WindowEvents& events);
+    void build(const ShownForm& shown, const RuntimeTexts& texts, WindowEvents& events);
 
     QWidget* window() const { return form; }
     QWidget* control(int row) const { return controls.at(static_cast<std::size_t>(row)); }
@@ -82,6 +82,14 @@ private:
     // The row of the control a widget belongs to; -1 for the window itself
     // or a widget of another window.
     int rowOf(const QObject* object) const;
+    // The widget of a row, made and placed; by kind.
+    QWidget* make(const ShownForm& shown, int row);
+    QWidget* makeLabel(const ShownControl& c);
+    QWidget* makeSurface(int frame);
+    QWidget* makeButton(const ShownControl& c, int row);
+    QWidget* makeCountBox(const ShownControl& c);
+    QWidget* makeList(const ShownControl& c, int row);
+    void listen();
     void pictureDone(int command, const QString& where, const QString& failure);
 
     PictureDialogs& dialogs;

@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <utility>
+#include <vector>
 
 namespace chaos {
 
@@ -59,38 +60,52 @@ val WebRuntime::pixels(const Picture& picture) {
     return val::global("Uint8ClampedArray").new_(view["buffer"], view["byteOffset"], view["length"]);
 }
 
-val WebRuntime::describe(const FormSpec& description) {
+namespace {
+
+val array(const std::vector<int>& values) {
+    val array = val::array();
+    for (const int value : values)
+        array.call<void>("push", value);
+    return array;
+}
+
+val described(const ShownControl& c) {
     static constexpr const char* kKinds[] = {"surface", "button", "countBox", "list", "label"};
+    val row = val::object();
+    row.set("name", c.name);
+    row.set("kind", std::string(kKinds[static_cast<int>(c.kind)]));
+    row.set("left", c.left);
+    row.set("top", c.top);
+    row.set("width", c.width);
+    row.set("height", c.height);
+    row.set("text", c.text);
+    row.set("accessibleName", c.accessibleName);
+    row.set("names", c.names);
+    row.set("widest", c.widest);
+    val items = val::array();
+    for (const std::string& item : c.items)
+        items.call<void>("push", item);
+    row.set("items", items);
+    return row;
+}
+
+} // namespace
+
+val WebRuntime::describe(const ShownForm& shown) {
     val form = val::object();
-    form.set("caption", std::string(description.caption));
-    form.set("width", description.width);
-    form.set("height", description.height);
-    form.set("twipsPerPixel", kTwipsPerPixel);
+    form.set("caption", shown.caption);
+    form.set("width", shown.width);
+    form.set("height", shown.height);
+    form.set("fontPixels", shown.fontPixels);
     form.set("logicalDpi", kLogicalDpi);
-    form.set("surfaceFrame", description.surfaceFrame);
-    form.set("describedBy", description.describedBy);
+    form.set("surfaceFrame", shown.surfaceFrame);
+    form.set("describedBy", shown.describedBy);
     val rows = val::array();
-    for (std::size_t r = 0; r < description.count; ++r) {
-        const ControlSpec& c = description.controls[r];
-        val row = val::object();
-        row.set("name", std::string(c.name));
-        row.set("kind", std::string(kKinds[static_cast<int>(c.kind)]));
-        row.set("left", c.left);
-        row.set("top", c.top);
-        row.set("width", c.width);
-        row.set("height", c.height);
-        row.set("tabIndex", c.tabIndex);
-        row.set("text", std::string(c.text));
-        row.set("accessibleName", std::string(c.accessibleName));
-        row.set("names", c.names);
-        row.set("widest", std::string(c.widest));
-        val items = val::array();
-        for (std::size_t i = 0; i < c.itemCount; ++i)
-            items.call<void>("push", std::string(c.items[i]));
-        row.set("items", items);
-        rows.call<void>("push", row);
-    }
+    for (const ShownControl& c : shown.controls)
+        rows.call<void>("push", described(c));
     form.set("controls", rows);
+    form.set("creation", array(shown.creation));
+    form.set("tabbing", array(shown.tabbing));
     return form;
 }
 

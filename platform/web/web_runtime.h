@@ -61,8 +61,8 @@ public:
     // A picture's pixels as the page takes them (valid until the module's
     // memory grows).
     static emscripten::val pixels(const Picture& picture);
-    // A FormSpec as the page's JavaScript reads it.
-    static emscripten::val describe(const FormSpec& description);
+    // A ShownForm as the page's JavaScript reads it.
+    static emscripten::val describe(const ShownForm& shown);
     // The numbers of the mouse buttons and modifier bits that WindowEvents take.
     static emscripten::val input();
     // The name (platform/input.h) of the key of a DOM KeyboardEvent's `key` and `code`.

@@ -46,13 +46,15 @@ function drawTriangle(M, seed, simd) {
 const cases = {
     "the module hands out the window's table and the page's texts"(M) {
         const form = M.Program.form();
-        assert.deepStrictEqual([form.caption, form.width, form.height, form.twipsPerPixel, form.surfaceFrame, form.describedBy],
-                               ["Form2", 10560, 8430, 15, 1, 7]);
-        assert.deepStrictEqual(form.controls.map((c) => [c.name, c.kind, c.tabIndex, c.names]), [
-            ["box", "surface", 0, -1], ["Command1", "button", 1, -1], ["sel", "countBox", 2, -1], ["Command2", "button", 3, -1],
-            ["Label1", "label", -1, 2], ["col", "list", 5, -1], ["Label2", "label", -1, 5], ["Label3", "label", -1, -1]]);
-        assert.deepStrictEqual(form.controls[BOX], {name: "box", kind: "surface", left: 120, top: 240, width: 8295, height: 7215,
-                                                    tabIndex: 0, text: "", accessibleName: "Drawing surface", names: -1, items: [], widest: ""});
+        assert.deepStrictEqual([form.caption, form.width, form.height, form.fontPixels, form.surfaceFrame, form.describedBy],
+                               ["Form2", 704, 562, 10, 1, 7]);
+        assert.deepStrictEqual(form.controls.map((c) => [c.name, c.kind, c.names]), [
+            ["box", "surface", -1], ["Command1", "button", -1], ["sel", "countBox", -1], ["Command2", "button", -1],
+            ["Label1", "label", 2], ["col", "list", -1], ["Label2", "label", 5], ["Label3", "label", -1]]);
+        // Labels made first, so that the controls they reach over cover them; then the rest in tab order.
+        assert.deepStrictEqual([form.creation, form.tabbing], [[4, 6, 7, 0, 1, 2, 3, 5], [0, 1, 2, 3, 5]]);
+        assert.deepStrictEqual(form.controls[BOX], {name: "box", kind: "surface", left: 8, top: 16, width: 553, height: 481,
+                                                    text: "", accessibleName: "Drawing surface", names: -1, items: [], widest: ""});
         assert.strictEqual(form.controls[SEL].widest, "2147483647");
         // The density the window takes for a ratio, as the page asks it: kept to 1..4, whole dpi.
         assert.deepStrictEqual([0.5, 1, 1.1, 1.5, 2, 3, 5].map((r) => M.dpiOf(r)), [96, 96, 106, 144, 192, 288, 384]);
