@@ -146,18 +146,15 @@ private:
 
 } // namespace
 
-QtRuntime::QtRuntime(PictureDialogs& dialogs) : dialogs(dialogs) {
+QtRuntime::QtRuntime(PictureDialogs& dialogs) : pictures(*this, dialogs) {
     static const bool accessibleCountBox = (QAccessible::installFactory(countBoxAccessible), true);
     static_cast<void>(accessibleCountBox);
-    soon.setSingleShot(true);
-    soon.setInterval(0);
-    connect(&soon, &QTimer::timeout, this, [this] { events->tick(); });
 }
 
 QtRuntime::~QtRuntime() {
     events = nullptr;  // a dialog closed as the window goes tells nobody
     qApp->removeEventFilter(this);
-    delete dialog;
+    progress.close();
     delete form;
 }
 
@@ -277,92 +274,111 @@ int QtRuntime::rowOf(const QObject* object) const {
 bool QtRuntime::eventFilter(QObject* watched, QEvent* event) {
     if (!form || !watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != form)
         return false;
-    if (event->type() == QEvent::Show && watched == form && !watchingScreen) {
-        // Another screen, or the screen's density changed (Xft.dpi).
-        watchingScreen = true;
-        const auto watch = [this](QScreen* screen) {
-            if (box)
-                box->checkRatio();
-            if (screen)
-                connect(screen, &QScreen::logicalDotsPerInchChanged, box, &SurfaceWidget::checkRatio, Qt::UniqueConnection);
-        };
-        connect(form->windowHandle(), &QWindow::screenChanged, this, watch);
-        watch(form->windowHandle()->screen());
-    } else if (event->type() == QEvent::MouseButtonPress) {
-        events->pointerDown();
-    } else if (event->type() == QEvent::KeyPress) {
-        const int row = rowOf(watched);
-        const auto* text = row >= 0 ? qobject_cast<QComboBox*>(controls[static_cast<std::size_t>(row)]) : nullptr;
-        const bool selected = text && text->lineEdit() && text->lineEdit()->hasSelectedText();
-        const KeyPress key = keyPressOf(*static_cast<QKeyEvent*>(event));
-        if (key.key == kMenuKey && menu == Menu::FromRequest)
-            return true;  // the same press, told as a context-menu request first
-        const bool taken = events->keyDown(row, key, selected);
-        menu = taken && key.key == kMenuKey ? Menu::FromKey : Menu::None;
-        return taken;
-    } else if (event->type() == QEvent::KeyRelease && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Menu) {
-        menu = Menu::None;
-    } else if (event->type() == QEvent::ContextMenu &&
-               static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
-        // The usual keyboard right-click. The X server sends the Menu key as
-        // a context-menu request and as the key, in either order: one press.
-        if (menu == Menu::FromKey)
-            return true;
-        const bool taken = events->keyDown(rowOf(watched), {keyNameOf(Qt::Key_Menu)}, false);
-        menu = taken ? Menu::FromRequest : Menu::None;
-        return taken;
+    switch (event->type()) {
+    case QEvent::Show:
+        if (watched == form && !watchingScreen)
+            watchScreen();
+        return false;
+    case QEvent::MouseButtonPress: events->pointerDown(); return false;
+    case QEvent::KeyPress: return keyPressed(watched, static_cast<QKeyEvent*>(event));
+    case QEvent::KeyRelease:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Menu)
+            menu = Menu::None;
+        return false;
+    case QEvent::ContextMenu:
+        return static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard && menuRequested(watched);
+    default: return false;  // (Qt's other events are none of the window's)
     }
-    return false;
 }
 
-void QtRuntime::showPicture(const Picture& picture) {
-    box->showPicture(picture);
+// Another screen, or the screen's density changed (Xft.dpi).
+void QtRuntime::watchScreen() {
+    watchingScreen = true;
+    const auto watch = [this](QScreen* screen) {
+        if (box)
+            box->checkRatio();
+        if (screen)
+            connect(screen, &QScreen::logicalDotsPerInchChanged, box, &SurfaceWidget::checkRatio, Qt::UniqueConnection);
+    };
+    connect(form->windowHandle(), &QWindow::screenChanged, this, watch);
+    watch(form->windowHandle()->screen());
 }
 
-void QtRuntime::showMarks(const Mark* marks, std::size_t count) {
-    box->setMarks(marks, count);
+bool QtRuntime::keyPressed(QObject* watched, QKeyEvent* event) {
+    const int row = rowOf(watched);
+    const auto* text = row >= 0 ? qobject_cast<QComboBox*>(controls[static_cast<std::size_t>(row)]) : nullptr;
+    const bool selected = text && text->lineEdit() && text->lineEdit()->hasSelectedText();
+    const KeyPress key = keyPressOf(*event);
+    if (key.key == kMenuKey && menu == Menu::FromRequest)
+        return true;  // the same press, told as a context-menu request first
+    const bool taken = events->keyDown(row, key, selected);
+    menu = taken && key.key == kMenuKey ? Menu::FromKey : Menu::None;
+    return taken;
 }
 
-std::string QtRuntime::text(int control) const {
-    auto* box = qobject_cast<QComboBox*>(this->control(control));
+// The usual keyboard right-click. The X server sends the Menu key as a
+// context-menu request and as the key, in either order: one press.
+bool QtRuntime::menuRequested(QObject* watched) {
+    if (menu == Menu::FromKey)
+        return true;
+    const bool taken = events->keyDown(rowOf(watched), {kMenuKey}, false);
+    menu = taken ? Menu::FromRequest : Menu::None;
+    return taken;
+}
+
+void QtRuntime::SurfaceScreen::showPicture(const Picture& picture) {
+    runtime.box->showPicture(picture);
+}
+
+void QtRuntime::SurfaceScreen::showMarks(const Mark* marks, std::size_t count) {
+    runtime.box->setMarks(marks, count);
+}
+
+std::string QtRuntime::FormControls::text(int control) const {
+    auto* box = qobject_cast<QComboBox*>(runtime.control(control));
     return box ? box->currentText().toStdString() : std::string();
 }
 
-int QtRuntime::chosenRow(int control) const {
-    auto* list = qobject_cast<QListWidget*>(this->control(control));
+int QtRuntime::FormControls::chosenRow(int control) const {
+    auto* list = qobject_cast<QListWidget*>(runtime.control(control));
     const auto chosen = list ? list->selectedItems() : QList<QListWidgetItem*>();
     return chosen.isEmpty() ? -1 : list->row(chosen.first());
 }
 
-void QtRuntime::focus(int control) {
+void QtRuntime::FormControls::focus(int control) {
     if (control >= 0)
-        this->control(control)->setFocus(Qt::OtherFocusReason);
+        runtime.control(control)->setFocus(Qt::OtherFocusReason);
 }
 
-void QtRuntime::setBusy(bool busy) {
-    for (QWidget* control : controls)
+void QtRuntime::FormControls::setBusy(bool busy) {
+    for (QWidget* control : runtime.controls)
         if (control->focusPolicy() != Qt::NoFocus)
             control->setEnabled(!busy);
 }
 
-std::string QtRuntime::keyName(const std::string& key, std::int16_t shift) const {
+std::string QtRuntime::FormControls::keyName(const std::string& key, std::int16_t shift) const {
     return qtKeyText(key, shift);
 }
 
-void QtRuntime::show(const std::string& text, MessageKind kind) {
+void QtRuntime::Messages::show(const std::string& text, MessageKind kind) {
     auto* message = new QMessageBox(kind == MessageKind::Error ? QMessageBox::Warning : QMessageBox::Information,
-                                    QCoreApplication::applicationName(), qt(text), QMessageBox::Ok, form);
-    connect(message, &QDialog::finished, this, [this, message] {
+                                    QCoreApplication::applicationName(), qt(text), QMessageBox::Ok, runtime.form);
+    QObject::connect(message, &QDialog::finished, &runtime, [this, message] {
         message->deleteLater();
-        if (events)
-            events->dialogClosed();
+        if (runtime.events)
+            runtime.events->dialogClosed();
     });
     message->open();
 }
 
-void QtRuntime::show(const std::string& title, const std::string& text, const std::string& cancel) {
+void QtRuntime::Progress::close() {
+    delete dialog;
+    dialog = nullptr;
+}
+
+void QtRuntime::Progress::show(const std::string& title, const std::string& text, const std::string& cancel) {
     progressText = qt(text);
-    dialog = new QProgressDialog(form);
+    dialog = new QProgressDialog(runtime.form);
     dialog->setWindowTitle(qt(title));
     dialog->setCancelButtonText(qt(cancel));
     dialog->setAutoClose(false);
@@ -375,14 +391,14 @@ void QtRuntime::show(const std::string& title, const std::string& text, const st
     dialog->setFixedSize(dialog->sizeHint());
     dialog->setLabelText(QString());
     // Cancel, Esc and closing the dialog all stop the draw.
-    connect(dialog, &QProgressDialog::canceled, this, [this] { events->progressCancelled(); });
-    connect(dialog, &QDialog::rejected, this, [this] { events->progressCancelled(); });
+    QObject::connect(dialog, &QProgressDialog::canceled, &runtime, [this] { runtime.events->progressCancelled(); });
+    QObject::connect(dialog, &QDialog::rejected, &runtime, [this] { runtime.events->progressCancelled(); });
     dialog->show();
     dialog->raise();
     dialog->activateWindow();  // so that Esc reaches it at once
 }
 
-void QtRuntime::update(std::uint64_t done, std::uint64_t total) {
+void QtRuntime::Progress::update(std::uint64_t done, std::uint64_t total) {
     if (!dialog)
         return;
     const QLocale locale;
@@ -392,27 +408,37 @@ void QtRuntime::update(std::uint64_t done, std::uint64_t total) {
     dialog->setValue(static_cast<int>(std::min<std::uint64_t>(done, INT_MAX)));
 }
 
-void QtRuntime::hide() {
+void QtRuntime::Progress::hide() {
     if (!dialog)
         return;
-    dialog->disconnect(this);
+    dialog->disconnect(&runtime);
     dialog->deleteLater();
     dialog->hide();
     dialog = nullptr;
-    if (form)
-        form->activateWindow();
+    if (runtime.form)
+        runtime.form->activateWindow();
+}
+
+QtRuntime::EventLoop::EventLoop(QtRuntime& runtime) {
+    soon.setSingleShot(true);
+    soon.setInterval(0);
+    QObject::connect(&soon, &QTimer::timeout, &runtime, [&runtime] { runtime.events->tick(); });
+}
+
+double QtRuntime::EventLoop::nowMs() const {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 // The dialog's close, then the failure's message, if any.
-void QtRuntime::pictureDone(int command, const QString& where, const QString& failure) {
-    if (!events)
+void QtRuntime::PictureCommands::done(int command, const QString& where, const QString& failure) {
+    if (!runtime.events)
         return;
-    events->dialogClosed();
+    runtime.events->dialogClosed();
     if (!failure.isEmpty())
-        events->pictureFailed(command, QDir::toNativeSeparators(where).toStdString(), failure.toStdString());
+        runtime.events->pictureFailed(command, QDir::toNativeSeparators(where).toStdString(), failure.toStdString());
 }
 
-void QtRuntime::save(int command, const std::string& suggestedName, const Picture& picture) {
+void QtRuntime::PictureCommands::save(int command, const std::string& suggestedName, const Picture& picture) {
     QString start = lastSaved;
     if (start.isEmpty()) {  // the user's Pictures folder, or home
         const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
@@ -420,33 +446,36 @@ void QtRuntime::save(int command, const std::string& suggestedName, const Pictur
     }
     // A name without a suffix takes that of the name the window suggests.
     const QString suffix = QFileInfo(qt(suggestedName)).suffix();
-    dialogs.saveFileName(form, start, suffix, *texts, [this, command, suffix, image = SurfaceWidget::imageOf(picture)](const QString& chosen) {
-        const QString path = chosen.isEmpty() ? QString() : pictureFileName(chosen, suffix);
-        const QString failure = path.isEmpty() ? QString() : savePicture(image, path, *texts);
-        if (!path.isEmpty() && failure.isEmpty())
-            lastSaved = path;
-        pictureDone(command, path, failure);
-    });
+    const RuntimeTexts& texts = *runtime.texts;
+    dialogs.saveFileName(runtime.form, start, suffix, texts,
+                         [this, command, suffix, &texts, image = SurfaceWidget::imageOf(picture)](const QString& chosen) {
+                             const QString path = chosen.isEmpty() ? QString() : pictureFileName(chosen, suffix);
+                             const QString failure = path.isEmpty() ? QString() : savePicture(image, path, texts);
+                             if (!path.isEmpty() && failure.isEmpty())
+                                 lastSaved = path;
+                             done(command, path, failure);
+                         });
 }
 
-void QtRuntime::copy(int, const Picture& picture) {
+void QtRuntime::PictureCommands::copy(int, const Picture& picture) {
     QGuiApplication::clipboard()->setImage(SurfaceWidget::imageOf(picture));
 }
 
-void QtRuntime::print(int command, const std::string& suggestedName, const Picture& picture) {
+void QtRuntime::PictureCommands::print(int command, const std::string& suggestedName, const Picture& picture) {
     // The print dialog offers the document's name, with ".pdf", for a file.
     auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
     printer->setDocName(qt(suggestedName));
-    dialogs.setUpPrinter(form, *printer, [this, command, printer, image = SurfaceWidget::imageOf(picture)](bool chosen) {
-        const QString failure = chosen ? printPicture(image, *printer, *texts) : QString();
-        pictureDone(command, printer->outputFileName(), failure);
+    const RuntimeTexts& texts = *runtime.texts;
+    dialogs.setUpPrinter(runtime.form, *printer, [this, command, printer, &texts, image = SurfaceWidget::imageOf(picture)](bool chosen) {
+        const QString failure = chosen ? printPicture(image, *printer, texts) : QString();
+        done(command, printer->outputFileName(), failure);
     });
 }
 
-void QtRuntime::end() {
+void QtRuntime::Ending::end() {
     QCoreApplication::exit(0);
-    if (form)
-        form->hide();
+    if (runtime.form)
+        runtime.form->hide();
 }
 
 } // namespace chaos

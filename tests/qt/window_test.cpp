@@ -621,11 +621,11 @@ private slots:
         const Picture picture{pixels.data(), w, h, dpi};
         const QImage expected = SurfaceWidget::imageOf(picture);
         QCOMPARE(expected.size(), QSize(w, h));
-        runtime->copy(0, picture);
+        runtime->host().pictures.copy(0, picture);
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), expected);
         QTemporaryDir dir;
         services->saveAs = dir.filePath("dense.png");
-        runtime->save(0, "chaos-game.png", picture);
+        runtime->host().pictures.save(0, "chaos-game.png", picture);
         QCOMPARE(QImage(services->saveAs).convertToFormat(QImage::Format_RGB32), expected);
     }
 
