@@ -6,86 +6,99 @@
 // pixels, where it says it, corrects the CSS size by what its pixel snapping
 // took.
 function makeCanvas(layout, ui) {
-    const { picture, keyLayer } = ui;
-    let width = layout.areaWidth, height = layout.areaHeight;
-    let pictureDpi = layout.logicalDpi;  // the density of the picture shown
-    let screenDpi = layout.logicalDpi;   // the density the Program was told, as it takes it
-    let nudge = { x: 0, y: 0, tries: 0 };
-    const context = picture.getContext("2d", { willReadFrequently: true });
-    const keyContext = keyLayer.getContext("2d");
-    const exact = () => pictureDpi === layout.logicalDpi * devicePixelRatio;
+    const c = {
+        layout, ui, picture: ui.picture, keyLayer: ui.keyLayer,
+        width: layout.areaWidth, height: layout.areaHeight,
+        pictureDpi: layout.logicalDpi,  // the density of the picture shown
+        screenDpi: layout.logicalDpi,   // the density the Program was told, as it takes it
+        nudge: { x: 0, y: 0, tries: 0 },
+        context: ui.picture.getContext("2d", { willReadFrequently: true }),
+        keyContext: ui.keyLayer.getContext("2d"),
+    };
+    observeDevicePixels(c);
+    resizeCanvases(c, c.width, c.height);
+    return {
+        picture: c.picture,
+        size: () => ({ width: c.width, height: c.height }),
+        show: (pixels, width, height, dpi) => showPicture(c, pixels, width, height, dpi),
+        showMarks: (marks) => showMarks(c, marks),
+        // The screen's density changed to `dpi`, as the Program takes it.
+        screenChanged(dpi) {
+            c.screenDpi = dpi;
+            placePicture(c);
+        },
+        pointOf: (event) => pointOf(c, event),
+    };
+}
 
-    function resize(pictureWidth, pictureHeight) {
-        picture.width = keyLayer.width = width = pictureWidth;
-        picture.height = keyLayer.height = height = pictureHeight;
+function resizeCanvases(c, width, height) {
+    c.picture.width = c.keyLayer.width = c.width = width;
+    c.picture.height = c.keyLayer.height = c.height = height;
+}
+
+function sizeCanvases(c) {
+    const scale = c.layout.logicalDpi / c.pictureDpi;
+    for (const canvas of [c.picture, c.keyLayer]) {
+        canvas.style.width = c.width * scale + c.nudge.x + "px";
+        canvas.style.height = c.height * scale + c.nudge.y + "px";
     }
-    function sizeCanvases() {
-        const scale = layout.logicalDpi / pictureDpi;
-        for (const canvas of [picture, keyLayer]) {
-            canvas.style.width = width * scale + nudge.x + "px";
-            canvas.style.height = height * scale + nudge.y + "px";
-        }
-    }
-    function placePicture() {
-        nudge = { x: 0, y: 0, tries: 0 };
-        sizeCanvases();
-    }
+}
+
+function placePicture(c) {
+    c.nudge = { x: 0, y: 0, tries: 0 };
+    sizeCanvases(c);
+}
+
+function observeDevicePixels(c) {
+    const exact = () => c.pictureDpi === c.layout.logicalDpi * devicePixelRatio;
     const devicePixels = new ResizeObserver(([entry]) => {
         const size = entry.devicePixelContentBoxSize && entry.devicePixelContentBoxSize[0];
-        if (!size || !exact() || nudge.tries >= 3 || (size.inlineSize === width && size.blockSize === height))
+        if (!size || !exact() || c.nudge.tries >= 3 || (size.inlineSize === c.width && size.blockSize === c.height))
             return;
-        nudge.tries++;
-        nudge.x += (width - size.inlineSize) / devicePixelRatio;
-        nudge.y += (height - size.blockSize) / devicePixelRatio;
-        sizeCanvases();
+        c.nudge.tries++;
+        c.nudge.x += (c.width - size.inlineSize) / devicePixelRatio;
+        c.nudge.y += (c.height - size.blockSize) / devicePixelRatio;
+        sizeCanvases(c);
     });
     try {
-        devicePixels.observe(picture, { box: "device-pixel-content-box" });
+        devicePixels.observe(c.picture, { box: "device-pixel-content-box" });
     } catch (error) {
         // (WebKit: the CSS size alone, its product with the ratio rounded by the engine.)
     }
-    resize(width, height);
+}
 
-    return {
-        picture,
-        size: () => ({ width, height }),
-        // The Program's picture, at the size and density it has now.
-        show(pixels, pictureWidth, pictureHeight, dpi) {
-            if (pictureWidth !== width || pictureHeight !== height || dpi !== pictureDpi) {
-                resize(pictureWidth, pictureHeight);
-                pictureDpi = dpi;
-                placePicture();
-            }
-            context.putImageData(new ImageData(pixels, width, height), 0, 0);
-        },
-        showMarks(marks) {
-            keyContext.clearRect(0, 0, width, height);
-            for (const m of marks) {
-                keyContext.fillStyle = `rgb(${m.red}, ${m.green}, ${m.blue})`;
-                keyContext.fillRect(m.x, m.y, m.width, m.height);
-            }
-        },
-        // The screen's density changed to `dpi`, as the Program takes it.
-        screenChanged(dpi) {
-            screenDpi = dpi;
-            placePicture();
-        },
-        // Where an event lands in the drawing area, in the screen's device
-        // pixels (at the density the Program was told), fractions kept: CSS
-        // pixels from the canvas's corner, the scale of a narrow window undone.
-        // Unscaled, the canvas's corner is where the engine puts it, on a
-        // device pixel: the position is counted from that pixel, in whole
-        // numbers where the event's are (Firefox gives whole CSS pixels), so
-        // that a press on a pixel's edge is in that pixel.
-        pointOf(event) {
-            const rect = picture.getBoundingClientRect();
-            const perCss = screenDpi / layout.logicalDpi;
-            if (!ui.form.style.transform) {
-                const corner = (at) => Math.round(at * devicePixelRatio) * perCss / devicePixelRatio;
-                return { x: event.clientX * perCss - corner(rect.left), y: event.clientY * perCss - corner(rect.top) };
-            }
-            const scale = parseFloat(picture.style.width) / rect.width;
-            return { x: (event.clientX - rect.left) * scale * perCss, y: (event.clientY - rect.top) * scale * perCss };
-        },
-    };
+// The Program's picture, at the size and density it has now.
+function showPicture(c, pixels, width, height, dpi) {
+    if (width !== c.width || height !== c.height || dpi !== c.pictureDpi) {
+        resizeCanvases(c, width, height);
+        c.pictureDpi = dpi;
+        placePicture(c);
+    }
+    c.context.putImageData(new ImageData(pixels, c.width, c.height), 0, 0);
+}
+
+function showMarks(c, marks) {
+    c.keyContext.clearRect(0, 0, c.width, c.height);
+    for (const m of marks) {
+        c.keyContext.fillStyle = `rgb(${m.red}, ${m.green}, ${m.blue})`;
+        c.keyContext.fillRect(m.x, m.y, m.width, m.height);
+    }
+}
+
+// Where an event lands in the drawing area, in the screen's device pixels
+// (at the density the Program was told), fractions kept: CSS pixels from the
+// canvas's corner, the scale of a narrow window undone. Unscaled, the
+// canvas's corner is where the engine puts it, on a device pixel: the
+// position is counted from that pixel, in whole numbers where the event's
+// are (Firefox gives whole CSS pixels), so that a press on a pixel's edge is
+// in that pixel.
+function pointOf(c, event) {
+    const rect = c.picture.getBoundingClientRect();
+    const perCss = c.screenDpi / c.layout.logicalDpi;
+    if (!c.ui.form.style.transform) {
+        const corner = (at) => Math.round(at * devicePixelRatio) * perCss / devicePixelRatio;
+        return { x: event.clientX * perCss - corner(rect.left), y: event.clientY * perCss - corner(rect.top) };
+    }
+    const scale = parseFloat(c.picture.style.width) / rect.width;
+    return { x: (event.clientX - rect.left) * scale * perCss, y: (event.clientY - rect.top) * scale * perCss };
 }
