@@ -1,6 +1,7 @@
 #include "platform/qt/surface_widget.h"
 
 #include "platform/raster_surface.h"
+#include "facts.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -12,13 +13,16 @@
 using chaos::RasterSurface;
 using chaos::Screen;
 using chaos::SurfaceWidget;
+using chaos::testing::kAreaHeight;
+using chaos::testing::kAreaWidth;
+using chaos::testing::kSurfacePlace;
 
 // Runs at scale 1 and, as further tests, with QT_SCALE_FACTOR 1.5 and 2.
 class SurfaceWidgetTest : public QObject {
     Q_OBJECT
 
 private:
-    RasterSurface raster{{120, 240, 8295, 7215}, 551, 479};
+    RasterSurface raster{kSurfacePlace, kAreaWidth, kAreaHeight};
     std::vector<std::uint32_t> pixels;  // a picture at another density
 
     // The screen's ratio, and the drawing area on it in device pixels: from
@@ -62,7 +66,7 @@ private slots:
     void drawingAreaIsInsideTheFrame() {
         QWidget window;
         SurfaceWidget* surface = makeSurface(&window);
-        QCOMPARE(surface->image().size(), QSize(551, 479));
+        QCOMPARE(surface->image().size(), QSize(kAreaWidth, kAreaHeight));
     }
 
     // Presses arrive in device pixels from the drawing area's top-left, also
@@ -83,9 +87,9 @@ private slots:
         QTest::newRow("alt") << Qt::LeftButton << Qt::KeyboardModifiers(Qt::AltModifier) << QPoint(2, 2) << 1 << 4 << 1. << 1.;
         QTest::newRow("shift+ctrl+alt") << Qt::RightButton
                                         << Qt::KeyboardModifiers(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)
-                                        << QPoint(551, 479) << 2 << 7 << 550. << 478.;
+                                        << QPoint(kAreaWidth, kAreaHeight) << 2 << 7 << kAreaWidth - 1. << kAreaHeight - 1.;
         QTest::newRow("left frame") << Qt::LeftButton << Qt::KeyboardModifiers() << QPoint(0, 100) << 1 << 0 << -1. << 99.;
-        QTest::newRow("bottom frame") << Qt::RightButton << Qt::KeyboardModifiers() << QPoint(100, 480) << 2 << 0 << 99. << 479.;
+        QTest::newRow("bottom frame") << Qt::RightButton << Qt::KeyboardModifiers() << QPoint(100, kAreaHeight + 1) << 2 << 0 << 99. << double{kAreaHeight};
     }
     void pressesArriveWithButtonModifiersAndPixel() {
         QFETCH(Qt::MouseButton, button);

@@ -6,6 +6,7 @@
 #include "platform/qt/qt_services.h"
 #include "platform/qt/surface_widget.h"
 #include "window/form2.h"
+#include "facts.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -42,6 +43,7 @@
 #include <sys/resource.h>
 
 using namespace chaos;
+using chaos::testing::kAreaPixels;
 
 namespace {
 
@@ -236,7 +238,7 @@ private slots:
         QCOMPARE(form->dotColor, Color{0});
         QCOMPARE(form->anchors.count(), 0);
         QCOMPARE(form->anchors.stored(), 0);
-        QCOMPARE(countPixels(surfaceImage(), kWhite), 551 * 479);
+        QCOMPARE(countPixels(surfaceImage(), kWhite), kAreaPixels);
     }
 
     void labelsNameTheirControls() {
@@ -316,7 +318,7 @@ private slots:
     void middlePressDoesNothing() {
         press(Qt::MiddleButton, {100, 200});
         QCOMPARE(form->anchors.stored(), 0);
-        QCOMPARE(countPixels(surfaceImage(), kWhite), 551 * 479);
+        QCOMPARE(countPixels(surfaceImage(), kWhite), kAreaPixels);
     }
 
     void rightPressDrawsTheCloudInsideTheTriangle() {
@@ -722,7 +724,7 @@ private slots:
     void returnPressesTheFocusedButton() {
         press(Qt::LeftButton, {100, 100});
         key(Command1, Qt::Key_Return);
-        QCOMPARE(countPixels(surfaceImage(), kWhite), 551 * 479);
+        QCOMPARE(countPixels(surfaceImage(), kWhite), kAreaPixels);
         key(Command2, Qt::Key_Enter);
         QCOMPARE(messages->shown.size(), std::size_t{1});
         QTRY_COMPARE(ends.log, std::vector<std::string>{"end"});

@@ -1,6 +1,7 @@
 #include "window/form2.h"
 
 #include "fakes.h"
+#include "facts.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,10 @@ namespace chaos {
 namespace {
 
 using testing::FakeHost;
+using testing::kAreaHeight;
+using testing::kAreaPixels;
+using testing::kAreaWidth;
+using testing::kSurfacePlace;
 
 constexpr std::uint32_t kWhitePixel = 0xFFFFFFFFu;
 
@@ -51,7 +56,7 @@ protected:
 };
 
 TEST_F(Form2Test, StartsWithAWhiteSurfaceBlackDotsAndNoAnchors) {
-    EXPECT_EQ(count(kWhitePixel), 551 * 479);
+    EXPECT_EQ(count(kWhitePixel), kAreaPixels);
     EXPECT_EQ(form.dotColor, 0u);
     EXPECT_EQ(form.anchors.stored(), 0);
     EXPECT_EQ(form.keyboardPoint().x, 275);
@@ -90,7 +95,7 @@ TEST_F(Form2Test, TheChosenRowColorsTheNextDots) {
 TEST_F(Form2Test, ADrawStartsFromARandomPointOfTheSurfacesPlace) {
     FastRandom values;
     values.seed(7);
-    const double startX = std::floor(values.next() * 8295) + 120, startY = std::floor(values.next() * 7215) + 240;
+    const double startX = std::floor(values.next() * kSurfacePlace.width) + kSurfacePlace.left, startY = std::floor(values.next() * kSurfacePlace.height) + kSurfacePlace.top;
     press(kLeftButton, 300, 200);
     host.count = "1";
     press(kRightButton, 0, 0);
@@ -105,7 +110,7 @@ TEST_F(Form2Test, ClearScreenWipesTheSurfaceAndKeepsTheAnchorsCountAndColor) {
     host.row = 1;
     form.chosen(kCol);
     form.clicked(kCommand1);
-    EXPECT_EQ(count(kWhitePixel), 551 * 479);
+    EXPECT_EQ(count(kWhitePixel), kAreaPixels);
     EXPECT_EQ(form.anchors.count(), 3);
     EXPECT_EQ(form.dotColor, 0xFF0000u);
     EXPECT_EQ(host.log.back(), "picture");
@@ -120,8 +125,8 @@ TEST_F(Form2Test, ClearScreenWipesTheSurfaceAndKeepsTheAnchorsCountAndColor) {
 TEST_F(Form2Test, PressesOnTheDrawingAreaOnly) {
     struct Case { std::int16_t button, shift; double x, y; int anchors; };
     const Case table[] = {
-        {kLeftButton, 0, 0, 0, 1}, {kLeftButton, 0, 550.9, 478.9, 1}, {kLeftButton, 0, -0.1, 100, 0},
-        {kLeftButton, 0, 551, 100, 0}, {kLeftButton, 0, 100, 479, 0}, {kRightButton, 0, 100, -1, 0},
+        {kLeftButton, 0, 0, 0, 1}, {kLeftButton, 0, kAreaWidth - 0.1, kAreaHeight - 0.1, 1}, {kLeftButton, 0, -0.1, 100, 0},
+        {kLeftButton, 0, double{kAreaWidth}, 100, 0}, {kLeftButton, 0, 100, double{kAreaHeight}, 0}, {kRightButton, 0, 100, -1, 0},
         {kMiddleButton, 0, 100, 100, 0}, {kLeftButton, kShift, 100, 100, 0}, {kLeftButton, kCtrl, 100, 100, 1},
     };
     for (const auto& row : table) {
@@ -288,7 +293,7 @@ TEST_F(Form2Test, TheKeyboardPointShowsOnlyForTheKeyboard) {
 TEST_F(Form2Test, ReturnAndEnterPressTheFocusedButton) {
     press(kLeftButton, 100, 100);
     EXPECT_TRUE(key("Enter", 0, kCommand1));
-    EXPECT_EQ(count(kWhitePixel), 551 * 479);
+    EXPECT_EQ(count(kWhitePixel), kAreaPixels);
     EXPECT_FALSE(key("Enter", 0, kSel));
     EXPECT_TRUE(key("NumpadEnter", 0, kCommand2));
     EXPECT_EQ(host.logged("message").size(), 1u);

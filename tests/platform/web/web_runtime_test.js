@@ -6,7 +6,7 @@
 "use strict";
 const assert = require("assert");
 
-const W = 551, H = 479, DPI = 96;
+let W, H, DPI;  // the drawing area at 96 dpi, and that density: the module's
 const BOX = 0, COMMAND1 = 1, SEL = 2, COMMAND2 = 3, COL = 5;
 const triangle = [[266.67, 20], [20, 453.33], [520, 453.33]];  // drawing-area pixels
 
@@ -53,6 +53,8 @@ const cases = {
             ["Label1", "label", 2], ["col", "list", -1], ["Label2", "label", 5], ["Label3", "label", -1]]);
         // Labels made first, so that the controls they reach over cover them; then the rest in tab order.
         assert.deepStrictEqual([form.creation, form.tabbing], [[4, 6, 7, 0, 1, 2, 3, 5], [0, 1, 2, 3, 5]]);
+        // The drawing area: the surface inside its frame.
+        assert.deepStrictEqual([form.areaWidth, form.areaHeight, form.logicalDpi], [553 - 2, 481 - 2, 96]);
         assert.deepStrictEqual(form.controls[BOX], {name: "box", kind: "surface", left: 8, top: 16, width: 553, height: 481,
                                                     text: "", accessibleName: "Drawing surface", names: -1, items: [], widest: ""});
         assert.strictEqual(form.controls[SEL].widest, "2147483647");
@@ -260,6 +262,7 @@ const cases = {
 };
 
 Promise.all([require(process.argv[2])(), require(process.argv[3])()]).then(([M, shipped]) => {
+    ({ areaWidth: W, areaHeight: H, logicalDpi: DPI } = M.Program.form());
     let failed = 0;
     for (const [name, run] of Object.entries(cases)) {
         try {
