@@ -28,7 +28,7 @@ function program(M, count = "10000") {
 const names = (page) => page.calls.map(([name]) => name).filter((name) => name !== "text" && name !== "showMarks");
 // The calls without the pictures' pixels.
 const plain = (page) => page.calls.map((call) => call.filter((a) => !(a instanceof Uint8ClampedArray)));
-const HOOKS = ["pixels", "anchorCount", "drawing", "help", "reseed", "useSimd", "windowKeys", "keyNamed"];  // the tests' functions
+const HOOKS = ["pixels", "anchorCount", "drawing", "help", "reseed", "useSimd", "windowKeys", "keyNamed", "facts"];  // the tests' functions
 const rgbaAt = (px, x, y) => [...px.slice((y * W + x) * 4, (y * W + x + 1) * 4)];
 
 function drawTriangle(M, seed, simd) {
