@@ -262,10 +262,10 @@ void QtRuntime::listen() {
 
 int QtRuntime::rowOf(const QObject* object) const {
     for (const QObject* o = object; o; o = o->parent())
-        if (o->parent() == form)
-            for (std::size_t row = 0; row < controls.size(); ++row)
-                if (controls[row] == o)
-                    return static_cast<int>(row);
+        if (o->parent() == form) {  // the window's child that holds it
+            const auto at = std::find(controls.begin(), controls.end(), o);
+            return at == controls.end() ? -1 : static_cast<int>(at - controls.begin());
+        }
     return -1;
 }
 
