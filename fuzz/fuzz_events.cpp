@@ -52,7 +52,7 @@ public:
     std::uint64_t dots = 0;
     std::uint64_t circles = 0;
     void Circle(float, float, float radius, Color color) override {
-        expect(radius == 75.0f && color == kRed, "circle radius or color");
+        expect(radius == PointCloud::kMarkerRadius && color == kRed, "circle radius or color");
         ++circles;
     }
     void PSet(float x, float y, Color color) override {
