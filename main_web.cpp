@@ -11,6 +11,7 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <initializer_list>
 #include <utility>
 
 namespace chaos {
@@ -26,13 +27,24 @@ class Program : RuntimeOf, public Form2 {
 public:
     explicit Program(val page) : RuntimeOf{WebRuntime(std::move(page))}, Form2(runtime.host()) {}
 
-    // The layout, with the drawing area's size in pixels.
+    // The form as the page builds it, in one value: the layout, with the
+    // drawing area's size in pixels; the texts the page shows of its own; the
+    // numbers of the mouse buttons and modifier bits; what touch does; and
+    // the printed image's and the download's limits.
     static val form() {
         val form = WebRuntime::describe(description());
         form.set("areaWidth", drawingAreaPixels(kForm2Layout[kBox].width));
         form.set("areaHeight", drawingAreaPixels(kForm2Layout[kBox].height));
+        form.set("texts", texts());
+        form.set("input", WebRuntime::input());
+        form.set("touch", object({{"slop", kTapSlop}, {"longPressMs", kLongPressMs}, {"tap", kTapButton},
+                                  {"longPress", kLongPressButton}}));
+        form.set("print", object({{"block", kPrintBlock}, {"pixels", kPrintPixels}, {"delayMs", kPrintDelayMs}}));
+        form.set("downloadKeptMs", kDownloadKeptMs);
         return form;
     }
+
+private:
     // The texts the page shows of its own: its dialogs' title and button, and
     // the line after Exit.
     static val texts() {
@@ -41,6 +53,12 @@ public:
         texts.set("ok", std::string(kOkText));
         texts.set("ended", std::string(kEndedText));
         return texts;
+    }
+    static val object(std::initializer_list<std::pair<const char*, double>> fields) {
+        val object = val::object();
+        for (const auto& [name, value] : fields)
+            object.set(name, value);
+        return object;
     }
 };
 
@@ -52,7 +70,5 @@ EMSCRIPTEN_BINDINGS(chaosgame) {
     using chaos::Program;
     class_<Program, base<chaos::WindowEvents>>("Program")
         .constructor<val>()
-        .class_function("form", &Program::form)
-        .class_function("texts", &Program::texts)
-        .class_function("input", &chaos::WebRuntime::input);
+        .class_function("form", &Program::form);
 }

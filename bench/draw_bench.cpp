@@ -78,7 +78,7 @@ struct QuietHost : Screen, Controls, MessageBox, ProgressView, Scheduler, Clock,
     int chosenRow(int) const override { return -1; }
     void focus(int) override {}
     void setBusy(bool) override {}
-    std::string keyName(Key, std::int16_t) const override { return {}; }
+    std::string keyName(const std::string&, std::int16_t) const override { return {}; }
     unsigned offers() const override { return kQuitKey; }
     void show(const std::string&, MessageKind) override {}
     void show(const std::string&, const std::string&, const std::string&) override {}
@@ -206,7 +206,7 @@ void Baseline(benchmark::State& state) {
 // From a right press on the real window to the drawn surface painted.
 void RightPressToScreen(benchmark::State& state) {
     struct Quiet : PictureDialogs {
-        void saveFileName(QWidget*, const QString&, const RuntimeTexts&, std::function<void(const QString&)> chosen) override {
+        void saveFileName(QWidget*, const QString&, const QString&, const RuntimeTexts&, std::function<void(const QString&)> chosen) override {
             chosen({});
         }
         void setUpPrinter(QWidget*, QPrinter&, std::function<void(bool)> done) override { done(false); }

@@ -10,16 +10,13 @@ namespace chaos {
 std::int16_t roundToInt16(double value) {
     const double rounded = std::nearbyint(value);  // the default rounding mode: halves to even
     if (!(rounded >= -32768.0 && rounded <= 32767.0))
-        throw ProgramError(ErrorKind::Overflow,
-                           "That point lies outside the range an anchor can be kept in "
-                           "(-32768 to 32767 twips from the drawing area's corner).");
+        throw ProgramError(ErrorKind::Overflow, Problem::AnchorOutOfRange);
     return static_cast<std::int16_t>(rounded);
 }
 
 void AnchorStore::grow() {
     if (anchorCount == kMaxAnchors)
-        throw ProgramError(ErrorKind::Overflow, "Too many anchor points: at most " +
-                                                    std::to_string(kMaxAnchors) + " can be placed.");
+        throw ProgramError(ErrorKind::Overflow, Problem::TooManyAnchors);
     ++anchorCount;
     anchorX.resize(static_cast<std::size_t>(anchorCount), 0);
     anchorY.resize(static_cast<std::size_t>(anchorCount), 0);
@@ -39,8 +36,7 @@ void AnchorStore::reset() {
 
 std::int16_t AnchorStore::at(const std::vector<std::int16_t>& values, std::int32_t k) {
     if (k < 1 || static_cast<std::size_t>(k) > values.size())
-        throw ProgramError(ErrorKind::Subscript,
-                           "There is no anchor point number " + std::to_string(k) + ".");
+        throw ProgramError(ErrorKind::Subscript, Problem::NoSuchAnchor, std::to_string(k));
     return values[static_cast<std::size_t>(k) - 1];
 }
 

@@ -11,25 +11,12 @@ namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string quoted(std::string_view text) {
-    constexpr std::size_t kShown = 40;
-    std::string shown(text.substr(0, kShown));
-    if (text.size() > kShown)
-        shown += "...";
-    return "\"" + shown + "\"";
-}
-
 [[noreturn]] void notANumber(std::string_view text) {
-    throw ProgramError(ErrorKind::TypeMismatch,
-                       "The number of dots must be a number, such as 10000 or 1e6; " + quoted(text) +
-                           " is not. Digits with an optional sign, decimal point and exponent are "
-                           "accepted. Correct it and right-click again: the anchor points are kept.");
+    throw ProgramError(ErrorKind::TypeMismatch, Problem::CountNotANumber, std::string(text));
 }
 
 [[noreturn]] void tooMany(std::string_view text) {
-    throw ProgramError(ErrorKind::Overflow,
-                       "At most " + std::to_string(kMaxDots) + " dots can be drawn at once; " +
-                           quoted(text) + " is more. The anchor points are kept.");
+    throw ProgramError(ErrorKind::Overflow, Problem::CountTooLarge, std::string(text));
 }
 
 } // namespace

@@ -39,9 +39,7 @@ void walk(Coord& cx, Coord& cy, const float* r, std::size_t n, const AnchorStore
 
 void requireFinite(float value) {
     if (!std::isfinite(value))
-        throw ProgramError(ErrorKind::FloatingPoint,
-                           "The drawing area's place or size is not a usable number, so no start "
-                           "point can be chosen.");
+        throw ProgramError(ErrorKind::FloatingPoint, Problem::AreaNotFinite);
 }
 
 } // namespace
@@ -90,8 +88,7 @@ void PointCloud::startDraw() {
         return;
     }
     if (!(std::fabs(startX) < kReach && std::fabs(startY) < kReach))
-        throw ProgramError(ErrorKind::Overflow,
-                           "The start point lies too far outside the drawing area to draw from.");
+        throw ProgramError(ErrorKind::Overflow, Problem::StartTooFar);
     const bool whole = startX == std::trunc(startX) && startY == std::trunc(startY) &&
                        std::fabs(startX) <= kIntegerReach && std::fabs(startY) <= kIntegerReach;
     run.emplace(Run{whole, {static_cast<std::int32_t>(startX), static_cast<std::int32_t>(startY)}, startX, startY, {}});

@@ -52,11 +52,11 @@ public:
     std::uint64_t dots = 0;
     std::uint64_t circles = 0;
     void Circle(float, float, float radius, Color color) override {
-        expect(radius == 75.0f && color == kRed, "circle radius or colour");
+        expect(radius == PointCloud::kMarkerRadius && color == kRed, "circle radius or color");
         ++circles;
     }
     void PSet(float x, float y, Color color) override {
-        expect(color == *dotColor, "dot colour");
+        expect(color == *dotColor, "dot color");
         expect(std::isfinite(x) && std::isfinite(y), "dot position");
         ++dots;
     }
@@ -283,7 +283,7 @@ void driveCore(const std::uint8_t* data, std::size_t size) {
     PointCloud handler(store, surface, random, sel, dotColor);
     Model model;
 
-    constexpr Color kColours[] = {0x0000FF, 0xFF0000, 0x000000, 0xFFFFFF, 0xFFFF00, 0x00FFFF};
+    constexpr Color kColors[] = {0x0000FF, 0xFF0000, 0x000000, 0xFFFFFF, 0xFFFF00, 0x00FFFF};
     Reader in(data, size);
     while (in.more()) {
         const std::uint8_t op = in.byte();
@@ -306,7 +306,7 @@ void driveCore(const std::uint8_t* data, std::size_t size) {
             sel.text = in.text();
             break;
         case 4:
-            dotColor = kColours[in.byte() % 6];
+            dotColor = kColors[in.byte() % 6];
             break;
         case 5:
             surface.Cls();  // clearing leaves the store alone
@@ -325,7 +325,7 @@ class FuzzHost : public Screen, public Controls, public MessageBox, public Progr
                  public Clock, public Pictures, public ProgramEnd {
 public:
     std::string count = "100";  // the count box's text
-    int row = -1;               // the colour list's chosen row
+    int row = -1;               // the color list's chosen row
     double stepMs = 100;
     int dialogsOpen = 0;  // the window opens one at a time
     unsigned offered = 0;  // Offer bits
@@ -341,7 +341,7 @@ public:
     int chosenRow(int) const override { return row; }
     void focus(int) override {}
     void setBusy(bool) override {}
-    std::string keyName(Key, std::int16_t) const override { return ""; }
+    std::string keyName(const std::string&, std::int16_t) const override { return ""; }
     unsigned offers() const override { return offered; }
     void show(const std::string& text, MessageKind) override {
         expect(!text.empty(), "an empty message");
@@ -385,7 +385,7 @@ struct DrawStart {
     AnchorStore anchors;
     std::uint64_t seed;
     std::string count;
-    Color colour;
+    Color color;
     std::uint64_t draws;  // Form2::drawsStarted() before it
 };
 
@@ -409,7 +409,7 @@ std::vector<std::uint32_t> plainDraw(const DrawStart& start, const std::string& 
     CountBox text;
     text.text = count;
     anchors = start.anchors;
-    PointCloud cloud(anchors, surface, random, text, start.colour);
+    PointCloud cloud(anchors, surface, random, text, start.color);
     try {
         cloud.box_MouseDown(kRightButton, 0, 0, 0);
     } catch (const ProgramError&) {
@@ -434,7 +434,7 @@ void driveWindow(const std::uint8_t* data, std::size_t size) {
     form.useSimd(paths[in.byte() % paths.size()]);
     std::uint64_t seed = in.word();
     form.fixSeed(seed);
-    Color colour = 0;  // as the window's own record should have it
+    Color color = 0;  // as the window's own record should have it
     std::optional<DrawStart> started;
     int screenDpi = kLogicalDpi;  // as the window was last told
 
@@ -444,7 +444,7 @@ void driveWindow(const std::uint8_t* data, std::size_t size) {
         const bool wasBusy = form.busy();
         if (!form.drawRunning() && (op % 13 == 0 || op % 13 == 1)) {
             form.surface().bits();  // the picture settled, then kept
-            started = DrawStart{form.surface(), form.anchors, seed, fake.count, colour, drawsBefore};
+            started = DrawStart{form.surface(), form.anchors, seed, fake.count, color, drawsBefore};
         }
         bool mayStop = false;
         switch (op % 13) {
@@ -468,7 +468,8 @@ void driveWindow(const std::uint8_t* data, std::size_t size) {
         }
         case 1: {  // a key, on any control
             const int control = in.byte() % 9 - 1;
-            KeyPress key{static_cast<Key>(in.byte() % (static_cast<int>(Key::S) + 1)),
+            const std::size_t row = in.byte() % (std::size(kKeys) + 1);  // past the rows: a key no row names
+            KeyPress key{row < std::size(kKeys) ? kKeys[row].key : "x",
                          static_cast<std::int16_t>(in.byte() % 16), in.byte() % 8 == 0};
             form.keyDown(control, key, in.byte() % 2);
             mayStop = true;  // Esc
@@ -479,11 +480,11 @@ void driveWindow(const std::uint8_t* data, std::size_t size) {
             fake.count = kind == 0 ? in.text() : std::to_string(kind == 1 ? in.byte() : in.word() % 300000);
             break;
         }
-        case 3:  // a colour chosen
+        case 3:  // a color chosen
             fake.row = in.byte() % 8 - 1;
             form.chosen(kCol);
             if (!wasBusy)
-                colour = dotColourOf(fake.row, colour);
+                color = dotColorOf(fake.row, color);
             break;
         case 4:  // Clear Screen, Exit, or any other control
             form.clicked(in.byte() % 9 - 1);

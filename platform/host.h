@@ -103,7 +103,7 @@ public:
     virtual void setBusy(bool busy) = 0;
     // How the runtime's toolkit writes this key with these modifiers, or ""
     // to keep the window's own name for it.
-    virtual std::string keyName(Key key, std::int16_t mods) const = 0;
+    virtual std::string keyName(const std::string& key, std::int16_t shift) const = 0;
     virtual unsigned offers() const = 0;  // Offer bits
 };
 

@@ -4,6 +4,7 @@
 // keys and the keys a window acts on, whatever the toolkit calls them.
 
 #include <cstdint>
+#include <string>
 
 namespace chaos {
 
@@ -14,14 +15,13 @@ enum ShiftMask : std::int16_t { kShift = 1, kCtrl = 2, kAlt = 4 };
 // a Mac, where kCtrl is the Command key).
 inline constexpr std::int16_t kMeta = 8;
 
-// The keys a window can act on; every other key is Key::Other.
-enum class Key : std::uint8_t {
-    Other, Left, Right, Up, Down, Space, Return, Enter, Menu, Escape, Tab, F1, F10, C, P, Q, S,
-};
-
+// A key is named as the browser's KeyboardEvent.key names it ("ArrowLeft",
+// "Enter", "Escape", "F1", " " for the space bar), a letter in lower case
+// ("s", with Shift too), and the keypad's Enter "NumpadEnter". Every runtime
+// names its toolkit's keys so; the window's key table decides what they do.
 struct KeyPress {
-    Key key = Key::Other;
-    std::int16_t mods = 0;  // ShiftMask bits and kMeta
+    std::string key;        // its name; "" for a key the runtime cannot name
+    std::int16_t shift = 0;  // ShiftMask bits and kMeta
     bool repeat = false;    // the key is held and repeats
 };
 

@@ -5,6 +5,7 @@
 // them, and the tests put recording fakes.
 
 #include "platform/simd.h"
+#include "platform/twips.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +26,7 @@ struct DotMask {
     std::uint8_t* bytes = nullptr;
     int width = 0, height = 0;  // pixels
     Simd simd = Simd::Portable;
-    int dpi = 96;  // pixels to the inch, 96 to 384: pixel floor(x * dpi / 1440) holds x twips
+    int dpi = kLogicalDpi;  // pixels to the inch, 96 to 384: pixel floor(x * dpi / 1440) holds x twips
 
     std::size_t pixels() const { return static_cast<std::size_t>(width) * static_cast<std::size_t>(height); }
 };

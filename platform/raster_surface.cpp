@@ -18,7 +18,7 @@ namespace {
 // without marks is skipped at once. Each returns how many bytes it took.
 #if CHAOS_AVX2_CODE
 CHAOS_AVX2 std::size_t paintAvx2(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t pixel) {
-    const __m256i colour = _mm256_set1_epi32(static_cast<int>(pixel));
+    const __m256i color = _mm256_set1_epi32(static_cast<int>(pixel));
     const __m256i zero = _mm256_setzero_si256();
     std::size_t i = 0;
     for (; i + 32 <= pixels; i += 32) {
@@ -29,7 +29,7 @@ CHAOS_AVX2 std::size_t paintAvx2(std::uint8_t* mask, std::uint32_t* image, std::
             const __m256i wide = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(mask + i + q)));
             auto* pixels8 = reinterpret_cast<__m256i*>(image + i + q);
             const __m256i unmarked = _mm256_cmpeq_epi32(wide, zero);
-            _mm256_storeu_si256(pixels8, _mm256_blendv_epi8(colour, _mm256_loadu_si256(pixels8), unmarked));
+            _mm256_storeu_si256(pixels8, _mm256_blendv_epi8(color, _mm256_loadu_si256(pixels8), unmarked));
         }
         _mm256_storeu_si256(marks, zero);
     }
@@ -39,7 +39,7 @@ CHAOS_AVX2 std::size_t paintAvx2(std::uint8_t* mask, std::uint32_t* image, std::
 
 #if CHAOS_SIMD128_CODE
 std::size_t paintSimd128(std::uint8_t* mask, std::uint32_t* image, std::size_t pixels, std::uint32_t pixel) {
-    const v128_t colour = wasm_u32x4_splat(pixel);
+    const v128_t color = wasm_u32x4_splat(pixel);
     std::size_t i = 0;
     for (; i + 16 <= pixels; i += 16) {
         const v128_t marks = wasm_v128_load(mask + i);
@@ -52,7 +52,7 @@ std::size_t paintSimd128(std::uint8_t* mask, std::uint32_t* image, std::size_t p
                                  wasm_i32x4_extend_low_i16x8(high), wasm_i32x4_extend_high_i16x8(high)};
         for (std::size_t q = 0; q < 4; ++q) {
             std::uint32_t* four = image + i + 4 * q;
-            wasm_v128_store(four, wasm_v128_bitselect(colour, wasm_v128_load(four), lanes[q]));
+            wasm_v128_store(four, wasm_v128_bitselect(color, wasm_v128_load(four), lanes[q]));
         }
         wasm_v128_store(mask + i, wasm_i32x4_splat(0));
     }
@@ -149,7 +149,7 @@ DotMask RasterSurface::markDots(Color color) {
         walked.assign(image.size() + 1, 0);  // the last byte takes the dots off the area
     const std::uint32_t pixel = toPixel(color);
     if (marked && pixel != walkedPixel)
-        settle();  // the marks of another colour first
+        settle();  // the marks of another color first
     walkedPixel = pixel;
     marked = true;
     drawn = true;

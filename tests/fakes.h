@@ -27,7 +27,7 @@ public:
     void Circle(float x, float y, float radius, Color color) override {
         calls.push_back("Circle");
         if (failCircle && static_cast<int>(circles.size()) + 1 == failCircle)
-            throw ProgramError(ErrorKind::ControlCall, "circle failed");
+            throw ProgramError(ErrorKind::ControlCall, Problem::Unexpected, "circle failed");
         circles.push_back({x, y, radius, color});
     }
     void PSet(float x, float y, Color color) override {
@@ -97,7 +97,7 @@ public:
     mutable double now = 1000, msPerReading = 0;
     bool soon = false;            // a tick was asked for
     std::vector<Mark> marks;
-    std::map<Key, std::string> keyNames;  // what keyName answers for a key; "" for others
+    std::map<std::string, std::string> keyNames;  // what keyName answers for a key; "" for others
     unsigned offered = kQuitKey;            // what offers answers: the Offer bits
 
     Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
@@ -114,7 +114,7 @@ public:
     int chosenRow(int) const override { return row; }
     void focus(int control) override { log.push_back("focus " + std::to_string(control)); }
     void setBusy(bool busy) override { log.push_back(busy ? "busy" : "not busy"); }
-    std::string keyName(Key key, std::int16_t) const override {
+    std::string keyName(const std::string& key, std::int16_t) const override {
         const auto named = keyNames.find(key);
         return named == keyNames.end() ? "" : named->second;
     }

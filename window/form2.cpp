@@ -50,7 +50,7 @@ void Form2::box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, floa
 }
 
 void Form2::col_Click() {
-    dotColor = dotColourOf(host.controls.chosenRow(kCol), dotColor);
+    dotColor = dotColorOf(host.controls.chosenRow(kCol), dotColor);
 }
 
 void Form2::Command1_Click() {
@@ -70,7 +70,7 @@ bool Form2::offers(Command command) const {
 }
 
 std::string Form2::help() const {
-    return helpText(host.controls.offers(), [this](Key key, std::int16_t mods) { return host.controls.keyName(key, mods); });
+    return helpText(host.controls.offers(), [this](const std::string& key, std::int16_t shift) { return host.controls.keyName(key, shift); });
 }
 
 void Form2::run(Command command) {
@@ -126,51 +126,72 @@ void Form2::focusChanged(int control) {
 bool Form2::keyDown(int control, KeyPress key, bool textSelected) {
     if (ended)
         return false;
-    const bool onButton = control >= 0 && static_cast<std::size_t>(control) < std::size(kForm2Layout) &&
-                          kForm2Layout[control].kind == ControlKind::Button;
-    for (const auto& row : kKeys) {
-        if (!fits(row, key) || !offered(row, host.controls.offers()) || (row.on == On::Surface && control != kBox) ||
-            (row.on == On::Button && !onButton))
-            continue;
-        switch (row.does) {
-        case Does::Nothing: break;
-        case Does::Stop:  // wherever the keyboard is
-            if (!drawing)
-                continue;
-            driver.cancel();
-            return true;
-        case Does::NextControl:  // the toolkit's: the crosshair shows where the focus lands
-            keyboardDriven = true;
-            showMarks();
-            return false;
-        case Does::Run:
-            // In the count box, the copy key copies selected text as in any text field.
-            if (row.command == Command::Copy && ((control == kSel && textSelected) || busy()))
-                return false;
-            if (!key.repeat)  // a held key runs its command once
-                run(row.command);
-            return true;  // also while busy: the key is the window's, not the toolkit's
-        default:
-            if (busy())
-                return false;  // a message's own keys; nothing else answers during a long draw
-            if (row.does == Does::Press) {
-                clicked(control);  // Return and Enter press a button, as Space does
-                return true;
-            }
-            keyboardDriven = true;
-            if (row.does == Does::Move) {
-                const int step = key.mods == kShift ? kShiftKeyStep : kKeyStep;
-                movePoint(row.dx * step, row.dy * step);
-            } else {  // as the mouse's button at the keyboard point
-                showMarks();
-                box_MouseDown(row.does == Does::Place ? kLeftButton : kRightButton, 0,
-                              static_cast<float>(pixelToTwips(keyPoint.x, box.dpi())),
-                              static_cast<float>(pixelToTwips(keyPoint.y, box.dpi())));
-            }
-            return true;
-        }
+    for (const auto& row : kKeys)
+        if (fits(row, key) && offered(row, host.controls.offers()) && actsOn(row, control))
+            if (const std::optional<bool> taken = keyRow(row, control, key, textSelected))
+                return *taken;
+    return false;
+}
+
+bool Form2::actsOn(const KeyRow& row, int control) {
+    switch (row.on) {
+    case On::Window: return true;
+    case On::Surface: return control == kBox;
+    case On::Button:
+        return control >= 0 && static_cast<std::size_t>(control) < std::size(kForm2Layout) &&
+               kForm2Layout[control].kind == ControlKind::Button;
     }
     return false;
+}
+
+std::optional<bool> Form2::keyRow(const KeyRow& row, int control, KeyPress key, bool textSelected) {
+    switch (row.does) {
+    case Does::Nothing: return std::nullopt;
+    case Does::Stop:  // wherever the keyboard is
+        if (!drawing)
+            return std::nullopt;
+        driver.cancel();
+        return true;
+    case Does::NextControl:  // the toolkit's: the crosshair shows where the focus lands
+        keyboardDriven = true;
+        showMarks();
+        return false;
+    case Does::Run:
+        // In the count box, the copy key copies selected text as in any text field.
+        if (row.command == Command::Copy && ((control == kSel && textSelected) || busy()))
+            return false;
+        if (!key.repeat)  // a held key runs its command once
+            run(row.command);
+        return true;  // also while busy: the key is the window's, not the toolkit's
+    case Does::Press:  // Return and Enter press a button, as Space does
+        if (busy())
+            return false;  // a message's own keys; nothing else answers during a long draw
+        clicked(control);
+        return true;
+    case Does::Move: {
+        if (busy())
+            return false;
+        keyboardDriven = true;
+        const int step = key.shift == kShift ? kShiftKeyStep : kKeyStep;
+        movePoint(row.dx * step, row.dy * step);
+        return true;
+    }
+    case Does::Place:
+    case Does::Draw:
+        if (busy())
+            return false;
+        keyboardDriven = true;
+        pressAtKeyboardPoint(row.does == Does::Place ? kLeftButton : kRightButton);
+        return true;
+    }
+    return std::nullopt;
+}
+
+// As the mouse's button at the keyboard point.
+void Form2::pressAtKeyboardPoint(std::int16_t button) {
+    showMarks();
+    box_MouseDown(button, 0, static_cast<float>(pixelToTwips(keyPoint.x, box.dpi())),
+                  static_cast<float>(pixelToTwips(keyPoint.y, box.dpi())));
 }
 
 bool Form2::closeRequested() {

@@ -27,7 +27,11 @@ class Form2 : public WindowEvents {
 public:
     explicit Form2(const Host& host);
 
-    static const FormSpec& description() { return kForm2; }
+    // The window as a runtime shows it.
+    static const ShownForm& description() {
+        static const ShownForm shown = shownForm(kForm2);
+        return shown;
+    }
     // What the Screen shows, and the picture commands are handed.
     RasterSurface& surface() { return box; }
 
@@ -125,13 +129,18 @@ private:
     void showPicture() { host.screen.showPicture(picture()); }
     void showMarks();
     void movePoint(int dx, int dy);
+    void pressAtKeyboardPoint(std::int16_t button);
+    // Whether a key row acts where the keyboard is; what it does there:
+    // whether the window took the key, or nothing for the next row to try.
+    static bool actsOn(const KeyRow& row, int control);
+    std::optional<bool> keyRow(const KeyRow& row, int control, KeyPress key, bool textSelected);
     void end();
 
     Host host;
     RasterSurface box;
     CountText sel;
     Messages messages{*this};
-    Dispatcher dispatcher{messages};
+    Dispatcher dispatcher{messages, failureText};
     std::optional<std::uint64_t> fixedSeed;
     Random random{fixedSeed};
     PointCloud cloud{anchors, box, random, sel, dotColor};

@@ -1,6 +1,12 @@
 #include "window/texts.h"
 
+#include "core/anchor_store.h"
+#include "core/count_text.h"
+
+#include <cctype>
+#include <cstdint>
 #include <iterator>
+#include <limits>
 
 namespace chaos {
 
@@ -22,22 +28,60 @@ std::string filled(const KeyRow& row, const char* text) {
     return text;
 }
 
+// A text as a message quotes it: its first 40 characters.
+std::string quoted(const std::string& text) {
+    constexpr std::size_t kShown = 40;
+    std::string shown(1, '"');
+    shown.append(text, 0, kShown).append(text.size() > kShown ? "...\"" : "\"");
+    return shown;
+}
+
 } // namespace
 
-std::string ownKeyName(Key key, std::int16_t mods) {
+std::string failureText(const Failure& failure) {
+    const std::string& value = failure.value;
+    switch (failure.problem) {
+    case Problem::AnchorOutOfRange:
+        return "That point lies outside the range an anchor can be kept in (" +
+               std::to_string(std::numeric_limits<std::int16_t>::min()) + " to " +
+               std::to_string(std::numeric_limits<std::int16_t>::max()) + " twips from the drawing area's corner).";
+    case Problem::TooManyAnchors:
+        return "Too many anchor points: at most " + std::to_string(AnchorStore::kMaxAnchors) + " can be placed.";
+    case Problem::NoSuchAnchor: return "There is no anchor point number " + value + ".";
+    case Problem::CountNotANumber:
+        return "The number of dots must be a number, such as 10000 or 1e6; " + quoted(value) +
+               " is not. Digits with an optional sign, decimal point and exponent are "
+               "accepted. Correct it and right-click again: the anchor points are kept.";
+    case Problem::CountTooLarge:
+        return "At most " + std::to_string(kMaxDots) + " dots can be drawn at once; " + quoted(value) +
+               " is more. The anchor points are kept.";
+    case Problem::AreaNotFinite:
+        return "The drawing area's place or size is not a usable number, so no start point can be chosen.";
+    case Problem::StartTooFar: return "The start point lies too far outside the drawing area to draw from.";
+    case Problem::OutOfMemory: return "There is not enough memory to finish this. What was drawn so far is kept.";
+    case Problem::Unexpected: return "Something went wrong: " + value + ". What was drawn so far is kept.";
+    case Problem::Unknown: return "Something went wrong. What was drawn so far is kept.";
+    }
+    return "";
+}
+
+std::string ownKeyName(const std::string& key, std::int16_t shift) {
     std::string name;
     for (const auto& [bit, written] : {std::pair<std::int16_t, const char*>{kCtrl, "Ctrl+"}, {kAlt, "Alt+"}, {kShift, "Shift+"}, {kMeta, "Meta+"}})
-        if (mods & bit)
+        if (shift & bit)
             name += written;
-    return name + kKeyNames[static_cast<std::size_t>(key)];
+    for (const auto& [named, word] : kKeyWords)
+        if (key == named)
+            return name + word;
+    return name + (key.size() == 1 ? std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(key[0])))) : key);
 }
 
 std::vector<HelpEntry> helpEntries(unsigned offers, const KeyNamer& keyName) {
     const auto nameOf = [&](const KeyRow& row) {
         if (row.name)
             return std::string(row.name);
-        std::string name = keyName ? keyName(row.key, row.mods) : "";
-        return name.empty() ? ownKeyName(row.key, row.mods) : name;
+        std::string name = keyName ? keyName(row.key, row.shift) : "";
+        return name.empty() ? ownKeyName(row.key, row.shift) : name;
     };
     std::vector<HelpEntry> entries;
     for (const auto& row : kKeys) {

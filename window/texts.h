@@ -3,12 +3,14 @@
 // Every text the window shows, in both front ends, and its keys: the key map
 // that the window acts on and the F1 help built from it.
 
+#include "platform/errors.h"
 #include "platform/host.h"
 #include "platform/input.h"
 
 #include <cstdint>
 #include <functional>
 #include <iterator>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -72,8 +74,8 @@ enum class Does : std::uint8_t {
 enum class Shown : std::uint8_t { Line, SameLine, Or, OrInManual, Hidden };
 
 struct KeyRow {
-    Key key = Key::Other;
-    std::int16_t mods = 0;
+    const char* key = "";  // its name (platform/input.h)
+    std::int16_t shift = 0;
     Held held = Held::Exactly;
     On on = On::Window;
     Does does = Does::Nothing;
@@ -101,37 +103,37 @@ inline constexpr KeyRow kKeys[] = {
     {.needs = kTouch, .name = "Tap", .help = "place an anchor point"},
     {.needs = kTouch, .name = "Long press", .help = "draw, as a right-click does"},
     {.help = "Keys, on the drawing surface:"},
-    {.key = Key::Left, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Move, .dx = -1, .name = "Arrow keys",
+    {.key = "ArrowLeft", .held = Held::AlsoShift, .on = On::Surface, .does = Does::Move, .dx = -1, .name = "Arrow keys",
      .help = "move the keyboard point %1 (with Shift, %2)", .manual = "move the keyboard point %1; with Shift, %2 pixels"},
-    {.key = Key::Right, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Move, .dx = 1, .shown = Shown::Hidden},
-    {.key = Key::Up, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Move, .dy = -1, .shown = Shown::Hidden},
-    {.key = Key::Down, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Move, .dy = 1, .shown = Shown::Hidden},
-    {.key = Key::Space, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Place,
+    {.key = "ArrowRight", .held = Held::AlsoShift, .on = On::Surface, .does = Does::Move, .dx = 1, .shown = Shown::Hidden},
+    {.key = "ArrowUp", .held = Held::AlsoShift, .on = On::Surface, .does = Does::Move, .dy = -1, .shown = Shown::Hidden},
+    {.key = "ArrowDown", .held = Held::AlsoShift, .on = On::Surface, .does = Does::Move, .dy = 1, .shown = Shown::Hidden},
+    {.key = " ", .held = Held::AlsoShift, .on = On::Surface, .does = Does::Place,
      .help = "place an anchor point at the keyboard point",
      .manual = "place an anchor at the keyboard point, as a left-click there does"},
-    {.key = Key::Return, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Place, .shown = Shown::Or},
-    {.key = Key::Enter, .held = Held::AlsoShift, .on = On::Surface, .does = Does::Place, .shown = Shown::Hidden},
-    {.key = Key::Menu, .held = Held::Any, .on = On::Surface, .does = Does::Draw, .help = "draw, as a right-click does"},
-    {.key = Key::F10, .mods = kShift, .on = On::Surface, .does = Does::Draw, .shown = Shown::Or},
+    {.key = "Enter", .held = Held::AlsoShift, .on = On::Surface, .does = Does::Place, .shown = Shown::Or},
+    {.key = "NumpadEnter", .held = Held::AlsoShift, .on = On::Surface, .does = Does::Place, .shown = Shown::Hidden},
+    {.key = "ContextMenu", .held = Held::Any, .on = On::Surface, .does = Does::Draw, .help = "draw, as a right-click does"},
+    {.key = "F10", .shift = kShift, .on = On::Surface, .does = Does::Draw, .shown = Shown::Or},
     {.help = "Keys, anywhere:", .manual = "Anywhere in the window; while a long draw runs, only Esc answers:"},
-    {.key = Key::S, .mods = kCtrl, .does = Does::Run, .command = Command::Save, .lacks = kDownload,
+    {.key = "s", .shift = kCtrl, .does = Does::Run, .command = Command::Save, .lacks = kDownload,
      .help = "save the picture"},
-    {.key = Key::S, .mods = kCtrl, .does = Does::Run, .command = Command::Save, .needs = kDownload,
+    {.key = "s", .shift = kCtrl, .does = Does::Run, .command = Command::Save, .needs = kDownload,
      .help = "download the picture (%1)"},
-    {.key = Key::C, .mods = kCtrl, .does = Does::Run, .command = Command::Copy, .shown = Shown::SameLine,
+    {.key = "c", .shift = kCtrl, .does = Does::Run, .command = Command::Copy, .shown = Shown::SameLine,
      .help = "copy it", .manual = "copy the picture; in the count box, with text selected, copy that text"},
-    {.key = Key::P, .mods = kCtrl, .does = Does::Run, .command = Command::Print, .shown = Shown::SameLine,
+    {.key = "p", .shift = kCtrl, .does = Does::Run, .command = Command::Print, .shown = Shown::SameLine,
      .help = "print it", .manual = "print the picture on one page, as large as fits, with sharp pixels"},
-    {.key = Key::Tab, .held = Held::Any, .does = Does::NextControl, .help = "go to the next control",
+    {.key = "Tab", .held = Held::Any, .does = Does::NextControl, .help = "go to the next control",
      .manual = "move to the next control"},
-    {.key = Key::Return, .held = Held::Any, .on = On::Button, .does = Does::Press, .shown = Shown::SameLine,
+    {.key = "Enter", .held = Held::Any, .on = On::Button, .does = Does::Press, .shown = Shown::SameLine,
      .help = "press the focused button"},
-    {.key = Key::Enter, .held = Held::Any, .on = On::Button, .does = Does::Press, .shown = Shown::OrInManual},
-    {.key = Key::Escape, .held = Held::Any, .does = Does::Stop, .help = "stop a long draw",
+    {.key = "NumpadEnter", .held = Held::Any, .on = On::Button, .does = Does::Press, .shown = Shown::OrInManual},
+    {.key = "Escape", .held = Held::Any, .does = Does::Stop, .help = "stop a long draw",
      .manual = "stop a long draw, whether the progress dialog or the window has the keyboard"},
-    {.key = Key::F1, .does = Does::Run, .command = Command::Help, .shown = Shown::SameLine, .help = "this help",
+    {.key = "F1", .does = Does::Run, .command = Command::Help, .shown = Shown::SameLine, .help = "this help",
      .manual = "list the mouse actions and keys"},
-    {.key = Key::Q, .mods = kCtrl, .does = Does::Run, .command = Command::Quit, .needs = kQuitKey,
+    {.key = "q", .shift = kCtrl, .does = Does::Run, .command = Command::Quit, .needs = kQuitKey,
      .shown = Shown::SameLine, .help = "quit", .manual = "quit, as closing the window does",
      .without = "Browsers keep %1 for themselves: close the tab to quit; reloading the page starts again."},
 };
@@ -141,26 +143,27 @@ constexpr bool offered(const KeyRow& row, unsigned offers) {
     return (offers & row.needs) == row.needs && !(offers & row.lacks);
 }
 // Whether a key press fits the row's key and modifiers.
-constexpr bool fits(const KeyRow& row, KeyPress press) {
+inline bool fits(const KeyRow& row, const KeyPress& press) {
     if (row.does == Does::Nothing || press.key != row.key)
         return false;
     switch (row.held) {
-    case Held::Exactly: return press.mods == row.mods;
-    case Held::AlsoShift: return (press.mods & ~kShift) == row.mods;
+    case Held::Exactly: return press.shift == row.shift;
+    case Held::AlsoShift: return (press.shift & ~kShift) == row.shift;
     case Held::Any: break;
     }
     return true;
 }
 
-// The window's own names of the keys, in the order of Key.
-inline constexpr const char* kKeyNames[] = {"",    "Left", "Right", "Up", "Down", "Space", "Return", "Enter", "Menu",
-                                            "Esc", "Tab",  "F1",    "F10", "C",   "P",     "Q",      "S"};
-static_assert(std::size(kKeyNames) == static_cast<std::size_t>(Key::S) + 1, "a name for every key");
+// The window's own word for a key: its name, or the word this table gives.
+inline constexpr std::pair<const char*, const char*> kKeyWords[] = {
+    {"ArrowLeft", "Left"}, {"ArrowRight", "Right"}, {"ArrowUp", "Up"}, {"ArrowDown", "Down"}, {" ", "Space"},
+    {"Enter", "Return"}, {"NumpadEnter", "Enter"}, {"ContextMenu", "Menu"}, {"Escape", "Esc"},
+};
 
 // How a runtime's toolkit names a key with modifiers; "" for the window's own name.
-using KeyNamer = std::function<std::string(Key, std::int16_t)>;
+using KeyNamer = std::function<std::string(const std::string&, std::int16_t)>;
 // The window's own name of a key with modifiers, as "Ctrl+S".
-std::string ownKeyName(Key key, std::int16_t mods);
+std::string ownKeyName(const std::string& key, std::int16_t shift);
 
 // One entry of the keys' help, from the rows of a runtime that offers `offers`.
 struct HelpEntry {
@@ -176,6 +179,9 @@ std::vector<HelpEntry> helpEntries(unsigned offers, const KeyNamer& keyName = {}
 // The keys' help for a runtime that offers `offers`, naming the keys as
 // `keyName` does where it names them.
 std::string helpText(unsigned offers, const KeyNamer& keyName = {});
+
+// What the user is told of a failure an event handler raised.
+std::string failureText(const Failure& failure);
 
 // `text` with %1 and %2 replaced.
 std::string filledIn(std::string text, const std::string& first, const std::string& second = "");

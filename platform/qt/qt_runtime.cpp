@@ -1,6 +1,7 @@
 #include "platform/qt/qt_runtime.h"
 
 #include "platform/qt/picture.h"
+#include "platform/qt/qt_keys.h"
 #include "platform/raster_surface.h"
 
 #include <QAccessibleWidget>
@@ -10,6 +11,7 @@
 #include <QContextMenuEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -67,7 +69,7 @@ public:
 // for the caret).
 class CountBox : public QComboBox {
 public:
-    CountBox(const char* widest, QWidget* parent) : QComboBox(parent), widest(QString::fromUtf8(widest)) {}
+    CountBox(const QString& widest, QWidget* parent) : QComboBox(parent), widest(widest) {}
 
 protected:
     void resizeEvent(QResizeEvent* event) override {
@@ -89,132 +91,117 @@ QAccessibleInterface* countBoxAccessible(const QString&, QObject* object) {
     return box && dynamic_cast<FormWindow*>(box->parent()) ? new CountBoxAccessible(box) : nullptr;
 }
 
-constexpr std::pair<Qt::Key, Key> kKeys[] = {
-    {Qt::Key_Left, Key::Left}, {Qt::Key_Right, Key::Right}, {Qt::Key_Up, Key::Up}, {Qt::Key_Down, Key::Down},
-    {Qt::Key_Space, Key::Space}, {Qt::Key_Return, Key::Return}, {Qt::Key_Enter, Key::Enter},
-    {Qt::Key_Menu, Key::Menu}, {Qt::Key_Escape, Key::Escape}, {Qt::Key_Tab, Key::Tab}, {Qt::Key_Backtab, Key::Tab},
-    {Qt::Key_F1, Key::F1}, {Qt::Key_F10, Key::F10}, {Qt::Key_C, Key::C}, {Qt::Key_P, Key::P}, {Qt::Key_Q, Key::Q},
-    {Qt::Key_S, Key::S},
-};
-
-KeyPress keyOf(const QKeyEvent& event) {
-    KeyPress key;
-    for (const auto& [qt, ours] : kKeys)
-        if (event.key() == qt)
-            key.key = ours;
-    const Qt::KeyboardModifiers m = event.modifiers();
-    key.mods = static_cast<std::int16_t>((m & Qt::ShiftModifier ? kShift : 0) | (m & Qt::ControlModifier ? kCtrl : 0) |
-                                         (m & Qt::AltModifier ? kAlt : 0) | (m & Qt::MetaModifier ? kMeta : 0));
-    key.repeat = event.isAutoRepeat();
-    return key;
-}
+// The Menu key's name: the X server sends it both as a key and as a
+// context-menu request.
+const std::string kMenuKey = keyNameOf(Qt::Key_Menu);
 
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 
 } // namespace
 
-QtRuntime::QtRuntime(PictureDialogs& dialogs) : dialogs(dialogs) {
+QtRuntime::QtRuntime(PictureDialogs& dialogs) : pictures(*this, dialogs) {
     static const bool accessibleCountBox = (QAccessible::installFactory(countBoxAccessible), true);
     static_cast<void>(accessibleCountBox);
-    soon.setSingleShot(true);
-    soon.setInterval(0);
-    connect(&soon, &QTimer::timeout, this, [this] { events->tick(); });
 }
 
 QtRuntime::~QtRuntime() {
     events = nullptr;  // a dialog closed as the window goes tells nobody
     qApp->removeEventFilter(this);
-    delete dialog;
+    progress.close();
     delete form;
 }
 
-void QtRuntime::build(const FormSpec& description, const RuntimeTexts& runtimeTexts, WindowEvents& windowEvents) {
+void QtRuntime::build(const ShownForm& shown, const RuntimeTexts& runtimeTexts, WindowEvents& windowEvents) {
     events = &windowEvents;
     texts = &runtimeTexts;
     form = new FormWindow(windowEvents);
-    form->setWindowTitle(description.caption);
-    QFont small = form->font();
-    small.setPixelSize(10);
-    form->setFont(small);
-    form->setFixedSize(twipsToPixel(description.width), twipsToPixel(description.height));
-    controls.assign(description.count, nullptr);
-    // Labels first, so that the controls they reach over cover them.
-    for (bool labels : {true, false}) {
-        for (std::size_t row = 0; row < description.count; ++row) {
-            const ControlSpec& c = description.controls[row];
-            if ((c.kind == ControlKind::Label) != labels)
-                continue;
-            QWidget* widget = nullptr;
-            const int id = static_cast<int>(row);
-            switch (c.kind) {
-            case ControlKind::Label: {
-                auto* label = new QLabel(QString::fromUtf8(c.text), form);
-                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-                label->setWordWrap(true);
-                widget = label;
-                break;
-            }
-            case ControlKind::Surface:
-                widget = box = new SurfaceWidget(description.surfaceFrame, form);
-                connect(box, &SurfaceWidget::mouseDown, this,
-                        [this](std::int16_t button, std::int16_t shift, double x, double y) { events->surfaceDown(button, shift, x, y); });
-                connect(box, &SurfaceWidget::densityChanged, this, [this](double ratio) {
-                    if (events)
-                        events->densityChanged(ratio);
-                });
-                break;
-            case ControlKind::Button: {
-                auto* button = new QPushButton(QString::fromUtf8(c.text), form);
-                button->setAutoDefault(false);
-                connect(button, &QPushButton::clicked, this, [this, id] { events->clicked(id); });
-                widget = button;
-                break;
-            }
-            case ControlKind::CountBox: {
-                auto* sel = new CountBox(c.widest, form);
-                sel->setEditable(true);
-                sel->setInsertPolicy(QComboBox::NoInsert);
-                sel->setEditText(QString::fromUtf8(c.text));
-                sel->lineEdit()->setAccessibleName(QString::fromUtf8(c.accessibleName));  // the part that takes the focus
-                widget = sel;
-                break;
-            }
-            case ControlKind::List: {
-                auto* list = new QListWidget(form);
-                for (std::size_t i = 0; i < c.itemCount; ++i)
-                    list->addItem(QString::fromUtf8(c.items[i]));
-                list->setSelectionMode(QAbstractItemView::SingleSelection);
-                list->setCurrentRow(-1);
-                list->clearSelection();
-                connect(list, &QListWidget::itemSelectionChanged, this, [this, id] { events->chosen(id); });
-                widget = list;
-                break;
-            }
-            }
-            widget->setObjectName(c.name);
-            widget->setAccessibleName(QString::fromUtf8(c.accessibleName));
-            widget->setGeometry(twipsToPixel(c.left), twipsToPixel(c.top), twipsToPixel(c.width), twipsToPixel(c.height));
-            if (c.tabIndex < 0)
-                widget->setFocusPolicy(Qt::NoFocus);
-            controls[row] = widget;
-        }
+    form->setWindowTitle(QString::fromStdString(shown.caption));
+    QFont font = form->font();
+    font.setPixelSize(shown.fontPixels);
+    form->setFont(font);
+    form->setFixedSize(shown.width, shown.height);
+    controls.assign(shown.controls.size(), nullptr);
+    for (const int row : shown.creation)
+        controls[static_cast<std::size_t>(row)] = make(shown, row);
+    for (std::size_t row = 0; row < shown.controls.size(); ++row)
+        if (const int named = shown.controls[row].names; named >= 0)
+            static_cast<QLabel*>(controls[row])->setBuddy(control(named));
+    for (std::size_t i = 1; i < shown.tabbing.size(); ++i)
+        QWidget::setTabOrder(control(shown.tabbing[i - 1]), control(shown.tabbing[i]));
+    if (box && shown.describedBy >= 0)
+        box->setAccessibleDescription(QString::fromStdString(shown.controls[static_cast<std::size_t>(shown.describedBy)].text));
+    if (!shown.tabbing.empty())
+        control(shown.tabbing.front())->setFocus();
+    listen();
+    events->exposed();
+}
+
+QWidget* QtRuntime::make(const ShownForm& shown, int row) {
+    const ShownControl& c = shown.controls[static_cast<std::size_t>(row)];
+    QWidget* widget = nullptr;
+    switch (c.kind) {
+    case ControlKind::Label: widget = makeLabel(c); break;
+    case ControlKind::Surface: widget = makeSurface(shown.surfaceFrame); break;
+    case ControlKind::Button: widget = makeButton(c, row); break;
+    case ControlKind::CountBox: widget = makeCountBox(c); break;
+    case ControlKind::List: widget = makeList(c, row); break;
     }
-    std::vector<std::size_t> tabbing;
-    for (std::size_t row = 0; row < description.count; ++row) {
-        const ControlSpec& c = description.controls[row];
-        if (c.names >= 0)
-            static_cast<QLabel*>(controls[row])->setBuddy(control(c.names));
-        if (c.tabIndex >= 0)
-            tabbing.push_back(row);
-    }
-    std::sort(tabbing.begin(), tabbing.end(),
-              [&](std::size_t a, std::size_t b) { return description.controls[a].tabIndex < description.controls[b].tabIndex; });
-    for (std::size_t i = 1; i < tabbing.size(); ++i)
-        QWidget::setTabOrder(controls[tabbing[i - 1]], controls[tabbing[i]]);
-    if (box && description.describedBy >= 0)
-        box->setAccessibleDescription(QString::fromUtf8(description.controls[description.describedBy].text));
-    if (!tabbing.empty())
-        controls[tabbing.front()]->setFocus();
+    widget->setObjectName(QString::fromStdString(c.name));
+    widget->setAccessibleName(QString::fromStdString(c.accessibleName));
+    widget->setGeometry(c.left, c.top, c.width, c.height);
+    if (std::find(shown.tabbing.begin(), shown.tabbing.end(), row) == shown.tabbing.end())
+        widget->setFocusPolicy(Qt::NoFocus);
+    return widget;
+}
+
+QWidget* QtRuntime::makeLabel(const ShownControl& c) {
+    auto* label = new QLabel(QString::fromStdString(c.text), form);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);
+    return label;
+}
+
+QWidget* QtRuntime::makeSurface(int frame) {
+    box = new SurfaceWidget(frame, form);
+    connect(box, &SurfaceWidget::mouseDown, this,
+            [this](std::int16_t button, std::int16_t shift, double x, double y) { events->surfaceDown(button, shift, x, y); });
+    connect(box, &SurfaceWidget::densityChanged, this, [this](double ratio) {
+        if (events)
+            events->densityChanged(ratio);
+    });
+    return box;
+}
+
+QWidget* QtRuntime::makeButton(const ShownControl& c, int row) {
+    auto* button = new QPushButton(QString::fromStdString(c.text), form);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this, row] { events->clicked(row); });
+    return button;
+}
+
+QWidget* QtRuntime::makeCountBox(const ShownControl& c) {
+    auto* sel = new CountBox(QString::fromStdString(c.widest), form);
+    sel->setEditable(true);
+    sel->setInsertPolicy(QComboBox::NoInsert);
+    sel->setEditText(QString::fromStdString(c.text));
+    sel->lineEdit()->setAccessibleName(QString::fromStdString(c.accessibleName));  // the part that takes the focus
+    return sel;
+}
+
+QWidget* QtRuntime::makeList(const ShownControl& c, int row) {
+    auto* list = new QListWidget(form);
+    for (const std::string& item : c.items)
+        list->addItem(QString::fromStdString(item));
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setCurrentRow(-1);
+    list->clearSelection();
+    connect(list, &QListWidget::itemSelectionChanged, this, [this, row] { events->chosen(row); });
+    return list;
+}
+
+// Every key and press of the application comes to eventFilter first; the
+// screen's density is watched; the focus is told.
+void QtRuntime::listen() {
     qApp->installEventFilter(this);
     if (box)
         box->checkRatio();  // before the window is first shown
@@ -222,15 +209,14 @@ void QtRuntime::build(const FormSpec& description, const RuntimeTexts& runtimeTe
         if (events)
             events->focusChanged(rowOf(now));
     });
-    events->exposed();
 }
 
 int QtRuntime::rowOf(const QObject* object) const {
     for (const QObject* o = object; o; o = o->parent())
-        if (o->parent() == form)
-            for (std::size_t row = 0; row < controls.size(); ++row)
-                if (controls[row] == o)
-                    return static_cast<int>(row);
+        if (o->parent() == form) {  // the window's child that holds it
+            const auto at = std::find(controls.begin(), controls.end(), o);
+            return at == controls.end() ? -1 : static_cast<int>(at - controls.begin());
+        }
     return -1;
 }
 
@@ -239,99 +225,111 @@ int QtRuntime::rowOf(const QObject* object) const {
 bool QtRuntime::eventFilter(QObject* watched, QEvent* event) {
     if (!form || !watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != form)
         return false;
-    if (event->type() == QEvent::Show && watched == form && !watchingScreen) {
-        // Another screen, or the screen's density changed (Xft.dpi).
-        watchingScreen = true;
-        const auto watch = [this](QScreen* screen) {
-            if (box)
-                box->checkRatio();
-            if (screen)
-                connect(screen, &QScreen::logicalDotsPerInchChanged, box, &SurfaceWidget::checkRatio, Qt::UniqueConnection);
-        };
-        connect(form->windowHandle(), &QWindow::screenChanged, this, watch);
-        watch(form->windowHandle()->screen());
-    } else if (event->type() == QEvent::MouseButtonPress) {
-        events->pointerDown();
-    } else if (event->type() == QEvent::KeyPress) {
-        const int row = rowOf(watched);
-        const auto* text = row >= 0 ? qobject_cast<QComboBox*>(controls[static_cast<std::size_t>(row)]) : nullptr;
-        const bool selected = text && text->lineEdit() && text->lineEdit()->hasSelectedText();
-        const KeyPress key = keyOf(*static_cast<QKeyEvent*>(event));
-        if (key.key == Key::Menu && menu == Menu::FromRequest)
-            return true;  // the same press, told as a context-menu request first
-        const bool taken = events->keyDown(row, key, selected);
-        menu = taken && key.key == Key::Menu ? Menu::FromKey : Menu::None;
-        return taken;
-    } else if (event->type() == QEvent::KeyRelease && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Menu) {
-        menu = Menu::None;
-    } else if (event->type() == QEvent::ContextMenu &&
-               static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
-        // The usual keyboard right-click. The X server sends the Menu key as
-        // a context-menu request and as the key, in either order: one press.
-        if (menu == Menu::FromKey)
-            return true;
-        const bool taken = events->keyDown(rowOf(watched), {Key::Menu}, false);
-        menu = taken ? Menu::FromRequest : Menu::None;
-        return taken;
+    switch (event->type()) {
+    case QEvent::Show:
+        if (watched == form && !watchingScreen)
+            watchScreen();
+        return false;
+    case QEvent::MouseButtonPress: events->pointerDown(); return false;
+    case QEvent::KeyPress: return keyPressed(watched, static_cast<QKeyEvent*>(event));
+    case QEvent::KeyRelease:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Menu)
+            menu = Menu::None;
+        return false;
+    case QEvent::ContextMenu:
+        return static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard && menuRequested(watched);
+    default: return false;  // (Qt's other events are none of the window's)
     }
-    return false;
 }
 
-void QtRuntime::showPicture(const Picture& picture) {
-    box->showPicture(picture);
+// Another screen, or the screen's density changed (Xft.dpi).
+void QtRuntime::watchScreen() {
+    watchingScreen = true;
+    const auto watch = [this](QScreen* screen) {
+        if (box)
+            box->checkRatio();
+        if (screen)
+            connect(screen, &QScreen::logicalDotsPerInchChanged, box, &SurfaceWidget::checkRatio, Qt::UniqueConnection);
+    };
+    connect(form->windowHandle(), &QWindow::screenChanged, this, watch);
+    watch(form->windowHandle()->screen());
 }
 
-void QtRuntime::showMarks(const Mark* marks, std::size_t count) {
-    box->setMarks(marks, count);
+bool QtRuntime::keyPressed(QObject* watched, QKeyEvent* event) {
+    const int row = rowOf(watched);
+    const auto* text = row >= 0 ? qobject_cast<QComboBox*>(controls[static_cast<std::size_t>(row)]) : nullptr;
+    const bool selected = text && text->lineEdit() && text->lineEdit()->hasSelectedText();
+    const KeyPress key = keyPressOf(*event);
+    if (key.key == kMenuKey && menu == Menu::FromRequest)
+        return true;  // the same press, told as a context-menu request first
+    const bool taken = events->keyDown(row, key, selected);
+    menu = taken && key.key == kMenuKey ? Menu::FromKey : Menu::None;
+    return taken;
 }
 
-std::string QtRuntime::text(int control) const {
-    auto* box = qobject_cast<QComboBox*>(this->control(control));
+// The usual keyboard right-click. The X server sends the Menu key as a
+// context-menu request and as the key, in either order: one press.
+bool QtRuntime::menuRequested(QObject* watched) {
+    if (menu == Menu::FromKey)
+        return true;
+    const bool taken = events->keyDown(rowOf(watched), {kMenuKey}, false);
+    menu = taken ? Menu::FromRequest : Menu::None;
+    return taken;
+}
+
+void QtRuntime::SurfaceScreen::showPicture(const Picture& picture) {
+    runtime.box->showPicture(picture);
+}
+
+void QtRuntime::SurfaceScreen::showMarks(const Mark* marks, std::size_t count) {
+    runtime.box->setMarks(marks, count);
+}
+
+std::string QtRuntime::FormControls::text(int control) const {
+    auto* box = qobject_cast<QComboBox*>(runtime.control(control));
     return box ? box->currentText().toStdString() : std::string();
 }
 
-int QtRuntime::chosenRow(int control) const {
-    auto* list = qobject_cast<QListWidget*>(this->control(control));
+int QtRuntime::FormControls::chosenRow(int control) const {
+    auto* list = qobject_cast<QListWidget*>(runtime.control(control));
     const auto chosen = list ? list->selectedItems() : QList<QListWidgetItem*>();
     return chosen.isEmpty() ? -1 : list->row(chosen.first());
 }
 
-void QtRuntime::focus(int control) {
+void QtRuntime::FormControls::focus(int control) {
     if (control >= 0)
-        this->control(control)->setFocus(Qt::OtherFocusReason);
+        runtime.control(control)->setFocus(Qt::OtherFocusReason);
 }
 
-void QtRuntime::setBusy(bool busy) {
-    for (QWidget* control : controls)
+void QtRuntime::FormControls::setBusy(bool busy) {
+    for (QWidget* control : runtime.controls)
         if (control->focusPolicy() != Qt::NoFocus)
             control->setEnabled(!busy);
 }
 
-std::string QtRuntime::keyName(Key key, std::int16_t mods) const {
-    for (const auto& [qt, ours] : kKeys) {
-        if (ours != key)
-            continue;
-        const int m = (mods & kShift ? Qt::SHIFT : 0) | (mods & kCtrl ? Qt::CTRL : 0) | (mods & kAlt ? Qt::ALT : 0) |
-                      (mods & kMeta ? Qt::META : 0);
-        return QKeySequence(m | qt).toString(QKeySequence::NativeText).toStdString();
-    }
-    return {};
+std::string QtRuntime::FormControls::keyName(const std::string& key, std::int16_t shift) const {
+    return qtKeyText(key, shift);
 }
 
-void QtRuntime::show(const std::string& text, MessageKind kind) {
+void QtRuntime::Messages::show(const std::string& text, MessageKind kind) {
     auto* message = new QMessageBox(kind == MessageKind::Error ? QMessageBox::Warning : QMessageBox::Information,
-                                    QCoreApplication::applicationName(), qt(text), QMessageBox::Ok, form);
-    connect(message, &QDialog::finished, this, [this, message] {
+                                    QCoreApplication::applicationName(), qt(text), QMessageBox::Ok, runtime.form);
+    QObject::connect(message, &QDialog::finished, &runtime, [this, message] {
         message->deleteLater();
-        if (events)
-            events->dialogClosed();
+        if (runtime.events)
+            runtime.events->dialogClosed();
     });
     message->open();
 }
 
-void QtRuntime::show(const std::string& title, const std::string& text, const std::string& cancel) {
+void QtRuntime::Progress::close() {
+    delete dialog;
+    dialog = nullptr;
+}
+
+void QtRuntime::Progress::show(const std::string& title, const std::string& text, const std::string& cancel) {
     progressText = qt(text);
-    dialog = new QProgressDialog(form);
+    dialog = new QProgressDialog(runtime.form);
     dialog->setWindowTitle(qt(title));
     dialog->setCancelButtonText(qt(cancel));
     dialog->setAutoClose(false);
@@ -344,14 +342,14 @@ void QtRuntime::show(const std::string& title, const std::string& text, const st
     dialog->setFixedSize(dialog->sizeHint());
     dialog->setLabelText(QString());
     // Cancel, Esc and closing the dialog all stop the draw.
-    connect(dialog, &QProgressDialog::canceled, this, [this] { events->progressCancelled(); });
-    connect(dialog, &QDialog::rejected, this, [this] { events->progressCancelled(); });
+    QObject::connect(dialog, &QProgressDialog::canceled, &runtime, [this] { runtime.events->progressCancelled(); });
+    QObject::connect(dialog, &QDialog::rejected, &runtime, [this] { runtime.events->progressCancelled(); });
     dialog->show();
     dialog->raise();
     dialog->activateWindow();  // so that Esc reaches it at once
 }
 
-void QtRuntime::update(std::uint64_t done, std::uint64_t total) {
+void QtRuntime::Progress::update(std::uint64_t done, std::uint64_t total) {
     if (!dialog)
         return;
     const QLocale locale;
@@ -361,59 +359,74 @@ void QtRuntime::update(std::uint64_t done, std::uint64_t total) {
     dialog->setValue(static_cast<int>(std::min<std::uint64_t>(done, INT_MAX)));
 }
 
-void QtRuntime::hide() {
+void QtRuntime::Progress::hide() {
     if (!dialog)
         return;
-    dialog->disconnect(this);
+    dialog->disconnect(&runtime);
     dialog->deleteLater();
     dialog->hide();
     dialog = nullptr;
-    if (form)
-        form->activateWindow();
+    if (runtime.form)
+        runtime.form->activateWindow();
+}
+
+QtRuntime::EventLoop::EventLoop(QtRuntime& runtime) {
+    soon.setSingleShot(true);
+    soon.setInterval(0);
+    QObject::connect(&soon, &QTimer::timeout, &runtime, [&runtime] { runtime.events->tick(); });
+}
+
+double QtRuntime::EventLoop::nowMs() const {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 // The dialog's close, then the failure's message, if any.
-void QtRuntime::pictureDone(int command, const QString& where, const QString& failure) {
-    if (!events)
+void QtRuntime::PictureCommands::done(int command, const QString& where, const QString& failure) {
+    if (!runtime.events)
         return;
-    events->dialogClosed();
+    runtime.events->dialogClosed();
     if (!failure.isEmpty())
-        events->pictureFailed(command, QDir::toNativeSeparators(where).toStdString(), failure.toStdString());
+        runtime.events->pictureFailed(command, QDir::toNativeSeparators(where).toStdString(), failure.toStdString());
 }
 
-void QtRuntime::save(int command, const std::string& suggestedName, const Picture& picture) {
+void QtRuntime::PictureCommands::save(int command, const std::string& suggestedName, const Picture& picture) {
     QString start = lastSaved;
     if (start.isEmpty()) {  // the user's Pictures folder, or home
         const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
         start = QDir(!pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath()).filePath(qt(suggestedName));
     }
-    dialogs.saveFileName(form, start, *texts, [this, command, image = SurfaceWidget::imageOf(picture)](const QString& chosen) {
-        const QString path = chosen.isEmpty() ? QString() : pictureFileName(chosen);
-        const QString failure = path.isEmpty() ? QString() : savePicture(image, path, *texts);
-        if (!path.isEmpty() && failure.isEmpty())
-            lastSaved = path;
-        pictureDone(command, path, failure);
-    });
+    // A name without a suffix takes that of the name the window suggests.
+    const QString suffix = QFileInfo(qt(suggestedName)).suffix();
+    const RuntimeTexts& texts = *runtime.texts;
+    dialogs.saveFileName(runtime.form, start, suffix, texts,
+                         [this, command, suffix, &texts, image = SurfaceWidget::imageOf(picture)](const QString& chosen) {
+                             const QString path = chosen.isEmpty() ? QString() : pictureFileName(chosen, suffix);
+                             const QString failure = path.isEmpty() ? QString() : savePicture(image, path, texts);
+                             if (!path.isEmpty() && failure.isEmpty())
+                                 lastSaved = path;
+                             done(command, path, failure);
+                         });
 }
 
-void QtRuntime::copy(int, const Picture& picture) {
+void QtRuntime::PictureCommands::copy(int, const Picture& picture) {
     QGuiApplication::clipboard()->setImage(SurfaceWidget::imageOf(picture));
 }
 
-void QtRuntime::print(int command, const std::string& suggestedName, const Picture& picture) {
+void QtRuntime::PictureCommands::print(int command, const std::string& suggestedName, const Picture& picture) {
     // The print dialog offers the document's name, with ".pdf", for a file.
     auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
     printer->setDocName(qt(suggestedName));
-    dialogs.setUpPrinter(form, *printer, [this, command, printer, image = SurfaceWidget::imageOf(picture)](bool chosen) {
-        const QString failure = chosen ? printPicture(image, *printer, *texts) : QString();
-        pictureDone(command, printer->outputFileName(), failure);
+    const RuntimeTexts& texts = *runtime.texts;
+    dialogs.setUpPrinter(runtime.form, *printer, [this, command, printer, &texts, image = SurfaceWidget::imageOf(picture)](bool chosen) {
+        const QString failure = chosen ? printPicture(image, *printer, texts) : QString();
+        done(command, printer->outputFileName(), failure);
     });
 }
 
-void QtRuntime::end() {
+void QtRuntime::Ending::end() {
     QCoreApplication::exit(0);
-    if (form)
-        form->hide();
+    if (runtime.form)
+        runtime.form->hide();
 }
 
 } // namespace chaos

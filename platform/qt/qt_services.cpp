@@ -40,9 +40,9 @@ QString withoutTrailingDots(const QString& chosen) {
     return stem;
 }
 
-QString pictureFileName(const QString& chosen) {
+QString pictureFileName(const QString& chosen, const QString& suffix) {
     const QString stem = withoutTrailingDots(chosen);
-    return QFileInfo(stem).suffix().isEmpty() ? stem + ".png" : stem;
+    return QFileInfo(stem).suffix().isEmpty() ? stem + "." + suffix : stem;
 }
 
 namespace {
@@ -134,7 +134,7 @@ private:
     void explainLength() {
         const QString text = nameEdit->text();
         const qsizetype slash = text.lastIndexOf('/');
-        const QByteArray name = QFile::encodeName(pictureFileName(text.mid(slash + 1)));  // as it will be saved
+        const QByteArray name = QFile::encodeName(pictureFileName(text.mid(slash + 1), defaultSuffix()));  // as it will be saved
         const QString folder = slash < 0 ? directory().absolutePath() : directory().absoluteFilePath(text.left(slash + 1));
         long most = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
         if (most <= 0)
@@ -168,7 +168,7 @@ QtPictureDialogs::QtPictureDialogs() {
         QSettings::setPath(format, QSettings::UserScope, "/dev/null/chaosgame-keeps-no-settings");
 }
 
-void QtPictureDialogs::saveFileName(QWidget* parent, const QString& suggested, const RuntimeTexts& texts,
+void QtPictureDialogs::saveFileName(QWidget* parent, const QString& suggested, const QString& suffix, const RuntimeTexts& texts,
                                     std::function<void(const QString&)> chosen) {
     QStringList patterns;
     for (const QString& suffix : exactPictureSuffixes())
@@ -176,9 +176,9 @@ void QtPictureDialogs::saveFileName(QWidget* parent, const QString& suggested, c
     auto* dialog = new PictureFileDialog(parent, QString::fromUtf8(texts.saveTitle), QString::fromUtf8(texts.nameTooLong));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
-    // A name without a suffix becomes a PNG file, before the dialog checks
+    // A name without a suffix takes `suffix`, before the dialog checks
     // whether that file exists.
-    dialog->setDefaultSuffix("png");
+    dialog->setDefaultSuffix(suffix);
     dialog->setNameFilter(QString::fromUtf8(texts.pictureFiles).arg(patterns.join(' ')));
     dialog->selectFile(suggested);
     QObject::connect(dialog, &QDialog::finished, dialog, [dialog, chosen = std::move(chosen)](int result) {

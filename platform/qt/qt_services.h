@@ -20,8 +20,8 @@ QStringList exactPictureSuffixes();
 // of dots alone ("." or "..") stays as it is.
 QString withoutTrailingDots(const QString& chosen);
 // The file a chosen name stands for: without its trailing dots, and with
-// ".png" where it has no suffix ("trail." gives "trail.png").
-QString pictureFileName(const QString& chosen);
+// `suffix` where it has none ("trail." gives "trail.png" for "png").
+QString pictureFileName(const QString& chosen, const QString& suffix);
 
 // The dialogs of the picture commands, so that tests can answer them
 // instead of a modal dialog. Each opens its dialog and returns at once; the
@@ -31,9 +31,9 @@ class PictureDialogs {
 public:
     virtual ~PictureDialogs() = default;
     // Asks for the file to save the picture in, starting from `suggested`;
-    // `chosen` gets it, or an empty name when the user cancels. Asks before
-    // replacing a file.
-    virtual void saveFileName(QWidget* parent, const QString& suggested, const RuntimeTexts& texts,
+    // `chosen` gets it, or an empty name when the user cancels. A name
+    // without a suffix takes `suffix`. Asks before replacing a file.
+    virtual void saveFileName(QWidget* parent, const QString& suggested, const QString& suffix, const RuntimeTexts& texts,
                               std::function<void(const QString&)> chosen) = 0;
     // Lets the user choose and set up `printer`, which must outlive the
     // dialog; `done` gets false when the user cancels.
@@ -48,7 +48,7 @@ public:
     // Keeps Qt's dialogs from storing their state (last folder, view) in the
     // user's settings: this program keeps none.
     QtPictureDialogs();
-    void saveFileName(QWidget* parent, const QString& suggested, const RuntimeTexts& texts,
+    void saveFileName(QWidget* parent, const QString& suggested, const QString& suffix, const RuntimeTexts& texts,
                       std::function<void(const QString&)> chosen) override;
     void setUpPrinter(QWidget* parent, QPrinter& printer, std::function<void(bool)> done) override;
 };

@@ -5,7 +5,9 @@
 #include <emscripten.h>
 #include <emscripten/bind.h>
 
+#include <cctype>
 #include <utility>
+#include <vector>
 
 namespace chaos {
 
@@ -58,38 +60,52 @@ val WebRuntime::pixels(const Picture& picture) {
     return val::global("Uint8ClampedArray").new_(view["buffer"], view["byteOffset"], view["length"]);
 }
 
-val WebRuntime::describe(const FormSpec& description) {
+namespace {
+
+val array(const std::vector<int>& values) {
+    val array = val::array();
+    for (const int value : values)
+        array.call<void>("push", value);
+    return array;
+}
+
+val described(const ShownControl& c) {
     static constexpr const char* kKinds[] = {"surface", "button", "countBox", "list", "label"};
+    val row = val::object();
+    row.set("name", c.name);
+    row.set("kind", std::string(kKinds[static_cast<int>(c.kind)]));
+    row.set("left", c.left);
+    row.set("top", c.top);
+    row.set("width", c.width);
+    row.set("height", c.height);
+    row.set("text", c.text);
+    row.set("accessibleName", c.accessibleName);
+    row.set("names", c.names);
+    row.set("widest", c.widest);
+    val items = val::array();
+    for (const std::string& item : c.items)
+        items.call<void>("push", item);
+    row.set("items", items);
+    return row;
+}
+
+} // namespace
+
+val WebRuntime::describe(const ShownForm& shown) {
     val form = val::object();
-    form.set("caption", std::string(description.caption));
-    form.set("width", description.width);
-    form.set("height", description.height);
-    form.set("twipsPerPixel", kTwipsPerPixel);
+    form.set("caption", shown.caption);
+    form.set("width", shown.width);
+    form.set("height", shown.height);
+    form.set("fontPixels", shown.fontPixels);
     form.set("logicalDpi", kLogicalDpi);
-    form.set("surfaceFrame", description.surfaceFrame);
-    form.set("describedBy", description.describedBy);
+    form.set("surfaceFrame", shown.surfaceFrame);
+    form.set("describedBy", shown.describedBy);
     val rows = val::array();
-    for (std::size_t r = 0; r < description.count; ++r) {
-        const ControlSpec& c = description.controls[r];
-        val row = val::object();
-        row.set("name", std::string(c.name));
-        row.set("kind", std::string(kKinds[static_cast<int>(c.kind)]));
-        row.set("left", c.left);
-        row.set("top", c.top);
-        row.set("width", c.width);
-        row.set("height", c.height);
-        row.set("tabIndex", c.tabIndex);
-        row.set("text", std::string(c.text));
-        row.set("accessibleName", std::string(c.accessibleName));
-        row.set("names", c.names);
-        row.set("widest", std::string(c.widest));
-        val items = val::array();
-        for (std::size_t i = 0; i < c.itemCount; ++i)
-            items.call<void>("push", std::string(c.items[i]));
-        row.set("items", items);
-        rows.call<void>("push", row);
-    }
+    for (const ShownControl& c : shown.controls)
+        rows.call<void>("push", described(c));
     form.set("controls", rows);
+    form.set("creation", array(shown.creation));
+    form.set("tabbing", array(shown.tabbing));
     return form;
 }
 
@@ -102,37 +118,22 @@ val WebRuntime::input() {
     return input;
 }
 
-Key WebRuntime::keyNamed(const std::string& key, const std::string& code) {
-    static const std::pair<const char*, Key> kNames[] = {
-        {"ArrowLeft", Key::Left}, {"ArrowRight", Key::Right}, {"ArrowUp", Key::Up}, {"ArrowDown", Key::Down},
-        {" ", Key::Space}, {"ContextMenu", Key::Menu}, {"Escape", Key::Escape}, {"Tab", Key::Tab},
-        {"F1", Key::F1}, {"F10", Key::F10},
-    };
-    if (key == "Enter")
-        return code == "NumpadEnter" ? Key::Enter : Key::Return;
-    for (const auto& [name, k] : kNames)
-        if (key == name)
-            return k;
+std::string WebRuntime::keyNamed(const std::string& key, const std::string& code) {
+    if (key == "Enter" && code == "NumpadEnter")
+        return code;
     // A letter by its key, or where the layout gives another character, by its place.
-    std::string letter = key.size() == 1 ? key : code.size() == 4 && code.rfind("Key", 0) == 0 ? code.substr(3) : "";
-    if (letter.size() == 1) {
-        switch (letter[0] | 0x20) {
-        case 'c': return Key::C;
-        case 'p': return Key::P;
-        case 'q': return Key::Q;
-        case 's': return Key::S;
-        default: break;
-        }
-    }
-    return Key::Other;
+    const std::string letter = key.size() == 1 ? key : code.size() == 4 && code.rfind("Key", 0) == 0 ? code.substr(3) : "";
+    if (letter.size() == 1 && std::isalpha(static_cast<unsigned char>(letter[0])))
+        return std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(letter[0]))));
+    return key;
 }
 
 namespace {
 
 // The window's events, as the page's JavaScript sends them.
-bool keyDown(WindowEvents& events, int control, const std::string& key, const std::string& code, int mods, bool repeat,
+bool keyDown(WindowEvents& events, int control, const std::string& key, const std::string& code, int shift, bool repeat,
              bool textSelected) {
-    return events.keyDown(control, {WebRuntime::keyNamed(key, code), static_cast<std::int16_t>(mods), repeat}, textSelected);
+    return events.keyDown(control, {WebRuntime::keyNamed(key, code), static_cast<std::int16_t>(shift), repeat}, textSelected);
 }
 
 void surfaceDown(WindowEvents& events, int button, int shift, double x, double y) {

@@ -31,8 +31,10 @@ public:
     int chosenRow(int control) const override { return page.call<int>("chosenRow", control); }
     void focus(int control) override { page.call<void>("focus", control); }
     void setBusy(bool busy) override { page.call<void>("setBusy", busy); }
-    // The browser's name of the Return key; the window's name of every other.
-    std::string keyName(Key key, std::int16_t mods) const override { return key == Key::Return && !mods ? "Enter" : ""; }
+    // The browser's word for the Enter key; the window's for every other.
+    std::string keyName(const std::string& key, std::int16_t shift) const override {
+        return key == "Enter" && !shift ? "Enter" : "";
+    }
     // What the page offers: touch, and a save that downloads the picture (its
     // browser keeps the quit key for itself).
     unsigned offers() const override { return kTouch | kDownload; }
@@ -59,12 +61,12 @@ public:
     // A picture's pixels as the page takes them (valid until the module's
     // memory grows).
     static emscripten::val pixels(const Picture& picture);
-    // A FormSpec as the page's JavaScript reads it.
-    static emscripten::val describe(const FormSpec& description);
+    // A ShownForm as the page's JavaScript reads it.
+    static emscripten::val describe(const ShownForm& shown);
     // The numbers of the mouse buttons and modifier bits that WindowEvents take.
     static emscripten::val input();
-    // The key a DOM KeyboardEvent's `key` and `code` name.
-    static Key keyNamed(const std::string& key, const std::string& code);
+    // The name (platform/input.h) of the key of a DOM KeyboardEvent's `key` and `code`.
+    static std::string keyNamed(const std::string& key, const std::string& code);
 
 private:
     emscripten::val page;

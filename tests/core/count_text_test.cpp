@@ -56,7 +56,8 @@ TEST(DotCount, NotANumberIsATypeMismatchThatSaysWhatIsAccepted) {
             ADD_FAILURE() << '"' << text << "\" was accepted";
         } catch (const ProgramError& error) {
             EXPECT_EQ(error.kind(), ErrorKind::TypeMismatch) << text;
-            EXPECT_NE(std::string(error.what()).find("such as 10000"), std::string::npos);
+            EXPECT_EQ(error.problem(), Problem::CountNotANumber) << text;
+            EXPECT_EQ(error.value(), text);
         }
     }
 }
@@ -72,17 +73,9 @@ TEST(DotCount, MoreThanTheMaximumIsAnOverflow) {
             ADD_FAILURE() << '"' << text.substr(0, 30) << "\" was accepted";
         } catch (const ProgramError& error) {
             EXPECT_EQ(error.kind(), ErrorKind::Overflow);
-            EXPECT_NE(std::string(error.what()).find("2147483647"), std::string::npos);
+            EXPECT_EQ(error.problem(), Problem::CountTooLarge);
+            EXPECT_EQ(error.value(), text);
         }
-    }
-}
-
-TEST(DotCount, LongTextsAreShortenedInTheMessage) {
-    try {
-        dotCount(std::string(10000, 'x'));
-        FAIL();
-    } catch (const ProgramError& error) {
-        EXPECT_LT(std::string(error.what()).size(), 400u);
     }
 }
 

@@ -89,7 +89,7 @@ TEST_F(PointCloudTest, LeftPressMarksTheExactPointAndStoresItRounded) {
     EXPECT_TRUE(box.dots.empty());
 }
 
-TEST_F(PointCloudTest, CirclesStayRedWhateverTheDotColour) {
+TEST_F(PointCloudTest, CirclesStayRedWhateverTheDotColor) {
     dotColor = 0xFF0000;
     leftPress(10, 10);
     EXPECT_EQ(box.circles[0].color, kRed);
@@ -236,7 +236,7 @@ TEST_F(PointCloudTest, DrawRightAfterADrawHeadsForTheCorner) {
     EXPECT_EQ(box.dots[2].y, 50);
 }
 
-TEST_F(PointCloudTest, DefaultDrawPlotsTenThousandDotsInTheDotColourThenForgets) {
+TEST_F(PointCloudTest, DefaultDrawPlotsTenThousandDotsInTheDotColorThenForgets) {
     leftPress(600, 700);
     leftPress(7000, 800);
     leftPress(3000, 6500);
@@ -467,7 +467,7 @@ struct MarkingSurface : FakeSurface {
     std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(2);
     DotMask markDots(Color) override {
         if (++blocks == failAt)
-            throw ProgramError(ErrorKind::ControlCall, "marking failed");
+            throw ProgramError(ErrorKind::ControlCall, Problem::Unexpected, "marking failed");
         return {bytes.data(), 1, 1, Simd::Portable};
     }
 };

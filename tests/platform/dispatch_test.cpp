@@ -10,10 +10,15 @@
 namespace chaos {
 namespace {
 
+// The failure as the test words it: its problem's number and its value.
+std::string worded(const Failure& failure) {
+    return std::to_string(static_cast<int>(failure.problem)) + ":" + failure.value;
+}
+
 TEST(Dispatcher, QuietWhenTheHandlerSucceeds) {
     testing::FakeMessages messages;
     int ran = 0;
-    Dispatcher(messages).run([&] { ++ran; });
+    Dispatcher(messages, worded).run([&] { ++ran; });
     EXPECT_EQ(ran, 1);
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -21,17 +26,15 @@ TEST(Dispatcher, QuietWhenTheHandlerSucceeds) {
 TEST(Dispatcher, TurnsAnEscapingErrorIntoOneClearMessage) {
     struct Case { std::function<void()> raise; std::string text; };
     const Case table[] = {
-        {[] { throw ProgramError(ErrorKind::Overflow, "Too many anchor points: at most 32767 can be placed."); },
-         "Too many anchor points: at most 32767 can be placed."},
-        {[] { throw std::bad_alloc(); },
-         "There is not enough memory to finish this. What was drawn so far is kept."},
-        {[] { throw std::runtime_error("disk on fire"); },
-         "Something went wrong: disk on fire. What was drawn so far is kept."},
-        {[] { throw 42; }, "Something went wrong. What was drawn so far is kept."},
+        {[] { throw ProgramError(ErrorKind::Subscript, Problem::NoSuchAnchor, "7"); },
+         worded({Problem::NoSuchAnchor, "7"})},
+        {[] { throw std::bad_alloc(); }, worded({Problem::OutOfMemory, ""})},
+        {[] { throw std::runtime_error("disk on fire"); }, worded({Problem::Unexpected, "disk on fire"})},
+        {[] { throw 42; }, worded({Problem::Unknown, ""})},
     };
     for (const auto& row : table) {
         testing::FakeMessages messages;
-        Dispatcher(messages).run(row.raise);
+        Dispatcher(messages, worded).run(row.raise);
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].text, row.text);
         EXPECT_EQ(messages.shown[0].kind, MessageKind::Error);
@@ -41,9 +44,9 @@ TEST(Dispatcher, TurnsAnEscapingErrorIntoOneClearMessage) {
 TEST(Dispatcher, KeepsWhatTheHandlerDidBeforeTheError) {
     testing::FakeMessages messages;
     int steps = 0;
-    Dispatcher(messages).run([&] {
+    Dispatcher(messages, worded).run([&] {
         ++steps;
-        throw ProgramError(ErrorKind::Subscript, "x");
+        throw ProgramError(ErrorKind::Subscript, Problem::NoSuchAnchor, "1");
         ++steps;
     });
     EXPECT_EQ(steps, 1);
@@ -53,7 +56,7 @@ TEST(Dispatcher, SurvivesAFailingMessageBox) {
     class Broken : public MessageBox {
         void show(const std::string&, MessageKind) override { throw std::runtime_error("no screen"); }
     } broken;
-    Dispatcher(broken).run([] { throw ProgramError(ErrorKind::Overflow, "x"); });
+    Dispatcher(broken, worded).run([] { throw ProgramError(ErrorKind::Overflow, Problem::TooManyAnchors); });
     SUCCEED();
 }
 

@@ -129,7 +129,7 @@ TEST(RasterSurface, ReportsItsPlacementAndStartsWhite) {
     EXPECT_EQ(drawnPixels(s), 0);
 }
 
-TEST(RasterSurface, PSetSetsExactlyOnePixelInTheExactColour) {
+TEST(RasterSurface, PSetSetsExactlyOnePixelInTheExactColor) {
     RasterSurface s = makeSurface();
     s.PSet(30.0f, 45.0f, 0x00FFFF);
     EXPECT_EQ(s.pixel(2, 3), 0xFF00FFFFu);

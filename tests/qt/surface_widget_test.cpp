@@ -1,6 +1,7 @@
 #include "platform/qt/surface_widget.h"
 
 #include "platform/raster_surface.h"
+#include "facts.h"
 
 #include "qt/press.h"
 
@@ -14,13 +15,16 @@
 using chaos::RasterSurface;
 using chaos::Screen;
 using chaos::SurfaceWidget;
+using chaos::testing::kAreaHeight;
+using chaos::testing::kAreaWidth;
+using chaos::testing::kSurfacePlace;
 
 // Runs at scale 1 and, as further tests, with QT_SCALE_FACTOR 1.5 and 2.
 class SurfaceWidgetTest : public QObject {
     Q_OBJECT
 
 private:
-    RasterSurface raster{{120, 240, 8295, 7215}, 551, 479};
+    RasterSurface raster{kSurfacePlace, kAreaWidth, kAreaHeight};
     std::vector<std::uint32_t> pixels;  // a picture at another density
 
     // The screen's ratio, and the drawing area on it in device pixels: from
@@ -37,9 +41,9 @@ private:
     chaos::Picture pictureAt(const SurfaceWidget* surface, int dpi) {
         const int w = atDpi(surface->width() - 2 * surface->frame(), dpi), h = atDpi(surface->height() - 2 * surface->frame(), dpi);
         pixels.assign(std::size_t(w) * h, 0xFFFFFFFF);
-        for (const auto& [x, y, colour] : {std::tuple{0, 0, 0xFF000000u}, {w - 1, 0, 0xFF0000FFu}, {0, h - 1, 0xFFFF0000u},
+        for (const auto& [x, y, color] : {std::tuple{0, 0, 0xFF000000u}, {w - 1, 0, 0xFF0000FFu}, {0, h - 1, 0xFFFF0000u},
                                           {w - 1, h - 1, 0xFF000000u}, {w / 2, h / 2, 0xFF0000FFu}})
-            pixels[std::size_t(y) * w + x] = colour;
+            pixels[std::size_t(y) * w + x] = color;
         return {pixels.data(), w, h, dpi};
     }
 
@@ -64,7 +68,7 @@ private slots:
     void drawingAreaIsInsideTheFrame() {
         QWidget window;
         SurfaceWidget* surface = makeSurface(&window);
-        QCOMPARE(surface->image().size(), QSize(551, 479));
+        QCOMPARE(surface->image().size(), QSize(kAreaWidth, kAreaHeight));
     }
 
     // Presses arrive in device pixels from the drawing area's top-left, also
@@ -85,9 +89,9 @@ private slots:
         QTest::newRow("alt") << Qt::LeftButton << Qt::KeyboardModifiers(Qt::AltModifier) << QPoint(2, 2) << 1 << 4 << 1. << 1.;
         QTest::newRow("shift+ctrl+alt") << Qt::RightButton
                                         << Qt::KeyboardModifiers(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)
-                                        << QPoint(551, 479) << 2 << 7 << 550. << 478.;
+                                        << QPoint(kAreaWidth, kAreaHeight) << 2 << 7 << kAreaWidth - 1. << kAreaHeight - 1.;
         QTest::newRow("left frame") << Qt::LeftButton << Qt::KeyboardModifiers() << QPoint(0, 100) << 1 << 0 << -1. << 99.;
-        QTest::newRow("bottom frame") << Qt::RightButton << Qt::KeyboardModifiers() << QPoint(100, 480) << 2 << 0 << 99. << 479.;
+        QTest::newRow("bottom frame") << Qt::RightButton << Qt::KeyboardModifiers() << QPoint(100, kAreaHeight + 1) << 2 << 0 << 99. << double{kAreaHeight};
     }
     void pressesArriveWithButtonModifiersAndPixel() {
         QFETCH(Qt::MouseButton, button);

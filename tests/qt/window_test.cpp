@@ -3,9 +3,11 @@
 #include "fakes.h"
 #include "qt/press.h"
 #include "platform/qt/picture.h"
+#include "platform/qt/qt_keys.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/surface_widget.h"
 #include "window/form2.h"
+#include "facts.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -42,6 +44,7 @@
 #include <sys/resource.h>
 
 using namespace chaos;
+using chaos::testing::kAreaPixels;
 
 namespace {
 
@@ -52,7 +55,7 @@ struct Dialogs : PictureDialogs {
     QString saveAs;                        // the file the save dialog chooses; empty: cancel
     QString suggested;                     // what the save dialog was offered
     std::function<bool(QPrinter&)> print;  // sets up the printer; none: cancel
-    void saveFileName(QWidget*, const QString& offered, const RuntimeTexts&,
+    void saveFileName(QWidget*, const QString& offered, const QString&, const RuntimeTexts&,
                       std::function<void(const QString&)> chosen) override {
         suggested = offered;
         chosen(saveAs);
@@ -101,11 +104,11 @@ QByteArray contentOf(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-int countPixels(const QImage& image, QRgb colour) {
+int countPixels(const QImage& image, QRgb color) {
     int n = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            n += image.pixel(x, y) == colour;
+            n += image.pixel(x, y) == color;
     return n;
 }
 
@@ -152,7 +155,7 @@ class Form2Test : public QObject {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the dialog gone, before the printer
         return *chosen;
     }
-    void chooseColour(const QString& item) {
+    void chooseColor(const QString& item) {
         const auto found = col->findItems(item, Qt::MatchExactly);
         QVERIFY(!found.isEmpty());
         const QRect rect = col->visualItemRect(found.first());
@@ -236,7 +239,7 @@ private slots:
         QCOMPARE(form->dotColor, Color{0});
         QCOMPARE(form->anchors.count(), 0);
         QCOMPARE(form->anchors.stored(), 0);
-        QCOMPARE(countPixels(surfaceImage(), kWhite), 551 * 479);
+        QCOMPARE(countPixels(surfaceImage(), kWhite), kAreaPixels);
     }
 
     void labelsNameTheirControls() {
@@ -258,6 +261,18 @@ private slots:
             QWidget* focus = QApplication::focusWidget();
             QVERIFY2(focus == next || next->isAncestorOf(focus), qPrintable(next->objectName()));
         }
+    }
+
+    // Qt names every key the window's table acts on, and back.
+    void everyKeyOfTheTableHasAQtKey() {
+        for (const auto& row : kKeys)
+            if (*row.key) {
+                QVERIFY2(qtKeyOf(row.key) != 0, row.key);
+                QCOMPARE(keyNameOf(qtKeyOf(row.key)), std::string(row.key));
+            }
+        QCOMPARE(keyNameOf(Qt::Key_Backtab), std::string("Tab"));
+        QCOMPARE(keyNameOf(Qt::Key_F12), std::string("F12"));
+        QCOMPARE(keyNameOf(Qt::Key_Home), std::string("Home"));
     }
 
     void shortCaptionsReadWhole() {
@@ -304,7 +319,7 @@ private slots:
     void middlePressDoesNothing() {
         press(Qt::MiddleButton, {100, 200});
         QCOMPARE(form->anchors.stored(), 0);
-        QCOMPARE(countPixels(surfaceImage(), kWhite), 551 * 479);
+        QCOMPARE(countPixels(surfaceImage(), kWhite), kAreaPixels);
     }
 
     void rightPressDrawsTheCloudInsideTheTriangle() {
@@ -331,18 +346,18 @@ private slots:
         QVERIFY2(outside <= 10, qPrintable(QString::number(outside)));
     }
 
-    void chosenColourPaintsTheNextDots_data() {
+    void chosenColorPaintsTheNextDots_data() {
         QTest::addColumn<QStringList>("choices");
         QTest::addColumn<QRgb>("dots");
         // (Every row's colour: the toolkit-free window's tests.)
         QTest::newRow("none") << QStringList() << qRgb(0, 0, 0);
         QTest::newRow("white then red") << QStringList{"White", "Red"} << qRgb(255, 0, 0);
     }
-    void chosenColourPaintsTheNextDots() {
+    void chosenColorPaintsTheNextDots() {
         QFETCH(QStringList, choices);
         QFETCH(QRgb, dots);
         for (const auto& item : choices)
-            chooseColour(item);
+            chooseColor(item);
         press(Qt::LeftButton, {100, 100});
         press(Qt::LeftButton, {300, 100});
         press(Qt::LeftButton, {200, 300});
@@ -457,7 +472,7 @@ private slots:
         QFETCH(bool, kept);
         QCOMPARE(exactPictureSuffixes().contains(suffix), kept);
         drawTriangle();
-        chooseColour("Blue");
+        chooseColor("Blue");
         drawTriangle();
         QTemporaryDir dir;
         services->saveAs = dir.filePath("picture." + suffix);
@@ -510,7 +525,7 @@ private slots:
         });
         poll.start(10);
         std::optional<QString> result;
-        dialogs.saveFileName(nullptr, dir.filePath("chaos-game.png"), kRuntimeTexts, [&](const QString& r) { result = r; });
+        dialogs.saveFileName(nullptr, dir.filePath(kSaveName), "png", kRuntimeTexts, [&](const QString& r) { result = r; });
         QVERIFY(!result);
         QTRY_VERIFY(result && !answered);  // answered, closed and gone (its settings stored, if any)
         QCOMPARE(*result, chosen.isEmpty() ? QString() : dir.filePath(chosen));
@@ -609,11 +624,11 @@ private slots:
         const Picture picture{pixels.data(), w, h, dpi};
         const QImage expected = SurfaceWidget::imageOf(picture);
         QCOMPARE(expected.size(), QSize(w, h));
-        runtime->copy(0, picture);
+        runtime->host().pictures.copy(0, picture);
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), expected);
         QTemporaryDir dir;
         services->saveAs = dir.filePath("dense.png");
-        runtime->save(0, "chaos-game.png", picture);
+        runtime->host().pictures.save(0, "chaos-game.png", picture);
         QCOMPARE(QImage(services->saveAs).convertToFormat(QImage::Format_RGB32), expected);
     }
 
@@ -621,7 +636,7 @@ private slots:
     // marked not to be smoothed when scaled.
     void printsThePictureSharpOnOnePageOfAPdfFile() {
         drawTriangle();
-        chooseColour("Blue");
+        chooseColor("Blue");
         drawTriangle();
         QTemporaryDir dir;
         const QString pdf = dir.filePath("triangle.pdf");
@@ -710,7 +725,7 @@ private slots:
     void returnPressesTheFocusedButton() {
         press(Qt::LeftButton, {100, 100});
         key(Command1, Qt::Key_Return);
-        QCOMPARE(countPixels(surfaceImage(), kWhite), 551 * 479);
+        QCOMPARE(countPixels(surfaceImage(), kWhite), kAreaPixels);
         key(Command2, Qt::Key_Enter);
         QCOMPARE(messages->shown.size(), std::size_t{1});
         QTRY_COMPARE(ends.log, std::vector<std::string>{"end"});

@@ -11,6 +11,7 @@ steps are Chromium's. The cases marked `ratios` run again in each engine started
 device pixel ratio it can start at (engines.py).
 """
 import base64
+import json
 import math
 import os
 import pathlib
@@ -20,7 +21,23 @@ import traceback
 
 from engines import ENGINES
 
-WIDTH, HEIGHT = 551, 479  # the drawing area, in CSS pixels
+
+
+def build_facts():
+    """The facts the checks compare with, as the build wrote them from the code beside the test
+    page (facts.json, by tests/web/write_facts.js): sizes, limits, colours and messages."""
+    if len(sys.argv) < 3:
+        sys.exit(__doc__)
+    path = pathlib.Path(sys.argv[2]).parent / "facts.json"
+    if not path.is_file():
+        sys.exit(f"there is no {path}: build the tests' module first (cmake --build build/wasm)")
+    return json.loads(path.read_text(encoding="utf-8"))
+
+
+FACTS = build_facts()
+WIDTH, HEIGHT = FACTS["areaWidth"], FACTS["areaHeight"]  # the drawing area, in CSS pixels
+MESSAGES = FACTS["messages"]
+COLOURS = dict(FACTS["colors"])  # each item of the colour list: its colour, "rrggbb"
 
 
 def picture_size(ratio):
@@ -29,17 +46,16 @@ def picture_size(ratio):
     return WIDTH * 15 * dpi // 1440, HEIGHT * 15 * dpi // 1440
 TRIANGLE = [(275, 30), (40, 440), (510, 440)]  # anchors, in drawing-area pixels
 CENTRE = (275, 240)
-BLACK, RED, BLUE, WHITE = "000000", "ff0000", "0000ff", "ffffff"
-MOST_DOTS = 2147483647
+BLACK, RED, BLUE, WHITE = (COLOURS[item] for item in ("Black", "Red", "Blue", "White"))
+MOST_DOTS = FACTS["mostDots"]
 
 
 def not_a_number(text):
-    return (f'The number of dots must be a number, such as 10000 or 1e6; "{text}" is not. Digits with an optional '
-            "sign, decimal point and exponent are accepted. Correct it and right-click again: the anchor points are kept.")
+    return MESSAGES["countNotANumber"].replace("%1", text)
 
 
 def too_many(text):
-    return f'At most {MOST_DOTS} dots can be drawn at once; "{text}" is more. The anchor points are kept.'
+    return MESSAGES["countTooLarge"].replace("%1", text)
 
 
 # The colour of every pixel of the picture, counted: {"rrggbb": count}.
@@ -223,7 +239,7 @@ def form_places_names_and_tab_order(c):
     c.equal(c.js("const col = document.getElementById('col');"
                  "return [document.getElementById('picture').width, document.getElementById('picture').height,"
                  "document.getElementById('sel').value, [...col.options].map(o => o.text), col.selectedIndex]"),
-            [WIDTH, HEIGHT, "10000", ["Red", "Blue", "Black", "White", "Cyan", "Yellow"], -1], "the controls")
+            [WIDTH, HEIGHT, "10000", list(COLOURS), -1], "the controls")
     order = []
     for _ in range(5):
         order.append(c.js("return document.activeElement.id"))
@@ -345,7 +361,7 @@ def too_many_anchors(c):
     c.js(MANY_ANCHORS, 32767, TRIANGLE)
     c.js("window.messageAt = undefined")
     c.e.press(100, 100)  # the 32768th, a real press
-    c.equal(c.message(), "Too many anchor points: at most 32767 can be placed.", "the 32768th anchor")
+    c.equal(c.message(), MESSAGES["tooManyAnchors"], "the 32768th anchor")
     c.true(c.js("return window.messageAt - window.pressedAt") < 200, "the message at once")
     c.dismiss()
     c.set_count("10000")
@@ -354,7 +370,7 @@ def too_many_anchors(c):
 
 
 def colours(c):
-    for item, rgb in [("Red", RED), ("Blue", BLUE), ("Black", BLACK), ("Cyan", "00ffff"), ("Yellow", "ffff00")]:
+    for item, rgb in [(item, rgb) for item, rgb in COLOURS.items() if item != "White"]:
         c.e.click("Command1")
         index = c.js(f"return [...document.getElementById('col').options].findIndex(o => o.text === '{item}')")
         c.e.press(10, 6 + 12 * index, element="col")  # the items are 12 px apart
@@ -374,11 +390,11 @@ def clear_screen_keeps_the_anchors(c):
 
 def exit_ends_the_program(c):
     c.e.click("Command2")
-    c.equal(c.message(), "Thank you for drawing with Chaos Game.", "goodbye")
+    c.equal(c.message(), MESSAGES["goodbye"], "goodbye")
     c.e.key("Enter")
     c.e.until(lambda: c.js("return !document.getElementById('ended').hidden"))
     c.equal(c.js("return document.getElementById('ended').textContent"),
-            "Chaos Game has ended. Reloading the page starts it again.", "the last line")
+            MESSAGES["ended"], "the last line")
     c.triangle()
     c.draw()
     if not c.js(MENU_PREVENTED):  # the page has ended: the menu is the browser's again

@@ -16,8 +16,8 @@ bool has(const std::string& text, const std::string& part) {
 
 // What each front end's runtime offers, and how the page's names keys.
 constexpr unsigned kDesktop = kQuitKey, kPage = kTouch | kDownload;
-std::string pageName(Key key, std::int16_t) {
-    return key == Key::Return ? "Enter" : "";
+std::string pageName(const std::string& key, std::int16_t) {
+    return key == "Enter" ? "Enter" : "";
 }
 
 // Each front end's help has its own lines and none of the other's.
@@ -43,15 +43,15 @@ TEST(KeysHelp, EachFrontEndListsItsOwnKeys) {
 // The desktop names the commands' keys as its toolkit does; other keys and
 // the page keep the table's names.
 TEST(KeysHelp, ToolkitNamesReplaceOnlyTheCommandsKeys) {
-    const std::map<Key, std::string> names = {
-        {Key::S, "Strg+S"}, {Key::C, "Strg+C"}, {Key::P, "Strg+P"}, {Key::F1, "Hilfe"}, {Key::Q, "Strg+Q"}};
-    const std::string desktop = helpText(kDesktop, [&](Key key, std::int16_t) {
+    const std::map<std::string, std::string> names = {
+        {"s", "Strg+S"}, {"c", "Strg+C"}, {"p", "Strg+P"}, {"F1", "Hilfe"}, {"q", "Strg+Q"}};
+    const std::string desktop = helpText(kDesktop, [&](const std::string& key, std::int16_t) {
         return names.count(key) ? names.at(key) : std::string();
     });
     EXPECT_TRUE(has(desktop, "\nStrg+S: save the picture.  Strg+C: copy it.  Strg+P: print it.\n"));
     EXPECT_TRUE(has(desktop, "\nEsc: stop a long draw.  Hilfe: this help.  Strg+Q: quit."));
     EXPECT_TRUE(has(desktop, "\nMenu or Shift+F10: draw"));
-    EXPECT_EQ(helpText(kDesktop, [](Key, std::int16_t) { return std::string(); }), helpText(kDesktop));
+    EXPECT_EQ(helpText(kDesktop, [](const std::string&, std::int16_t) { return std::string(); }), helpText(kDesktop));
 }
 
 // The whole help of the desktop and of the page, with the window's own key
@@ -94,19 +94,44 @@ Browsers keep Ctrl+Q for themselves: close the tab to quit; reloading the page s
 }
 
 // The list's rows, in order, and the colour each sets; no row keeps the current one.
-TEST(DotColours, ARowSetsItsColourAndNoRowKeepsTheCurrentOne) {
+TEST(DotColors, ARowSetsItsColorAndNoRowKeepsTheCurrentOne) {
     struct Case { int row; const char* item; Color expected; };
     const Case table[] = {
         {0, "Red", 0x0000FF}, {1, "Blue", 0xFF0000}, {2, "Black", 0x000000}, {3, "White", 0xFFFFFF},
         {4, "Cyan", 0xFFFF00}, {5, "Yellow", 0x00FFFF}, {-1, nullptr, 0x123456}, {6, nullptr, 0x123456},
     };
     for (const auto& row : table) {
-        EXPECT_EQ(dotColourOf(row.row, 0x123456), row.expected) << row.row;
+        EXPECT_EQ(dotColorOf(row.row, 0x123456), row.expected) << row.row;
         if (row.item) {
-            EXPECT_STREQ(kColourItems[row.row], row.item);
+            EXPECT_STREQ(kColorItems[row.row], row.item);
         }
     }
-    EXPECT_EQ(kForm2Layout[kCol].itemCount, std::size(kColourItems));
+    EXPECT_EQ(kForm2Layout[kCol].itemCount, std::size(kColorItems));
+}
+
+// What the user is told of each failure, word for word; a long count box
+// text is shortened in its message.
+TEST(FailureTexts, EachProblemInItsWords) {
+    const std::pair<Failure, std::string> table[] = {
+        {{Problem::AnchorOutOfRange, ""},
+         "That point lies outside the range an anchor can be kept in (-32768 to 32767 twips from the drawing area's corner)."},
+        {{Problem::TooManyAnchors, ""}, "Too many anchor points: at most 32767 can be placed."},
+        {{Problem::NoSuchAnchor, "7"}, "There is no anchor point number 7."},
+        {{Problem::CountNotANumber, "1,000"},
+         "The number of dots must be a number, such as 10000 or 1e6; \"1,000\" is not. Digits with an optional sign, "
+         "decimal point and exponent are accepted. Correct it and right-click again: the anchor points are kept."},
+        {{Problem::CountTooLarge, "1e10"}, "At most 2147483647 dots can be drawn at once; \"1e10\" is more. The anchor points are kept."},
+        {{Problem::CountTooLarge, std::string(41, '9')},
+         "At most 2147483647 dots can be drawn at once; \"" + std::string(40, '9') + "...\" is more. The anchor points are kept."},
+        {{Problem::AreaNotFinite, ""}, "The drawing area's place or size is not a usable number, so no start point can be chosen."},
+        {{Problem::StartTooFar, ""}, "The start point lies too far outside the drawing area to draw from."},
+        {{Problem::OutOfMemory, ""}, "There is not enough memory to finish this. What was drawn so far is kept."},
+        {{Problem::Unexpected, "disk on fire"}, "Something went wrong: disk on fire. What was drawn so far is kept."},
+        {{Problem::Unknown, ""}, "Something went wrong. What was drawn so far is kept."},
+    };
+    for (const auto& [failure, text] : table)
+        EXPECT_EQ(failureText(failure), text);
+    EXPECT_LT(failureText({Problem::CountNotANumber, std::string(10000, 'x')}).size(), 400u);
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 "use strict";
 const assert = require("assert");
 
-const W = 551, H = 479, DPI = 96;
+let W, H, DPI;  // the drawing area at 96 dpi, and that density: the module's
 const BOX = 0, COMMAND1 = 1, SEL = 2, COMMAND2 = 3, COL = 5;
 const triangle = [[266.67, 20], [20, 453.33], [520, 453.33]];  // drawing-area pixels
 
@@ -28,7 +28,7 @@ function program(M, count = "10000") {
 const names = (page) => page.calls.map(([name]) => name).filter((name) => name !== "text" && name !== "showMarks");
 // The calls without the pictures' pixels.
 const plain = (page) => page.calls.map((call) => call.filter((a) => !(a instanceof Uint8ClampedArray)));
-const HOOKS = ["pixels", "anchorCount", "drawing", "help", "reseed", "useSimd"];  // the tests' functions
+const HOOKS = ["pixels", "anchorCount", "drawing", "help", "reseed", "useSimd", "windowKeys", "keyNamed", "facts"];  // the tests' functions
 const rgbaAt = (px, x, y) => [...px.slice((y * W + x) * 4, (y * W + x + 1) * 4)];
 
 function drawTriangle(M, seed, simd) {
@@ -46,19 +46,26 @@ function drawTriangle(M, seed, simd) {
 const cases = {
     "the module hands out the window's table and the page's texts"(M) {
         const form = M.Program.form();
-        assert.deepStrictEqual([form.caption, form.width, form.height, form.twipsPerPixel, form.surfaceFrame, form.describedBy],
-                               ["Form2", 10560, 8430, 15, 1, 7]);
-        assert.deepStrictEqual(form.controls.map((c) => [c.name, c.kind, c.tabIndex, c.names]), [
-            ["box", "surface", 0, -1], ["Command1", "button", 1, -1], ["sel", "countBox", 2, -1], ["Command2", "button", 3, -1],
-            ["Label1", "label", -1, 2], ["col", "list", 5, -1], ["Label2", "label", -1, 5], ["Label3", "label", -1, -1]]);
-        assert.deepStrictEqual(form.controls[BOX], {name: "box", kind: "surface", left: 120, top: 240, width: 8295, height: 7215,
-                                                    tabIndex: 0, text: "", accessibleName: "Drawing surface", names: -1, items: [], widest: ""});
+        assert.deepStrictEqual([form.caption, form.width, form.height, form.fontPixels, form.surfaceFrame, form.describedBy],
+                               ["Form2", 704, 562, 10, 1, 7]);
+        assert.deepStrictEqual(form.controls.map((c) => [c.name, c.kind, c.names]), [
+            ["box", "surface", -1], ["Command1", "button", -1], ["sel", "countBox", -1], ["Command2", "button", -1],
+            ["Label1", "label", 2], ["col", "list", -1], ["Label2", "label", 5], ["Label3", "label", -1]]);
+        // Labels made first, so that the controls they reach over cover them; then the rest in tab order.
+        assert.deepStrictEqual([form.creation, form.tabbing], [[4, 6, 7, 0, 1, 2, 3, 5], [0, 1, 2, 3, 5]]);
+        // The drawing area: the surface inside its frame.
+        assert.deepStrictEqual([form.areaWidth, form.areaHeight, form.logicalDpi], [553 - 2, 481 - 2, 96]);
+        assert.deepStrictEqual(form.controls[BOX], {name: "box", kind: "surface", left: 8, top: 16, width: 553, height: 481,
+                                                    text: "", accessibleName: "Drawing surface", names: -1, items: [], widest: ""});
         assert.strictEqual(form.controls[SEL].widest, "2147483647");
         // The density the window takes for a ratio, as the page asks it: kept to 1..4, whole dpi.
         assert.deepStrictEqual([0.5, 1, 1.1, 1.5, 2, 3, 5].map((r) => M.dpiOf(r)), [96, 96, 106, 144, 192, 288, 384]);
         assert.deepStrictEqual(form.controls[COL].items, ["Red", "Blue", "Black", "White", "Cyan", "Yellow"]);
-        assert.deepStrictEqual(M.Program.texts(), {title: "Chaos Game", ok: "OK",
-                                                   ended: "Chaos Game has ended. Reloading the page starts it again."});
+        assert.deepStrictEqual(form.texts, {title: "Chaos Game", ok: "OK",
+                                            ended: "Chaos Game has ended. Reloading the page starts it again."});
+        assert.deepStrictEqual(form.input, {left: 1, right: 2, middle: 4, shift: 1, ctrl: 2, alt: 4, meta: 8});
+        assert.deepStrictEqual([form.touch, form.print, form.downloadKeptMs],
+                               [{slop: 10, longPressMs: 600, tap: 1, longPress: 2}, {block: 4, pixels: 10e6, delayMs: 300}, 60000]);
         const [p] = program(M);
         assert.match(M.help(p), /Browsers keep Ctrl\+Q/);
         p.delete();
@@ -92,7 +99,7 @@ const cases = {
         p.delete();
     },
     "DOM key names reach the window's keys"(M) {
-        // control, key, code, mods, repeat, text selected -> taken, page calls, anchors placed
+        // control, key, code, shift, repeat, text selected -> taken, page calls, anchors placed
         const rows = [
             [BOX, "s", "KeyS", 2, false, false, true, ["savePicture"], 0],
             [BOX, "ы", "KeyS", 2, false, false, true, ["savePicture"], 0],  // another layout: by the key's place
@@ -113,11 +120,11 @@ const cases = {
             [BOX, "x", "KeyX", 0, false, false, false, [], 0],
             [BOX, "Tab", "Tab", 0, false, false, false, [], 0],
         ];
-        for (const [control, key, code, mods, repeat, selected, taken, calls, placed] of rows) {
+        for (const [control, key, code, shift, repeat, selected, taken, calls, placed] of rows) {
             const [p, page] = program(M);
-            assert.strictEqual(p.keyDown(control, key, code, mods, repeat, selected), taken, `${key} ${code} ${mods}`);
-            assert.deepStrictEqual(names(page), calls, `${key} ${code} ${mods}`);
-            assert.strictEqual(M.anchorCount(p), placed, `${key} ${code} ${mods}`);
+            assert.strictEqual(p.keyDown(control, key, code, shift, repeat, selected), taken, `${key} ${code} ${shift}`);
+            assert.deepStrictEqual(names(page), calls, `${key} ${code} ${shift}`);
+            assert.strictEqual(M.anchorCount(p), placed, `${key} ${code} ${shift}`);
             p.delete();
         }
         const [p, page] = program(M);
@@ -131,14 +138,25 @@ const cases = {
         assert.ok(page.calls.every((call) => call.some((a) => a instanceof Uint8ClampedArray && a.length === W * H * 4)));
         p.delete();
     },
+    "every key of the window's table, as the browser sends it, reaches the window by its name"(M) {
+        // (The browser tells the keypad's Enter by its place alone; a letter comes in either case.)
+        const sent = (name) => name === "NumpadEnter" ? ["Enter", name] : [name, ""];
+        const keys = M.windowKeys();
+        assert.ok(keys.length > 10);
+        for (const name of keys) {
+            assert.strictEqual(M.keyNamed(...sent(name)), name);
+            if (/^[a-z]$/.test(name))
+                assert.strictEqual(M.keyNamed(name.toUpperCase(), ""), name);
+        }
+    },
     "messages go through showMessage, and the window waits for dialogClosed"(M) {
         const [p, page] = program(M);
         assert.strictEqual(p.keyDown(-1, "F1", "F1", 0, false, false), true);
         assert.deepStrictEqual(page.calls, [["showMessage", M.help(p), "information"]]);
         page.calls.length = 0;
         // Keys: the commands' stay the window's but do nothing; the copy key and the rest are the message's.
-        for (const [key, code, mods, taken] of [["s", "KeyS", 2, true], ["c", "KeyC", 2, false], ["Enter", "Enter", 0, false]])
-            assert.strictEqual(p.keyDown(BOX, key, code, mods, false, false), taken, key);
+        for (const [key, code, shift, taken] of [["s", "KeyS", 2, true], ["c", "KeyC", 2, false], ["Enter", "Enter", 0, false]])
+            assert.strictEqual(p.keyDown(BOX, key, code, shift, false, false), taken, key);
         p.surfaceDown(1, 0, 10, 10);
         p.clicked(COMMAND2);
         assert.deepStrictEqual([page.calls, M.anchorCount(p)], [[], 0]);
@@ -244,6 +262,7 @@ const cases = {
 };
 
 Promise.all([require(process.argv[2])(), require(process.argv[3])()]).then(([M, shipped]) => {
+    ({ areaWidth: W, areaHeight: H, logicalDpi: DPI } = M.Program.form());
     let failed = 0;
     for (const [name, run] of Object.entries(cases)) {
         try {

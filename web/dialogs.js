@@ -1,0 +1,58 @@
+"use strict";
+// The page's modal dialogs: a message with OK (the Program shows one at a
+// time), the progress of a long draw with Cancel, and the line shown once
+// Exit has ended the program. `tell` has the Program's dialogClosed and
+// progressCancelled.
+function makeDialogs(texts, tell) {
+    const $ = (id) => document.getElementById(id);
+    const messageDialog = $("message"), progressDialog = $("progress");
+    let progressText = "", progressSized = false;
+    $("messageTitle").textContent = texts.title;
+    $("messageOk").textContent = texts.ok;
+    $("messageOk").addEventListener("click", () => messageDialog.close());
+    $("progressCancel").addEventListener("click", () => tell.progressCancelled());
+    progressDialog.addEventListener("cancel", (event) => {
+        event.preventDefault();
+        tell.progressCancelled();
+    });
+
+    return {
+        showMessage(text, kind) {
+            $("messageText").textContent = text;
+            messageDialog.dataset.kind = kind;
+            messageDialog.addEventListener("close", () => tell.dialogClosed(), { once: true });
+            messageDialog.showModal();
+            $("messageOk").focus();
+        },
+        showProgress(title, text, cancel) {
+            $("progressTitle").textContent = title;
+            $("progressCancel").textContent = cancel;
+            progressText = text;
+            progressDialog.style.width = "";
+            progressSized = false;
+            progressDialog.showModal();
+            $("progressCancel").focus();
+        },
+        updateProgress(done, total) {
+            const line = (n) => progressText.replace("%1", n.toLocaleString()).replace("%2", total.toLocaleString());
+            // One size, that of the widest line, so that the dialog stays put, centred.
+            if (!progressSized) {
+                $("progressText").textContent = line(total);
+                progressDialog.style.width = progressDialog.getBoundingClientRect().width + "px";
+                progressSized = true;
+            }
+            $("progressText").textContent = line(done);
+            const bar = $("progressBar");
+            bar.max = total;
+            bar.value = done;
+        },
+        hideProgress: () => progressDialog.close(),
+        // After Exit one line says how to start again.
+        showEnded() {
+            const line = $("ended");
+            line.textContent = texts.ended;
+            line.hidden = false;
+            line.scrollIntoView({ block: "nearest" });
+        },
+    };
+}
