@@ -34,7 +34,7 @@ cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release >/dev/null 
 cmake --build "$root/build/release" -j"$(nproc)" >/dev/null || exit 1
 "$root/scripts/web.sh" >/dev/null || exit 1
 . "$root/scripts/web-env.sh"
-cmake --build "$build" --target chaosgame_test_page -j"$(nproc)" >/dev/null || exit 1
+cmake --build "$build" --target chaosgame_test_page chaosgame_test_facts -j"$(nproc)" >/dev/null || exit 1
 
 busy=""
 stop_busy() { if [ -n "$busy" ]; then kill "$busy" 2>/dev/null; wait "$busy" 2>/dev/null; busy=""; fi; }
