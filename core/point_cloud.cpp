@@ -94,7 +94,7 @@ void PointCloud::startDraw() {
                            "The start point lies too far outside the drawing area to draw from.");
     const bool whole = startX == std::trunc(startX) && startY == std::trunc(startY) &&
                        std::fabs(startX) <= kIntegerReach && std::fabs(startY) <= kIntegerReach;
-    run.emplace(Run{whole, {static_cast<std::int32_t>(startX), static_cast<std::int32_t>(startY)}, startX, startY, {}});
+    run.emplace(Run{whole, {static_cast<std::int32_t>(startX), static_cast<std::int32_t>(startY)}, startX, startY, {}, {}});
 }
 
 bool PointCloud::advance(std::uint64_t passes) {
@@ -109,12 +109,40 @@ bool PointCloud::advance(std::uint64_t passes) {
 }
 
 void PointCloud::cancel() {
+    if (run && run->split)
+        passesDone = run->split->stop(box.markDots(dotColor));
     run.reset();
+}
+
+// The draw in segments, where workers and the surface's mask allow it; the
+// segments are as long as give each core a few, and far longer than the
+// mask a segment's merge goes through.
+std::unique_ptr<SegmentedDraw> PointCloud::split(WholePoint start) {
+    const std::optional<std::uint64_t> seed = random.sequenceSeed();
+    if (!workers || !seed || (segmentPasses == 0 && (workers->count() == 0 || passesTotal < kSplitFrom)))
+        return nullptr;
+    DotMask mask = box.markDots(dotColor);
+    if (!mask.bytes)
+        return nullptr;
+    const std::uint64_t cores = static_cast<std::uint64_t>(workers->count()) + 1;
+    const std::uint64_t length =
+        segmentPasses ? segmentPasses
+                      : std::clamp<std::uint64_t>(passesTotal / (4 * cores), std::max<std::uint64_t>(1 << 20, 4 * mask.pixels()), 1 << 25);
+    mask.bytes = nullptr;
+    DrawSetup setup{*seed, {anchors.xs(), anchors.xs() + anchors.stored()}, {anchors.ys(), anchors.ys() + anchors.stored()},
+                    anchors.count(), start, passesTotal, mask};
+    return std::make_unique<SegmentedDraw>(std::move(setup), length, workers);
 }
 
 // Up to `passes` more passes; an error ends the draw where it was raised.
 void PointCloud::runPasses(std::uint64_t passes) {
     Run& at = *run;
+    if (at.whole && passesDone == 0 && !at.fast && !at.split)
+        at.split = split(at.at);
+    if (at.split) {
+        passesDone = at.split->advance(passes, box.markDots(dotColor));
+        return;
+    }
     auto plot = [this](auto x, auto y) {
         box.PSet(static_cast<float>(x), static_cast<float>(y), dotColor);
     };
