@@ -9,9 +9,10 @@ namespace chaos {
 
 namespace {
 
-// Random values are drawn this many passes at a time; a worker looks for a
-// stop between them (a few tens of microseconds apart).
-constexpr std::size_t kChunk = 8192;
+// Random values are drawn this many passes at a time (kept small: the page's
+// stack is 64 KB); a worker looks for a stop every kStopEvery passes.
+constexpr std::size_t kChunk = 4096;
+constexpr std::uint64_t kStopEvery = 65536;
 
 // The pass (from `first`, within `limit` passes) after which two walks from
 // the corners lo and hi of a box are one point, and that point.
@@ -145,10 +146,11 @@ struct SegmentedDraw::Shared {
         values.seek(kStartValues + segment.first);
         WholePoint at = segment.from;
         const DotMask mask = self->maskOf(job);
-        for (std::uint64_t pass = segment.first; pass < segment.end; pass += kChunk) {
+        // A stop is seen within a fraction of a millisecond.
+        for (std::uint64_t pass = segment.first; pass < segment.end; pass += kStopEvery) {
             if (self->stopped.load(std::memory_order_relaxed))
                 return;  // left running: never merged
-            walkPasses(self->kernel, at, std::min<std::uint64_t>(kChunk, segment.end - pass), mask, values);
+            walkPasses(self->kernel, at, std::min<std::uint64_t>(kStopEvery, segment.end - pass), mask, values);
         }
         self->finish(job);
         work(self);

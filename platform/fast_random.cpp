@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 
 #if CHAOS_AVX2_CODE
 #include <immintrin.h>
@@ -155,8 +156,12 @@ void FastRandom::startBlock(std::uint64_t b) {
 
 void FastRandom::seek(std::uint64_t index) {
     startBlock(index / kBlockValues);
-    alignas(32) float skipped[kBlockValues];
-    fill(skipped, index % kBlockValues);
+    alignas(32) float skipped[256];
+    for (std::uint64_t left = index % kBlockValues; left > 0;) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left, std::size(skipped)));
+        fill(skipped, n);
+        left -= n;
+    }
 }
 
 void FastRandom::reseed() {
