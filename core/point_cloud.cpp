@@ -50,8 +50,9 @@ void PointCloud::box_MouseDown(std::int16_t Button, std::int16_t Shift, float X,
     if (drawing())
         return;  // inert while a draw runs, as press is
     press(Button, Shift, X, Y);
-    while (advance(kChunk)) {
-    }
+    while (advance(kChunk))
+        if (run->split && run->split->waiting())
+            run->split->await();  // a worker's last segments
 }
 
 void PointCloud::press(std::int16_t Button, std::int16_t Shift, float X, float Y) {
@@ -115,8 +116,9 @@ void PointCloud::cancel() {
 }
 
 // The draw in segments, where workers and the surface's mask allow it; the
-// segments are as long as give each core a few, and far longer than the
-// mask a segment's merge goes through.
+// segments are as long as give each core eight, shorter towards the end (so
+// that the cores end together), at most a few milliseconds' passes, and
+// longer than the mask a segment's merge goes through.
 std::unique_ptr<SegmentedDraw> PointCloud::split(WholePoint start) {
     const std::optional<std::uint64_t> seed = random.sequenceSeed();
     if (!workers || !seed || (segmentPasses == 0 && (workers->count() == 0 || passesTotal < kSplitFrom)))
@@ -127,11 +129,11 @@ std::unique_ptr<SegmentedDraw> PointCloud::split(WholePoint start) {
     const std::uint64_t cores = static_cast<std::uint64_t>(workers->count()) + 1;
     const std::uint64_t length =
         segmentPasses ? segmentPasses
-                      : std::clamp<std::uint64_t>(passesTotal / (4 * cores), std::max<std::uint64_t>(1 << 20, 4 * mask.pixels()), 1 << 25);
+                      : std::clamp<std::uint64_t>(passesTotal / (8 * cores), std::max<std::uint64_t>(1 << 20, mask.pixels()), 1 << 23);
     mask.bytes = nullptr;
     DrawSetup setup{*seed, {anchors.xs(), anchors.xs() + anchors.stored()}, {anchors.ys(), anchors.ys() + anchors.stored()},
                     anchors.count(), start, passesTotal, mask};
-    return std::make_unique<SegmentedDraw>(std::move(setup), length, workers);
+    return std::make_unique<SegmentedDraw>(std::move(setup), length, segmentPasses ? 0 : cores, workers);
 }
 
 // Up to `passes` more passes; an error ends the draw where it was raised.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <condition_variable>
 #include <mutex>
 
 namespace chaos {
@@ -36,7 +37,7 @@ std::optional<std::pair<std::uint64_t, WholePoint>> meeting(const DrawSetup& set
 
 } // namespace
 
-std::vector<Segment> planSegments(const DrawSetup& setup, std::uint64_t length) {
+std::vector<Segment> planSegments(const DrawSetup& setup, std::uint64_t length, std::uint64_t cores) {
     length = std::max<std::uint64_t>(length, 1);
     WholePoint lo = setup.start, hi = setup.start;
     for (std::size_t k = 0; k < setup.xs.size(); ++k) {
@@ -45,8 +46,11 @@ std::vector<Segment> planSegments(const DrawSetup& setup, std::uint64_t length) 
     }
     std::vector<Segment> plan{{0, setup.passes, setup.start}};
     // Each meeting lies before the next nominal start, so the segments keep their order.
-    for (std::uint64_t nominal = length; nominal < setup.passes; nominal += length) {
-        const std::uint64_t limit = std::min({kMeetWithin, length, setup.passes - nominal});
+    const auto lengthFrom = [&](std::uint64_t at) {
+        return cores == 0 ? length : std::clamp((setup.passes - at) / (2 * cores), std::max<std::uint64_t>(length / 8, 1), length);
+    };
+    for (std::uint64_t nominal = lengthFrom(0); nominal < setup.passes; nominal += lengthFrom(nominal)) {
+        const std::uint64_t limit = std::min({kMeetWithin, lengthFrom(nominal), setup.passes - nominal});
         if (const auto met = meeting(setup, lo, hi, nominal, limit); met && met->first + 1 < setup.passes) {
             plan.back().end = met->first + 1;
             plan.push_back({met->first + 1, setup.passes, met->second});
@@ -93,9 +97,9 @@ struct SegmentedDraw::Shared {
         std::vector<std::uint8_t> mask;
     };
 
-    Shared(DrawSetup drawSetup, std::uint64_t length, Workers* workers)
+    Shared(DrawSetup drawSetup, std::uint64_t length, std::uint64_t cores, Workers* workers)
         : setup(std::move(drawSetup)), kernel(setup.anchors()), workers(workers) {
-        for (const Segment& segment : planSegments(setup, length))
+        for (const Segment& segment : planSegments(setup, length, cores))
             jobs.push_back({segment, State::Waiting, {}});
     }
 
@@ -127,8 +131,11 @@ struct SegmentedDraw::Shared {
     }
 
     void finish(std::size_t job) {
-        const std::scoped_lock held(lock);
-        jobs[job].state = State::Done;
+        {
+            const std::scoped_lock held(lock);
+            jobs[job].state = State::Done;
+        }
+        done.notify_all();
     }
 
     // A worker's turn: claims the next segment, and runs it as work of its
@@ -161,13 +168,14 @@ struct SegmentedDraw::Shared {
     Workers* const workers;
     std::vector<Job> jobs;  // sized once
     std::mutex lock;
+    std::condition_variable done;  // a segment is
     std::size_t next = 0;  // the first segment not claimed
     std::vector<std::vector<std::uint8_t>> spare;  // merged masks, clear
     std::atomic<bool> stopped = false;
 };
 
-SegmentedDraw::SegmentedDraw(DrawSetup setup, std::uint64_t length, Workers* workers)
-    : shared(std::make_shared<Shared>(std::move(setup), length, workers)) {
+SegmentedDraw::SegmentedDraw(DrawSetup setup, std::uint64_t length, std::uint64_t cores, Workers* workers)
+    : shared(std::make_shared<Shared>(std::move(setup), length, cores, workers)) {
     if (!workers)
         return;
     const auto jobs = static_cast<int>(std::min<std::size_t>(shared->jobs.size(), static_cast<std::size_t>(workers->count())));
@@ -181,6 +189,16 @@ SegmentedDraw::~SegmentedDraw() {
 
 std::size_t SegmentedDraw::segments() const {
     return shared->jobs.size();
+}
+
+bool SegmentedDraw::waiting() const {
+    const std::scoped_lock held(shared->lock);
+    return !mine && shared->next == shared->jobs.size() && merged < shared->jobs.size();
+}
+
+void SegmentedDraw::await() {
+    std::unique_lock held(shared->lock);
+    shared->done.wait(held, [this] { return merged == shared->jobs.size() || shared->jobs[merged].state == Shared::State::Done; });
 }
 
 std::uint64_t SegmentedDraw::merge(const DotMask& mask) {

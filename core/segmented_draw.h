@@ -58,8 +58,11 @@ struct Segment {
     WholePoint from;
 };
 
-// The segments of a draw, nominally `length` passes each (at least 1), in order.
-std::vector<Segment> planSegments(const DrawSetup& setup, std::uint64_t length);
+// The segments of a draw, nominally `length` passes each (at least 1), in
+// order. With `cores`, those near the end are shorter, down to an eighth of
+// that, so that the cores end together: a segment nominally runs for the
+// passes left over twice the cores, within those bounds.
+std::vector<Segment> planSegments(const DrawSetup& setup, std::uint64_t length, std::uint64_t cores = 0);
 
 // Makes `n` passes from `at`, marking `mask`, with the next values of
 // `values` (the draw's sequence at the first of them).
@@ -73,7 +76,8 @@ void mergeMarks(std::uint8_t* into, std::uint8_t* from, std::size_t bytes);
 // share with it, and end soon once it is stopped or gone.
 class SegmentedDraw {
 public:
-    SegmentedDraw(DrawSetup setup, std::uint64_t length, Workers* workers);
+    // `length` and `cores` as planSegments takes them.
+    SegmentedDraw(DrawSetup setup, std::uint64_t length, std::uint64_t cores, Workers* workers);
     ~SegmentedDraw();
     SegmentedDraw(const SegmentedDraw&) = delete;
     SegmentedDraw& operator=(const SegmentedDraw&) = delete;
@@ -86,6 +90,11 @@ public:
     // part-done segment too. Returns the passes whose dots the mask holds.
     std::uint64_t stop(const DotMask& mask);
     std::size_t segments() const;
+    // Whether this thread has no segment to run, until a worker's is done.
+    bool waiting() const;
+    // Waits until the next segment to merge is done, where a worker runs it
+    // (not the window's thread: for callers that may hold theirs).
+    void await();
 
     struct Shared;
 

@@ -173,6 +173,15 @@ TEST(SegmentedDraw, SegmentsStartWhereTheBoundingWalksMeet) {
             EXPECT_LE(plan[j].first, 5000 * j + kMeetWithin);
         }
     }
+    // For two cores, shorter towards the end, down to an eighth: 5000 passes
+    // while 20000 are left, then 4999, ... and the last ones nominally 625.
+    const DrawSetup setup{7, table[0].xs, table[0].ys, 3, {2000, 2000}, 100000, {}};
+    const std::vector<Segment> plan = planSegments(setup, 5000, 2);
+    EXPECT_EQ(plan.back().end, setup.passes);
+    for (std::size_t j = 1; j < plan.size(); ++j)
+        EXPECT_EQ(plan[j].first, plan[j - 1].end);
+    EXPECT_LT(plan.back().first - plan[plan.size() - 2].first, 625 + kMeetWithin);
+    EXPECT_GT(plan.size(), 100000u / 5000);
 }
 
 } // namespace
