@@ -31,7 +31,7 @@ echo "== ThreadSanitizer"
 # be mixed with the AddressSanitizer build above): any data race fails it.
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHAOS_TSAN=ON \
       -DCHAOS_GUI=OFF -DCHAOS_BENCH=OFF >/dev/null
-cmake --build "$root/build/tsan" -j"$jobs" --target core_threaded_draw_test
+cmake --build "$root/build/tsan" -j"$jobs" --target window_threaded_draw_test
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$root/build/tsan" -R '^(ThreadedDraw|ThreadPool)\.' \
     --output-on-failure | tee -a "$summary"
 

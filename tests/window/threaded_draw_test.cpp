@@ -1,15 +1,18 @@
-// The draw in segments on real threads (run under ThreadSanitizer by the
-// test command), and the pool that runs them.
+// The draw in segments on real threads, in the core and through the window
+// (run under ThreadSanitizer by the test command), and the pool that runs them.
 #include "core/point_cloud.h"
 
 #include "fakes.h"
 #include "platform/fast_random.h"
 #include "platform/raster_surface.h"
 #include "platform/thread_pool.h"
+#include "window/form2.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
+#include <utility>
 #include <future>
 #include <thread>
 
@@ -79,6 +82,47 @@ TEST(ThreadedDraw, DrawsThePlainLoopsDotsWholeAndStopped) {
         PSetOnly plain(kWindow, 551, 479);
         triangle(plain, passes, nullptr, [](PointCloud& cloud) { cloud.box_MouseDown(kRightButton, 0, 0, 0); });
         EXPECT_EQ(differing(*surface, plain), 0u) << passes << " passes";
+    }
+}
+
+// The window's long draw on two cores: its progress, its refreshes and its
+// stop as on one, with a stopped draw's picture the one-core draw of the
+// passes it kept; and a window closed during a draw.
+TEST(ThreadedDraw, TheWindowsLongDrawStopsWithThePassesItShowedAndClosesCleanly) {
+    ThreadPool pool(1);
+    const auto start = [](testing::FakeHost& fake, Workers* workers, const std::string& count) {
+        fake.count = count;
+        fake.msPerReading = 100;  // a slice of passes a reading: the draw goes on in ticks
+        Host host = fake.host();
+        host.workers = workers;
+        auto form = std::make_unique<Form2>(host);
+        form->fixSeed(7);
+        for (const auto& [x, y] : {std::pair{1500.0f, 300.0f}, {7000, 6500}, {300, 6000}})
+            form->box_MouseDown(kLeftButton, 0, x, y);
+        form->box_MouseDown(kRightButton, 0, 0, 0);
+        return form;
+    };
+    for (const bool closed : {false, true}) {
+        testing::FakeHost fake;
+        // The calling thread makes a thousand passes a tick, a segment of a
+        // million of them at least: fifty ticks stop it within its first.
+        auto form = start(fake, &pool, "5000000");
+        for (int ticks = 0; std::exchange(fake.soon, false) && ticks < 50; ++ticks)
+            form->tick();
+        ASSERT_TRUE(form->drawRunning());
+        const auto updates = fake.logged("update ");
+        ASSERT_FALSE(updates.empty());
+        closed ? (void)form->closeRequested() : form->progressCancelled();
+        EXPECT_FALSE(form->drawRunning());
+        const std::uint64_t kept = form->dotsDone();
+        EXPECT_GE(kept, std::stoull(updates.back().substr(7)));
+        if (closed)
+            continue;  // the window goes with its draw's segments still running
+        testing::FakeHost oneCore;
+        auto plain = start(oneCore, nullptr, std::to_string(kept));
+        while (std::exchange(oneCore.soon, false))
+            plain->tick();
+        EXPECT_EQ(differing(form->surface(), plain->surface()), 0u) << kept << " passes";
     }
 }
 
