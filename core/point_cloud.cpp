@@ -50,9 +50,8 @@ void PointCloud::box_MouseDown(std::int16_t Button, std::int16_t Shift, float X,
     if (drawing())
         return;  // inert while a draw runs, as press is
     press(Button, Shift, X, Y);
-    while (advance(kChunk))
-        if (run->split && run->split->waiting())
-            run->split->await();  // a worker's last segments
+    while (advance(kChunk)) {
+    }
 }
 
 void PointCloud::press(std::int16_t Button, std::int16_t Shift, float X, float Y) {
@@ -95,7 +94,7 @@ void PointCloud::startDraw() {
                            "The start point lies too far outside the drawing area to draw from.");
     const bool whole = startX == std::trunc(startX) && startY == std::trunc(startY) &&
                        std::fabs(startX) <= kIntegerReach && std::fabs(startY) <= kIntegerReach;
-    run.emplace(Run{whole, {static_cast<std::int32_t>(startX), static_cast<std::int32_t>(startY)}, startX, startY, {}, {}});
+    run.emplace(Run{whole, {static_cast<std::int32_t>(startX), static_cast<std::int32_t>(startY)}, startX, startY, {}, false, {}});
 }
 
 bool PointCloud::advance(std::uint64_t passes) {
@@ -115,21 +114,17 @@ void PointCloud::cancel() {
     run.reset();
 }
 
-// The draw in segments, where workers and the surface's mask allow it; the
-// segments are as long as give each core eight, shorter towards the end (so
-// that the cores end together), at most a few milliseconds' passes, and
-// longer than the mask a segment's merge goes through.
+// The draw in segments, where there are workers, the values can be had from
+// any pass, the surface marks dots and the draw is worth it.
 std::unique_ptr<SegmentedDraw> PointCloud::split(WholePoint start) {
     const std::optional<std::uint64_t> seed = random.sequenceSeed();
-    if (!workers || !seed || (segmentPasses == 0 && (workers->count() == 0 || passesTotal < kSplitFrom)))
+    if (!workers || !seed)
         return nullptr;
     DotMask mask = box.markDots(dotColor);
-    if (!mask.bytes)
-        return nullptr;
     const std::uint64_t cores = static_cast<std::uint64_t>(workers->count()) + 1;
-    const std::uint64_t length =
-        segmentPasses ? segmentPasses
-                      : std::clamp<std::uint64_t>(passesTotal / (8 * cores), std::max<std::uint64_t>(1 << 20, mask.pixels()), 1 << 23);
+    const std::uint64_t length = segmentPasses ? segmentPasses : segmentLength(passesTotal, cores, mask.pixels());
+    if (length == 0 || !mask.bytes)
+        return nullptr;
     mask.bytes = nullptr;
     DrawSetup setup{*seed, {anchors.xs(), anchors.xs() + anchors.stored()}, {anchors.ys(), anchors.ys() + anchors.stored()},
                     anchors.count(), start, passesTotal, mask};
@@ -139,8 +134,11 @@ std::unique_ptr<SegmentedDraw> PointCloud::split(WholePoint start) {
 // Up to `passes` more passes; an error ends the draw where it was raised.
 void PointCloud::runPasses(std::uint64_t passes) {
     Run& at = *run;
-    if (at.whole && passesDone == 0 && !at.fast && !at.split)
-        at.split = split(at.at);
+    if (!at.splitTried) {
+        at.splitTried = true;
+        if (at.whole)
+            at.split = split(at.at);
+    }
     if (at.split) {
         passesDone = at.split->advance(passes, box.markDots(dotColor));
         return;

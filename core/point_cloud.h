@@ -43,13 +43,13 @@ public:
     void box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y);
     // Lets long draws run on `workers` too (none: on this thread alone).
     // `segment`: the passes of each of a draw's segments, and every draw split
-    // into segments, on however many workers, 0 for the draw's own choice
-    // (only draws of kSplitFrom passes or more, where there are workers).
+    // into segments, on however many workers; 0 for the draw's own choice
+    // (segmentLength). The segments need the random source's sequenceSeed and
+    // the surface's marked dots.
     void useWorkers(Workers* workers, std::uint64_t segment = 0) {
         this->workers = workers;
         segmentPasses = segment;
     }
-    static constexpr std::uint64_t kSplitFrom = 1 << 20;
     // Whether a started draw has passes left and was not cancelled.
     bool drawing() const { return run.has_value(); }
     // Runs up to `passes` more passes of the running draw; after its last
@@ -70,6 +70,7 @@ private:
         WholePoint at;
         double dx, dy;
         std::optional<DotKernel> fast;  // made at the first block the surface marks
+        bool splitTried = false;
         std::unique_ptr<SegmentedDraw> split;  // the draw in segments, where it runs so
     };
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <condition_variable>
 #include <mutex>
 
 namespace chaos {
@@ -51,7 +50,7 @@ std::vector<Segment> planSegments(const DrawSetup& setup, std::uint64_t length, 
     };
     for (std::uint64_t nominal = lengthFrom(0); nominal < setup.passes; nominal += lengthFrom(nominal)) {
         const std::uint64_t limit = std::min({kMeetWithin, lengthFrom(nominal), setup.passes - nominal});
-        if (const auto met = meeting(setup, lo, hi, nominal, limit); met && met->first + 1 < setup.passes) {
+        if (const auto met = meeting(setup, lo, hi, nominal, limit)) {
             plan.back().end = met->first + 1;
             plan.push_back({met->first + 1, setup.passes, met->second});
         }
@@ -67,6 +66,12 @@ void walkPasses(const DotKernel& kernel, WholePoint& at, std::uint64_t n, const 
         kernel.walk(at, r, step, mask);
         n -= step;
     }
+}
+
+std::uint64_t segmentLength(std::uint64_t passes, std::uint64_t cores, std::size_t pixels) {
+    if (cores < 2 || passes < kSplitFrom)
+        return 0;
+    return std::clamp<std::uint64_t>(passes / (8 * cores), std::max<std::uint64_t>(kSplitFrom, pixels), 1 << 23);
 }
 
 void mergeMarks(std::uint8_t* into, std::uint8_t* from, std::size_t bytes) {
@@ -131,11 +136,8 @@ struct SegmentedDraw::Shared {
     }
 
     void finish(std::size_t job) {
-        {
-            const std::scoped_lock held(lock);
-            jobs[job].state = State::Done;
-        }
-        done.notify_all();
+        const std::scoped_lock held(lock);
+        jobs[job].state = State::Done;
     }
 
     // A worker's turn: claims the next segment, and runs it as work of its
@@ -168,7 +170,6 @@ struct SegmentedDraw::Shared {
     Workers* const workers;
     std::vector<Job> jobs;  // sized once
     std::mutex lock;
-    std::condition_variable done;  // a segment is
     std::size_t next = 0;  // the first segment not claimed
     std::vector<std::vector<std::uint8_t>> spare;  // merged masks, clear
     std::atomic<bool> stopped = false;
@@ -176,8 +177,6 @@ struct SegmentedDraw::Shared {
 
 SegmentedDraw::SegmentedDraw(DrawSetup setup, std::uint64_t length, std::uint64_t cores, Workers* workers)
     : shared(std::make_shared<Shared>(std::move(setup), length, cores, workers)) {
-    if (!workers)
-        return;
     const auto jobs = static_cast<int>(std::min<std::size_t>(shared->jobs.size(), static_cast<std::size_t>(workers->count())));
     for (int i = 0; i < jobs; ++i)
         workers->run([self = shared] { Shared::work(self); });
@@ -189,16 +188,6 @@ SegmentedDraw::~SegmentedDraw() {
 
 std::size_t SegmentedDraw::segments() const {
     return shared->jobs.size();
-}
-
-bool SegmentedDraw::waiting() const {
-    const std::scoped_lock held(shared->lock);
-    return !mine && shared->next == shared->jobs.size() && merged < shared->jobs.size();
-}
-
-void SegmentedDraw::await() {
-    std::unique_lock held(shared->lock);
-    shared->done.wait(held, [this] { return merged == shared->jobs.size() || shared->jobs[merged].state == Shared::State::Done; });
 }
 
 std::uint64_t SegmentedDraw::merge(const DotMask& mask) {

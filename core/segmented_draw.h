@@ -39,6 +39,8 @@ namespace chaos {
 inline constexpr std::uint64_t kStartValues = 2;
 // The passes within which two bounding walks must meet for a segment to start.
 inline constexpr std::uint64_t kMeetWithin = 1024;
+// The fewest passes a draw is split for.
+inline constexpr std::uint64_t kSplitFrom = 1 << 20;
 
 // What every segment of one draw shares.
 struct DrawSetup {
@@ -52,7 +54,8 @@ struct DrawSetup {
     AnchorView anchors() const { return {xs.data(), ys.data(), static_cast<std::int32_t>(xs.size()), count}; }
 };
 
-// Passes [first, end), from `from`: the point before pass `first`.
+// Passes [first, end), from `from`: the point before pass `first` (the last
+// segment may have none).
 struct Segment {
     std::uint64_t first, end;
     WholePoint from;
@@ -68,6 +71,14 @@ std::vector<Segment> planSegments(const DrawSetup& setup, std::uint64_t length, 
 // `values` (the draw's sequence at the first of them).
 void walkPasses(const DotKernel& kernel, WholePoint& at, std::uint64_t n, const DotMask& mask, FastRandom& values);
 
+// The passes of each segment of a draw of `passes` on `cores` cores (the
+// calling thread and the workers) whose masks have `pixels` pixels, or 0
+// where the draw is better left whole on the calling thread: short draws,
+// and any with no worker. Segments as long as give each core eight, at most
+// a few milliseconds' passes, and longer than the mask a segment's merge
+// goes through; planSegments shortens those near the end.
+std::uint64_t segmentLength(std::uint64_t passes, std::uint64_t cores, std::size_t pixels);
+
 // Marks in `into` every byte marked in `from`, and clears `from`.
 void mergeMarks(std::uint8_t* into, std::uint8_t* from, std::size_t bytes);
 
@@ -76,7 +87,7 @@ void mergeMarks(std::uint8_t* into, std::uint8_t* from, std::size_t bytes);
 // share with it, and end soon once it is stopped or gone.
 class SegmentedDraw {
 public:
-    // `length` and `cores` as planSegments takes them.
+    // `length` and `cores` as planSegments takes them; `workers` not null.
     SegmentedDraw(DrawSetup setup, std::uint64_t length, std::uint64_t cores, Workers* workers);
     ~SegmentedDraw();
     SegmentedDraw(const SegmentedDraw&) = delete;
@@ -90,11 +101,6 @@ public:
     // part-done segment too. Returns the passes whose dots the mask holds.
     std::uint64_t stop(const DotMask& mask);
     std::size_t segments() const;
-    // Whether this thread has no segment to run, until a worker's is done.
-    bool waiting() const;
-    // Waits until the next segment to merge is done, where a worker runs it
-    // (not the window's thread: for callers that may hold theirs).
-    void await();
 
     struct Shared;
 

@@ -33,6 +33,13 @@ private:
     FastRandom values;
 };
 
+// The same values, without saying they can be had from any pass.
+class Unseeded : public Seeded {
+public:
+    using Seeded::Seeded;
+    std::optional<std::uint64_t> sequenceSeed() const override { return std::nullopt; }
+};
+
 // Workers whose jobs wait until the test runs them, in the order it picks.
 class HeldWorkers : public Workers {
 public:
@@ -62,10 +69,11 @@ constexpr Color kColor = 0x00FF00;
 constexpr int kDensities[] = {96, 144, 192};
 
 // A draw of `passes` passes around `anchors` (none: right after a draw).
-template <class Run>
-void draw(RasterSurface& surface, const std::vector<Point>& anchors, std::uint64_t seed, std::uint64_t passes, Run&& run) {
+template <class Run, class Random = Seeded>
+void draw(RasterSurface& surface, const std::vector<Point>& anchors, std::uint64_t seed, std::uint64_t passes, Run&& run,
+          Random random = Random(0)) {
     AnchorStore store;
-    Seeded random(seed);
+    random = Random(seed);
     testing::FakeText count(std::to_string(passes));
     PointCloud cloud(store, surface, random, count, kColor);
     for (const Point& a : anchors)
@@ -136,17 +144,40 @@ TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix
                     cloud.advance(1 + pick() % (2 * segment));
                 }
                 done = cloud.done();
+                cloud.cancel();  // after its end or its stop: nothing changes
+                EXPECT_EQ(cloud.done(), done);
             });
             EXPECT_GE(done, shown);
             if (!stops)
                 EXPECT_EQ(done, passes);
+            // The plain loop, as every draw whose surface marks no dots or whose
+            // values come only in order, workers or not.
             PSetOnly plain(kWindow, {pixelToTwips(551), pixelToTwips(479)}, dpi);
-            draw(plain, c.anchors, seed, done, [](PointCloud& cloud) { cloud.box_MouseDown(kRightButton, 0, 0, 0); });
+            auto plainly = [&](PointCloud& cloud) {
+                cloud.useWorkers(&workers, segment);
+                cloud.box_MouseDown(kRightButton, 0, 0, 0);
+            };
+            round % 2 ? draw(plain, c.anchors, seed, done, plainly, Unseeded(0)) : draw(plain, c.anchors, seed, done, plainly);
             expectSamePixels(split, plain);
             while (!workers.queue.empty())  // jobs left after a stop end at once
                 workers.runOne(pick);
             ++seed;
         }
+}
+
+// A draw is split where there are workers and it is long enough, into
+// segments that give each core eight, of at least a million passes and
+// more than a mask's pixels, and at most 2^23.
+TEST(SegmentedDraw, SegmentLengthFollowsTheDrawAndTheCores) {
+    struct Case { std::uint64_t passes, cores; std::size_t pixels, length; };
+    const Case table[] = {
+        {10000, 2, 263929, 0}, {(1 << 20) - 1, 16, 263929, 0}, {100000000, 1, 263929, 0},
+        {1 << 20, 2, 263929, 1 << 20}, {10000000, 2, 263929, 1 << 20}, {100000000, 2, 263929, 6250000},
+        {100000000, 2, 2375716, 6250000}, {20000000, 2, 2375716, 2375716}, {2147483647, 2, 263929, 1 << 23},
+        {1000000000, 16, 263929, 7812500},
+    };
+    for (const Case& c : table)
+        EXPECT_EQ(segmentLength(c.passes, c.cores, c.pixels), c.length) << c.passes << " passes, " << c.cores << " cores";
 }
 
 // Which draws are cut into segments: those whose bounding walks meet. One

@@ -124,6 +124,11 @@ TEST(ThreadedDraw, TheWindowsLongDrawStopsWithThePassesItShowedAndClosesCleanly)
             plain->tick();
         EXPECT_EQ(differing(form->surface(), plain->surface()), 0u) << kept << " passes";
     }
+    // The default draw, short, on the calling thread at once.
+    testing::FakeHost fake, oneCore;
+    const auto form = start(fake, &pool, "10000"), plain = start(oneCore, nullptr, "10000");
+    EXPECT_FALSE(form->drawRunning());
+    EXPECT_EQ(differing(form->surface(), plain->surface()), 0u);
 }
 
 TEST(ThreadPool, RunsWorkOnItsThreadsAndJoinsThemWhenItEnds) {
