@@ -126,8 +126,9 @@ std::unique_ptr<SegmentedDraw> PointCloud::split(WholePoint start) {
     if (length == 0 || !mask.bytes)
         return nullptr;
     mask.bytes = nullptr;
-    DrawSetup setup{*seed, {anchors.xs(), anchors.xs() + anchors.stored()}, {anchors.ys(), anchors.ys() + anchors.stored()},
-                    anchors.count(), start, passesTotal, mask};
+    DrawSetup setup{*seed, {}, {}, anchors.count(), start, passesTotal, mask};
+    setup.xs.assign(anchors.xs(), anchors.xs() + anchors.stored());
+    setup.ys.assign(anchors.ys(), anchors.ys() + anchors.stored());
     return std::make_unique<SegmentedDraw>(std::move(setup), length, segmentPasses ? 0 : cores, workers);
 }
 
