@@ -75,21 +75,11 @@ std::uint64_t segmentLength(std::uint64_t passes, std::uint64_t cores, std::size
 }
 
 void mergeMarks(std::uint8_t* into, std::uint8_t* from, std::size_t bytes) {
-    std::size_t i = 0;
-    for (; i + 8 <= bytes; i += 8) {
-        std::uint64_t a, b;
-        std::memcpy(&b, from + i, 8);
-        if (b == 0)
-            continue;
-        std::memcpy(&a, into + i, 8);
-        a |= b;
-        std::memcpy(into + i, &a, 8);
-        std::memset(from + i, 0, 8);
-    }
-    for (; i < bytes; ++i) {
+    // Without a branch, which marks in random places would mispredict: the
+    // compiler makes it a vector loop.
+    for (std::size_t i = 0; i < bytes; ++i)
         into[i] |= from[i];
-        from[i] = 0;
-    }
+    std::memset(from, 0, bytes);
 }
 
 // What the calling thread shares with the workers' jobs. A job's mask is
