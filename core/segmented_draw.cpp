@@ -176,10 +176,6 @@ SegmentedDraw::~SegmentedDraw() {
     shared->stopped = true;
 }
 
-std::size_t SegmentedDraw::segments() const {
-    return shared->jobs.size();
-}
-
 std::uint64_t SegmentedDraw::merge(const DotMask& mask) {
     Shared& s = *shared;
     for (;;) {
@@ -197,24 +193,32 @@ std::uint64_t SegmentedDraw::merge(const DotMask& mask) {
 }
 
 std::uint64_t SegmentedDraw::advance(std::uint64_t passes, const DotMask& mask) {
-    merge(mask);
+    std::uint64_t kept = merge(mask);
     if (!mine)
         if (const auto job = shared->claim()) {
             const Segment& segment = shared->jobs[*job].segment;
-            mine.emplace(Mine{*job, segment.from, 0, FastRandom(shared->setup.seed)});
+            mine.emplace(Mine{*job, segment.from, 0, false, FastRandom(shared->setup.seed)});
             mine->values.useSimd(shared->setup.mask.simd);
             mine->values.seek(kStartValues + segment.first);
         }
-    if (mine) {
-        const Segment& segment = shared->jobs[mine->job].segment;
-        const std::uint64_t n = std::min(passes, segment.end - segment.first - mine->done);
-        walkPasses(shared->kernel, mine->at, n, shared->maskOf(mine->job), mine->values);
-        mine->done += n;
-        if (segment.first + mine->done == segment.end) {
-            shared->finish(mine->job);
-            mine.reset();
-        }
+    if (!mine)
+        return kept;
+    const Segment& segment = shared->jobs[mine->job].segment;
+    // The next segment to merge marks the picture's mask itself, so that its
+    // dots show at each refresh and count as done (a draw that is one
+    // segment shows its progress as on one core); its own marks so far first.
+    if (mine->job == merged && !mine->direct) {
+        std::vector<std::uint8_t>& part = shared->jobs[mine->job].mask;
+        mergeMarks(mask.bytes, part.data(), part.size());
+        mine->direct = true;
     }
+    const std::uint64_t n = std::min(passes, segment.end - segment.first - mine->done);
+    walkPasses(shared->kernel, mine->at, n, mine->direct ? mask : shared->maskOf(mine->job), mine->values);
+    mine->done += n;
+    if (segment.first + mine->done < segment.end)
+        return mine->direct ? segment.first + mine->done : kept;
+    shared->finish(mine->job);
+    mine.reset();
     return merge(mask);
 }
 

@@ -95,12 +95,12 @@ public:
 
     // Merges the finished segments that follow those merged into `mask`,
     // makes up to `passes` passes of a segment on this thread, and merges
-    // again. Returns the passes all of whose dots the mask holds.
+    // again. Returns the passes all of whose dots the mask holds (those of
+    // this thread's segment so far, where it is the next to merge).
     std::uint64_t advance(std::uint64_t passes, const DotMask& mask);
     // Stops every segment and merges all it can in pass order, this thread's
     // part-done segment too. Returns the passes whose dots the mask holds.
     std::uint64_t stop(const DotMask& mask);
-    std::size_t segments() const;
 
     struct Shared;
 
@@ -112,6 +112,7 @@ private:
         std::size_t job;
         WholePoint at;
         std::uint64_t done;
+        bool direct;  // marking the picture's mask: its segment is the next to merge
         FastRandom values;
     };
     std::optional<Mine> mine;  // the segment this thread runs, a slice at a time

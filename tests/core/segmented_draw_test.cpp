@@ -142,6 +142,9 @@ TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix
                     for (std::uint64_t jobs = pick() % 3; jobs > 0; --jobs)
                         workers.runOne(pick);
                     cloud.advance(1 + pick() % (2 * segment));
+                    // On one core, every slice shows: its dots go to the picture as they are made.
+                    if (cores == 1)
+                        EXPECT_GT(cloud.done(), shown);
                 }
                 done = cloud.done();
                 cloud.cancel();  // after its end or its stop: nothing changes
