@@ -135,20 +135,20 @@ std::unique_ptr<SegmentedDraw> PointCloud::split(WholePoint start) {
 // Up to `passes` more passes; an error ends the draw where it was raised.
 void PointCloud::runPasses(std::uint64_t passes) {
     Run& at = *run;
-    if (!at.splitTried) {
-        at.splitTried = true;
-        if (at.whole)
-            at.split = split(at.at);
-    }
-    if (at.split) {
-        passesDone = at.split->advance(passes, box.markDots(dotColor));
-        return;
-    }
     auto plot = [this](auto x, auto y) {
         box.PSet(static_cast<float>(x), static_cast<float>(y), dotColor);
     };
     alignas(64) float values[kChunk];
     try {
+        if (!at.splitTried) {
+            at.splitTried = true;
+            if (at.whole)
+                at.split = split(at.at);
+        }
+        if (at.split) {
+            passesDone = at.split->advance(passes, box.markDots(dotColor));
+            return;
+        }
         for (std::uint64_t left = std::min(passes, passesTotal - passesDone); left > 0;) {
             const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, left));
             random.fill(values, n);
