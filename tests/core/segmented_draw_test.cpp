@@ -19,24 +19,10 @@ namespace {
 
 struct Point { float x, y; };
 
-// The window's sequence from a fixed seed.
-class Seeded : public RandomSource {
-public:
-    explicit Seeded(std::uint64_t seed) : seed(seed) {}
-    void reseed() override { values.seed(seed); }
-    float next() override { return values.next(); }
-    void fill(float* out, std::size_t n) override { values.fill(out, n); }
-    std::optional<std::uint64_t> sequenceSeed() const override { return values.sequenceSeed(); }
-
-private:
-    std::uint64_t seed;
-    FastRandom values;
-};
-
 // The same values, without saying they can be had from any pass.
-class Unseeded : public Seeded {
+class Unseeded : public testing::SeededRandom {
 public:
-    using Seeded::Seeded;
+    using SeededRandom::SeededRandom;
     std::optional<std::uint64_t> sequenceSeed() const override { return std::nullopt; }
 };
 
@@ -58,18 +44,12 @@ public:
     std::deque<std::function<void()>> queue;
 };
 
-class PSetOnly : public RasterSurface {
-public:
-    using RasterSurface::RasterSurface;
-    DotMask markDots(Color) override { return {}; }
-};
-
 constexpr RasterSurface::Placement kWindow{120, 240, 8295, 7215};
 constexpr Color kColor = 0x00FF00;
 constexpr int kDensities[] = {96, 144, 192};
 
 // A draw of `passes` passes around `anchors` (none: right after a draw).
-template <class Run, class Random = Seeded>
+template <class Run, class Random = testing::SeededRandom>
 void draw(RasterSurface& surface, const std::vector<Point>& anchors, std::uint64_t seed, std::uint64_t passes, Run&& run,
           Random random = Random(0)) {
     AnchorStore store;
@@ -155,7 +135,7 @@ TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix
                 EXPECT_EQ(done, passes);
             // The plain loop, as every draw whose surface marks no dots or whose
             // values come only in order, workers or not.
-            PSetOnly plain(kWindow, {pixelToTwips(551), pixelToTwips(479)}, dpi);
+            testing::PSetOnly plain(kWindow, {pixelToTwips(551), pixelToTwips(479)}, dpi);
             auto plainly = [&](PointCloud& cloud) {
                 cloud.useWorkers(&workers, segment);
                 cloud.box_MouseDown(kRightButton, 0, 0, 0);

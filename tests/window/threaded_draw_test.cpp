@@ -19,32 +19,13 @@
 namespace chaos {
 namespace {
 
-class Seeded : public RandomSource {
-public:
-    explicit Seeded(std::uint64_t seed) : seed(seed) {}
-    void reseed() override { values.seed(seed); }
-    float next() override { return values.next(); }
-    void fill(float* out, std::size_t n) override { values.fill(out, n); }
-    std::optional<std::uint64_t> sequenceSeed() const override { return values.sequenceSeed(); }
-
-private:
-    std::uint64_t seed;
-    FastRandom values;
-};
-
-class PSetOnly : public RasterSurface {
-public:
-    using RasterSurface::RasterSurface;
-    DotMask markDots(Color) override { return {}; }
-};
-
 constexpr RasterSurface::Placement kWindow{120, 240, 8295, 7215};
 
 // A triangle's draw of `passes`, run by `run` on `surface`.
 template <class Run>
 void triangle(RasterSurface& surface, std::uint64_t passes, Workers* workers, Run&& run) {
     AnchorStore store;
-    Seeded random(31);
+    testing::SeededRandom random(31);
     testing::FakeText count(std::to_string(passes));
     const Color color = 0;  // outlives the handler, which keeps a reference
     PointCloud cloud(store, surface, random, count, color);
@@ -79,7 +60,7 @@ TEST(ThreadedDraw, DrawsThePlainLoopsDotsWholeAndStopped) {
     // A draw whose handler goes while its segments run: they end, and the pool with them.
     triangle(left, 400000, &pool, [&](PointCloud& cloud) { cloud.press(kRightButton, 0, 0, 0); });
     for (auto [surface, passes] : {std::pair{&whole, std::uint64_t{400000}}, {&stopped, kept}}) {
-        PSetOnly plain(kWindow, 551, 479);
+        testing::PSetOnly plain(kWindow, 551, 479);
         triangle(plain, passes, nullptr, [](PointCloud& cloud) { cloud.box_MouseDown(kRightButton, 0, 0, 0); });
         EXPECT_EQ(differing(*surface, plain), 0u) << passes << " passes";
     }
