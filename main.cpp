@@ -1,4 +1,5 @@
 #include "platform/qt/qt_runtime.h"
+#include "platform/thread_pool.h"
 #include "window/form2.h"
 
 #include <QApplication>
@@ -140,7 +141,12 @@ int main(int argc, char* argv[]) {
 
     chaos::QtPictureDialogs dialogs;
     chaos::QtRuntime runtime(dialogs);
-    chaos::Form2 form(runtime.host());
+    // Long draws run on every core; the pool outlives the window, whose
+    // draw's segments it runs (Qt is never touched from its threads).
+    chaos::ThreadPool cores;
+    chaos::Host host = runtime.host();
+    host.workers = &cores;
+    chaos::Form2 form(host);
     runtime.build(chaos::Form2::description(), chaos::kRuntimeTexts, form);
     runtime.window()->show();
     return QApplication::exec();

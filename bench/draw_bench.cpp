@@ -9,12 +9,16 @@
 //   RightPressToScreen    a right press on the real Form2 (offscreen) until the surface is painted
 // --ratio=R (1 to 4, default 1) draws Production, Driven and Portable at the
 // density of a screen of that device pixel ratio: more pixels, the same area.
+// --cores=N (1 to 16, default 1) draws Production and Driven on N cores: the
+// calling thread and a pool of N - 1 threads, as the desktop does on N.
+// --largest adds the largest count, 2147483647, for Production and Driven.
 // peak_MiB is the process's peak resident memory during that benchmark alone
 // (the peak is reset before each, where the kernel allows it).
 #include "core/point_cloud.h"
 #include "platform/fast_random.h"
 #include "platform/qt/qt_runtime.h"
 #include "platform/raster_surface.h"
+#include "platform/thread_pool.h"
 #include "window/form2.h"
 #include "window/layout.h"
 
@@ -31,6 +35,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
@@ -44,6 +49,8 @@ constexpr int kAreaWidth = drawingAreaPixels(kForm2Layout[kBox].width);
 constexpr int kAreaHeight = drawingAreaPixels(kForm2Layout[kBox].height);
 const float kAnchors[3][2] = {{900, 6900}, {7500, 6900}, {4200, 600}};
 double ratio = 1;  // --ratio
+int cores = 1;     // --cores
+std::unique_ptr<ThreadPool> pool;  // cores - 1 threads, none for one core
 
 void resetPeakMemory() {
     std::ofstream("/proc/self/clear_refs") << "5";
@@ -71,7 +78,7 @@ private:
 struct QuietHost : Screen, Controls, MessageBox, ProgressView, Scheduler, Clock, Pictures, ProgramEnd {
     std::string count;
     bool soon = false;
-    Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
+    Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this, pool.get()}; }
     void showPicture(const Picture&) override {}
     void showMarks(const Mark*, std::size_t) override {}
     std::string text(int) const override { return count; }
@@ -122,6 +129,7 @@ void runProduction(benchmark::State& state, Simd simd = bestSimd()) {
     Count count(state.range(0));
     const Color dotColor = 0;
     PointCloud handler(anchors, surface, random, count, dotColor);
+    handler.useWorkers(pool.get());
     for (auto _ : state) {
         for (const auto& a : kAnchors)
             handler.box_MouseDown(kLeftButton, 0, a[0], a[1]);
@@ -230,9 +238,14 @@ void RightPressToScreen(benchmark::State& state) {
     }
 }
 
-constexpr std::int64_t kSizes[] = {10'000, 1'000'000, 100'000'000};
+constexpr std::int64_t kSizes[] = {10'000, 1'000'000, 10'000'000, 100'000'000};
+constexpr std::int64_t kLargest = 2147483647;
 
-void registerAll() {
+void registerAll(bool largest) {
+    if (largest) {
+        benchmark::RegisterBenchmark("Production", Production)->Arg(kLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark("Driven", Driven)->Arg(kLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
+    }
     for (auto n : kSizes) {
         benchmark::RegisterBenchmark("Production", Production)->Arg(n)->Unit(benchmark::kMillisecond)->UseRealTime();
         benchmark::RegisterBenchmark("Driven", Driven)->Arg(n)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -261,9 +274,12 @@ public:
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
+        std::printf("\non %d core%s", cores, cores > 1 ? "s" : "");
         std::printf("\n%-12s %14s %14s %14s %14s %10s %10s\n", "dots", "production/s", "driven/s", "floor/s",
                     "baseline/s", "vs floor", "vs base");
-        for (auto n : kSizes) {
+        std::vector<std::int64_t> sizes(std::begin(kSizes), std::end(kSizes));
+        sizes.push_back(kLargest);
+        for (auto n : sizes) {
             auto of = [&](const char* name) {
                 char key[64];
                 std::snprintf(key, sizeof key, "%s/%lld/real_time", name, static_cast<long long>(n));
@@ -287,8 +303,17 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    bool largest = false;
     for (int i = 1; i < argc; ++i)
-        if (std::string(argv[i]).rfind("--ratio=", 0) == 0) {
+        if (std::string(argv[i]).rfind("--cores=", 0) == 0) {
+            cores = std::atoi(argv[i] + 8);
+            if (cores < 1 || cores > 16) {
+                std::fprintf(stderr, "draw_bench: --cores takes a number of cores from 1 to 16, not %s\n", argv[i] + 8);
+                return 2;
+            }
+        } else if (std::string(argv[i]) == "--largest") {
+            largest = true;
+        } else if (std::string(argv[i]).rfind("--ratio=", 0) == 0) {
             ratio = std::stod(argv[i] + 8);
             if (!(ratio >= 1 && ratio <= 4)) {
                 std::fprintf(stderr, "draw_bench: --ratio takes a device pixel ratio from 1 to 4, not %s\n", argv[i] + 8);
@@ -300,9 +325,13 @@ int main(int argc, char* argv[]) {
         }
     std::printf("density: %d dpi, the picture %d x %d pixels\n", dpiOf(ratio), twipsToPixel(drawingArea().width, dpiOf(ratio)),
                 twipsToPixel(drawingArea().height, dpiOf(ratio)));
-    registerAll();
+    if (cores > 1)
+        pool = std::make_unique<ThreadPool>(cores - 1);
+    std::printf("cores: %d (the calling thread and %d more)\n", cores, cores - 1);
+    registerAll(largest);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    pool.reset();
     return 0;
 }

@@ -91,7 +91,7 @@ void PointCloud::startDraw() {
         throw ProgramError(ErrorKind::Overflow, Problem::StartTooFar);
     const bool whole = startX == std::trunc(startX) && startY == std::trunc(startY) &&
                        std::fabs(startX) <= kIntegerReach && std::fabs(startY) <= kIntegerReach;
-    run.emplace(Run{whole, {static_cast<std::int32_t>(startX), static_cast<std::int32_t>(startY)}, startX, startY, {}});
+    run.emplace(Run{whole, {static_cast<std::int32_t>(startX), static_cast<std::int32_t>(startY)}, startX, startY, {}, false, {}});
 }
 
 bool PointCloud::advance(std::uint64_t passes) {
@@ -106,7 +106,27 @@ bool PointCloud::advance(std::uint64_t passes) {
 }
 
 void PointCloud::cancel() {
+    if (run && run->split)
+        passesDone = run->split->stop(box.markDots(dotColor));
     run.reset();
+}
+
+// The draw in segments, where there are workers, the values can be had from
+// any pass, the surface marks dots and the draw is worth it.
+std::unique_ptr<SegmentedDraw> PointCloud::split(WholePoint start) {
+    const std::optional<std::uint64_t> seed = random.sequenceSeed();
+    if (!workers || !seed)
+        return nullptr;
+    DotMask mask = box.markDots(dotColor);
+    const std::uint64_t cores = static_cast<std::uint64_t>(workers->count()) + 1;
+    const std::uint64_t length = segmentPasses ? segmentPasses : segmentLength(passesTotal, cores, mask.pixels());
+    if (length == 0 || !mask.bytes)
+        return nullptr;
+    mask.bytes = nullptr;
+    DrawSetup setup{*seed, {}, {}, anchors.count(), start, passesTotal, mask};
+    setup.xs.assign(anchors.xs(), anchors.xs() + anchors.stored());
+    setup.ys.assign(anchors.ys(), anchors.ys() + anchors.stored());
+    return std::make_unique<SegmentedDraw>(std::move(setup), length, segmentPasses ? 0 : cores, workers);
 }
 
 // Up to `passes` more passes; an error ends the draw where it was raised.
@@ -117,6 +137,15 @@ void PointCloud::runPasses(std::uint64_t passes) {
     };
     alignas(64) float values[kChunk];
     try {
+        if (!at.splitTried) {
+            at.splitTried = true;
+            if (at.whole)
+                at.split = split(at.at);
+        }
+        if (at.split) {
+            passesDone = at.split->advance(passes, box.markDots(dotColor));
+            return;
+        }
         for (std::uint64_t left = std::min(passes, passesTotal - passesDone); left > 0;) {
             const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, left));
             random.fill(values, n);

@@ -5,6 +5,7 @@
 
 #include "core/anchor_store.h"
 #include "core/dot_walk.h"
+#include "core/segmented_draw.h"
 #include "platform/input.h"
 #include "platform/interfaces.h"
 
@@ -40,6 +41,15 @@ public:
     // The same press with its whole draw at once, for a caller that may hold
     // the thread for it (tests, the fuzzer, the benchmark).
     void box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y);
+    // Lets long draws run on `workers` too (none: on this thread alone).
+    // `segment`: the passes of each of a draw's segments, and every draw split
+    // into segments, on however many workers; 0 for the draw's own choice
+    // (segmentLength). The segments need the random source's sequenceSeed and
+    // the surface's marked dots.
+    void useWorkers(Workers* workers, std::uint64_t segment = 0) {
+        this->workers = workers;
+        segmentPasses = segment;
+    }
     // Whether a started draw has passes left and was not cancelled.
     bool drawing() const { return run.has_value(); }
     // Runs up to `passes` more passes of the running draw; after its last
@@ -47,7 +57,8 @@ public:
     bool advance(std::uint64_t passes);
     // Stops the running draw where it is: the dots stay, so do the anchors.
     void cancel();
-    // The running or last draw's passes done so far, and all of them.
+    // The running or last draw's passes done so far (all of whose dots are
+    // drawn), and all of them.
     std::uint64_t done() const { return passesDone; }
     std::uint64_t total() const { return passesTotal; }
 
@@ -59,11 +70,14 @@ private:
         WholePoint at;
         double dx, dy;
         std::optional<DotKernel> fast;  // made at the first block the surface marks
+        bool splitTried = false;
+        std::unique_ptr<SegmentedDraw> split;  // the draw in segments, where it runs so
     };
 
     void placeAnchor(float x, float y);
     void startDraw();
     void runPasses(std::uint64_t passes);
+    std::unique_ptr<SegmentedDraw> split(WholePoint start);
 
     AnchorStore& anchors;
     Surface& box;
@@ -72,6 +86,8 @@ private:
     const Color& dotColor;
     std::optional<Run> run;  // the running draw
     std::uint64_t passesDone = 0, passesTotal = 0;
+    Workers* workers = nullptr;
+    std::uint64_t segmentPasses = 0;
 };
 
 } // namespace chaos

@@ -73,10 +73,30 @@ public:
     void reseed() override { source.seed(++seeds); }
     float next() override { return source.next(); }
     void fill(float* out, std::size_t n) override { source.fill(out, n); }
+    std::optional<std::uint64_t> sequenceSeed() const override { return source.sequenceSeed(); }
 
 private:
     FastRandom source;
     std::uint64_t seeds = 0;
+};
+
+// Workers whose jobs wait until the input says which runs next: a draw in
+// segments on 1 to 8 cores, replayed without threads.
+class HeldWorkers : public Workers {
+public:
+    explicit HeldWorkers(int workers) : workers(workers) {}
+    int count() const override { return workers; }
+    void run(std::function<void()> work) override { queue.push_back(std::move(work)); }
+    void runOne(std::size_t pick) {
+        if (queue.empty())
+            return;
+        const auto at = queue.begin() + static_cast<std::ptrdiff_t>(pick % queue.size());
+        auto work = std::move(*at);
+        queue.erase(at);
+        work();
+    }
+    int workers;
+    std::deque<std::function<void()>> queue;
 };
 
 // Stops every draw after this many dots, so that any count runs quickly.
@@ -248,29 +268,62 @@ void drawBothWays(const AnchorStore& anchors, Reader& in) {
         surfaces.push_back(std::make_unique<RasterSurface>(place, area, dpi));
         surfaces.back()->useSimd(simd);
     }
-    // The fastest way once more, its draw run in slices of this many passes.
+    // The fastest way once more, its draw run in slices of this many passes;
+    // and in segments of this many, on this many cores (stopped, it keeps the
+    // dots of the passes it says are done: a fourth way, drawn plainly).
     surfaces.push_back(std::make_unique<RasterSurface>(place, area, dpi));
     const std::uint64_t slice = 1 + in.byte() * 37u;
-    for (auto& surface : surfaces) {
+    surfaces.push_back(std::make_unique<RasterSurface>(place, area, dpi));
+    const std::uint64_t segment = 1 + in.byte() % 64;
+    const std::uint64_t longer = in.byte() % 4 ? 1 : 9;
+    HeldWorkers workers(in.byte() % 8);
+    const std::uint8_t stopAt = in.byte();  // the advance that stops the draw; past the end, none
+    std::uint64_t kept = 0;
+    auto drawIn = [&](RasterSurface& surface, CountBox& text, std::function<void(PointCloud&)> run) {
         AnchorStore copy;
         ReplayableRandom random;
         const Color dotColor = 0xFF0000;
-        PointCloud cloud(copy, *surface, random, count, dotColor);
+        PointCloud cloud(copy, surface, random, text, dotColor);
         if (anchors.count() == 0)
             copy.reset();
         for (std::int32_t k = 1; k <= anchors.count(); ++k)
             cloud.box_MouseDown(kLeftButton, 0, anchors.x(k), anchors.y(k));
-        surface->Cls();
-        if (surface != surfaces.back()) {
-            cloud.box_MouseDown(kRightButton, 0, 0, 0);
-            continue;
-        }
-        cloud.press(kRightButton, 0, 0, 0);
-        while (cloud.advance(slice)) {
-        }
-    }
-    for (std::size_t i = 1; i < surfaces.size(); ++i)
-        expect(std::memcmp(surfaces[0]->bits(), surfaces[i]->bits(), std::size_t(surfaces[0]->pixelWidth()) * std::size_t(surfaces[0]->pixelHeight()) * 4) == 0, "fast, sliced and plain pixels");
+        surface.Cls();
+        run(cloud);
+    };
+    for (std::size_t i = 0; i < surfaces.size(); ++i)
+        drawIn(*surfaces[i], count, [&](PointCloud& cloud) {
+            if (i + 2 < surfaces.size())
+                return cloud.box_MouseDown(kRightButton, 0, 0, 0);
+            if (i + 2 == surfaces.size()) {
+                cloud.press(kRightButton, 0, 0, 0);
+                while (cloud.advance(slice)) {
+                }
+                return;
+            }
+            cloud.useWorkers(&workers, segment * longer);
+            cloud.press(kRightButton, 0, 0, 0);
+            for (std::uint8_t step = 0; cloud.drawing(); ++step) {
+                const std::uint64_t shown = cloud.done();
+                if (step == stopAt) {
+                    cloud.cancel();
+                    expect(cloud.done() >= shown, "a stopped draw kept fewer passes than it showed");
+                    break;
+                }
+                workers.runOne(in.byte());
+                cloud.advance(1 + in.byte() * 3u);
+                expect(cloud.done() >= shown, "a draw's progress went back");
+            }
+            kept = cloud.done();
+        });
+    const std::size_t bytes = std::size_t(surfaces[0]->pixelWidth()) * std::size_t(surfaces[0]->pixelHeight()) * 4;
+    for (std::size_t i = 1; i + 1 < surfaces.size(); ++i)
+        expect(std::memcmp(surfaces[0]->bits(), surfaces[i]->bits(), bytes) == 0, "fast, sliced and plain pixels");
+    PSetOnly prefix(place, area, dpi);
+    CountBox keptText;
+    keptText.text = std::to_string(kept);
+    drawIn(prefix, keptText, [](PointCloud& cloud) { cloud.box_MouseDown(kRightButton, 0, 0, 0); });
+    expect(std::memcmp(prefix.bits(), surfaces.back()->bits(), bytes) == 0, "pixels drawn in segments");
 }
 
 void driveCore(const std::uint8_t* data, std::size_t size) {

@@ -1,6 +1,8 @@
 #include "platform/fast_random.h"
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 
 #if CHAOS_AVX2_CODE
 #include <immintrin.h>
@@ -133,15 +135,33 @@ void stepsSimd128(State& s, float* out, std::size_t steps) {
 } // namespace
 
 void FastRandom::seed(std::uint64_t seedValue) {
-    // Two splitmix64 outputs are never both zero (it is a bijection of
-    // distinct inputs), so no lane starts in the all-zero state.
+    seeded = seedValue;
+    startBlock(0);
+}
+
+// Two splitmix64 outputs are never both zero (it is a bijection of distinct
+// inputs), so no lane starts in the all-zero state; no two blocks share one.
+void FastRandom::startBlock(std::uint64_t b) {
+    std::uint64_t x = seeded.value_or(0) + b * (2 * kLanes) * 0x9E3779B97F4A7C15ull;
     for (int l = 0; l < kLanes; ++l)
         for (int w = 0; w < 4; w += 2) {
-            const std::uint64_t bits = splitmix64(seedValue);
+            const std::uint64_t bits = splitmix64(x);
             state[w][l] = static_cast<std::uint32_t>(bits);
             state[w + 1][l] = static_cast<std::uint32_t>(bits >> 32);
         }
+    block = b;
+    stepsLeft = kBlockValues / kLanes;
     used = kLanes;
+}
+
+void FastRandom::seek(std::uint64_t index) {
+    startBlock(index / kBlockValues);
+    alignas(32) float skipped[256];
+    for (std::uint64_t left = index % kBlockValues; left > 0;) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left, std::size(skipped)));
+        fill(skipped, n);
+        left -= n;
+    }
 }
 
 void FastRandom::reseed() {
@@ -156,32 +176,46 @@ void FastRandom::setState(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2, 
         state[2][l] = s2;
         state[3][l] = s3;
     }
+    seeded.reset();
+    stepsLeft = kBlockValues / kLanes;
     used = kLanes;
 }
 
-void FastRandom::step(float* out) {
-    stepPortable(state, out);
+void FastRandom::refill() {
+    if (stepsLeft == 0)
+        startBlock(block + 1);
+    stepPortable(state, buffered);
+    --stepsLeft;
+    used = 0;
 }
 
 void FastRandom::fill(float* out, std::size_t n) {
     std::size_t i = 0;
     for (; i < n && used < kLanes; ++i)
         out[i] = buffered[used++];
-    [[maybe_unused]] const std::size_t steps = (n - i) / kLanes;
+    while (n - i >= kLanes) {
+        if (stepsLeft == 0)
+            startBlock(block + 1);
+        const std::size_t steps = std::min<std::size_t>(stepsLeft, (n - i) / kLanes);
+        [[maybe_unused]] bool done = false;
 #if CHAOS_AVX2_CODE
-    if (simd == Simd::Avx2) {
-        stepsAvx2(state, out + i, steps);
-        i += steps * kLanes;
-    }
+        if (simd == Simd::Avx2) {
+            stepsAvx2(state, out + i, steps);
+            done = true;
+        }
 #endif
 #if CHAOS_SIMD128_CODE
-    if (simd == Simd::Simd128) {
-        stepsSimd128(state, out + i, steps);
+        if (simd == Simd::Simd128) {
+            stepsSimd128(state, out + i, steps);
+            done = true;
+        }
+#endif
+        if (!done)
+            for (std::size_t k = 0; k < steps; ++k)
+                stepPortable(state, out + i + k * kLanes);
+        stepsLeft -= steps;
         i += steps * kLanes;
     }
-#endif
-    for (; i + kLanes <= n; i += kLanes)
-        step(out + i);
     for (; i < n; ++i)
         out[i] = next();
 }

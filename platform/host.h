@@ -170,6 +170,7 @@ struct Host {
     Clock& clock;
     Pictures& pictures;
     ProgramEnd& programEnd;
+    Workers* workers = nullptr;  // the other cores, where the runtime has them
 };
 
 } // namespace chaos

@@ -9,7 +9,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace chaos {
@@ -64,6 +66,22 @@ public:
     virtual float next() = 0;
     // The next n values, in order; the same as n calls of next().
     virtual void fill(float* out, std::size_t n) = 0;
+    // Where the values since the last reseed are FastRandom's sequence of a
+    // seed (platform/fast_random.h), that seed: then any of them can be had
+    // without the others, and a draw may run on several cores.
+    virtual std::optional<std::uint64_t> sequenceSeed() const { return std::nullopt; }
+};
+
+// Threads on the machine's other cores, for work that touches no toolkit and
+// nothing of the caller's but what it was handed. A runtime that has none
+// (the page) offers none, and everything runs on the calling thread.
+class Workers {
+public:
+    virtual ~Workers() = default;
+    // How many run work side by side (besides the calling thread).
+    virtual int count() const = 0;
+    // Runs `work` on one of them, soon; it never blocks the caller.
+    virtual void run(std::function<void()> work) = 0;
 };
 
 // The text a control shows: the count box, the chosen colour item.

@@ -66,6 +66,14 @@ echo "== Draw speed and memory, on one core"
 taskset -c 1 "$root/build/release/bench/draw_bench" --benchmark_repetitions=3 \
     --benchmark_report_aggregates_only=true --benchmark_color=false "$@"
 
+cores=$(nproc)
+echo "== Draw speed on every core: 1 core against $cores, medians of five, same run"
+for n in 1 "$cores"; do
+    "$root/build/release/bench/draw_bench" --cores="$n" --benchmark_repetitions=5 \
+        --benchmark_filter='^(Production|Driven)/(10000|10000000|100000000)/' \
+        --benchmark_report_aggregates_only=true --benchmark_color=false "$@"
+done
+
 echo "== Start-up: program start to window on screen, 10 starts"
 APP="$root/build/release/chaosgame"
 source "$root/tests/e2e/xsession.sh"

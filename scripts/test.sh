@@ -26,6 +26,15 @@ cmake --build "$root/build/sanitize" -j"$jobs"
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     CHAOS_SOAK_MEMORY_CHECK=0 ctest --test-dir "$root/build/sanitize" --output-on-failure -j"$jobs" | tee -a "$summary"
 
+echo "== ThreadSanitizer"
+# The draw on real threads, built with clang's ThreadSanitizer (which cannot
+# be mixed with the AddressSanitizer build above): any data race fails it.
+CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHAOS_TSAN=ON \
+      -DCHAOS_GUI=OFF -DCHAOS_BENCH=OFF >/dev/null
+cmake --build "$root/build/tsan" -j"$jobs" --target window_threaded_draw_test
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$root/build/tsan" -R '^(ThreadedDraw|ThreadPool)\.' \
+    --output-on-failure | tee -a "$summary"
+
 echo "== Fuzzing"
 "$root/scripts/fuzz.sh" "${CHAOS_FUZZ_SECONDS:-60}"
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/errors.h"
+#include "platform/fast_random.h"
 #include "platform/host.h"
 #include "platform/interfaces.h"
+#include "platform/raster_surface.h"
 
 #include <cstddef>
 #include <map>
@@ -144,6 +146,27 @@ public:
                 found.push_back(entry);
         return found;
     }
+};
+
+// The window's random sequence, from a fixed seed at every reseed.
+class SeededRandom : public RandomSource {
+public:
+    explicit SeededRandom(std::uint64_t seed) : seed(seed) {}
+    void reseed() override { values.seed(seed); }
+    float next() override { return values.next(); }
+    void fill(float* out, std::size_t n) override { values.fill(out, n); }
+    std::optional<std::uint64_t> sequenceSeed() const override { return values.sequenceSeed(); }
+
+private:
+    std::uint64_t seed;
+    FastRandom values;
+};
+
+// A raster surface without its fast way: every dot through PSet.
+class PSetOnly : public RasterSurface {
+public:
+    using RasterSurface::RasterSurface;
+    DotMask markDots(Color) override { return {}; }
 };
 
 } // namespace chaos::testing

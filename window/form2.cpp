@@ -33,7 +33,9 @@ Form2::Form2(const Host& host)
       box(surfacePlacement(), drawingArea(), kLogicalDpi),
       sel(host.controls),
       driver(cloud, host, dispatcher, [this](bool on) { setBusy(on); }, [this] { showPicture(); }),
-      keyPoint{box.pixelWidth() / 2, box.pixelHeight() / 2} {}
+      keyPoint{box.pixelWidth() / 2, box.pixelHeight() / 2} {
+    cloud.useWorkers(host.workers);
+}
 
 void Form2::useSimd(Simd simd) {
     box.useSimd(simd);

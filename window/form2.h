@@ -111,6 +111,7 @@ private:
         void reseed() override { fixed ? values.seed(*fixed) : values.reseed(); }
         float next() override { return values.next(); }
         void fill(float* out, std::size_t n) override { values.fill(out, n); }
+        std::optional<std::uint64_t> sequenceSeed() const override { return values.sequenceSeed(); }
         FastRandom values;
 
     private:

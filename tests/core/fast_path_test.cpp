@@ -172,12 +172,7 @@ TEST(FastPath, DrawsTheSamePixelsAsThePlainRules) {
     }
 }
 
-// The surface without its fast way: every dot through PSet.
-class PSetOnly : public RasterSurface {
-public:
-    using RasterSurface::RasterSurface;
-    DotMask markDots(Color) override { return {}; }
-};
+using testing::PSetOnly;
 
 // Values no generator of ours gives still choose the anchor the plain loop
 // chooses: below 0 or not a number the first, at 1 or above the last.

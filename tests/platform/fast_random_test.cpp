@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -81,6 +82,33 @@ TEST(FastRandom, MixingNextAndFillKeepsTheOrder) {
         }
         EXPECT_EQ(got, expected);
     }
+}
+
+// From any index, the values are those of the sequence from its start,
+// across the ends of its blocks; a block is seeded from the seed and its number.
+TEST(FastRandom, SeekGivesTheSequenceFromAnyIndex) {
+    constexpr std::uint64_t kBlock = FastRandom::kBlockValues;
+    FastRandom whole(9);
+    std::vector<float> expected(3 * kBlock + 100);
+    for (float& v : expected)
+        v = whole.next();
+    for (Simd simd : simdHere())
+        for (std::uint64_t index : std::initializer_list<std::uint64_t>{0, 1, 15, 16, kBlock - 1, kBlock, kBlock + 17, 2 * kBlock - 3, 3 * kBlock}) {
+            FastRandom r(9);
+            r.useSimd(simd);
+            r.seek(index);
+            std::vector<float> got(5), filled(90);
+            for (float& v : got)
+                v = r.next();
+            r.fill(filled.data(), filled.size());
+            got.insert(got.end(), filled.begin(), filled.end());
+            EXPECT_TRUE(std::equal(got.begin(), got.end(), expected.begin() + static_cast<std::ptrdiff_t>(index)))
+                << index << " " << simdName(simd);
+        }
+    EXPECT_FALSE(std::equal(expected.begin(), expected.begin() + 16, expected.begin() + kBlock));  // a block of its own
+    EXPECT_EQ(whole.sequenceSeed(), 9u);
+    whole.setState(1, 2, 3, 4);
+    EXPECT_FALSE(whole.sequenceSeed());
 }
 
 TEST(FastRandom, ReseedGivesADifferentSequenceEachTime) {

@@ -1,0 +1,237 @@
+#include "core/segmented_draw.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <mutex>
+
+namespace chaos {
+
+namespace {
+
+// Random values are drawn this many passes at a time (kept small: the page's
+// stack is 64 KB); a worker looks for a stop every kStopEvery passes.
+constexpr std::size_t kChunk = 4096;
+constexpr std::uint64_t kStopEvery = 65536;
+
+// The pass (from `first`, within `limit` passes) after which two walks from
+// the corners lo and hi of a box are one point, and that point.
+std::optional<std::pair<std::uint64_t, WholePoint>> meeting(const DrawSetup& setup, WholePoint lo, WholePoint hi,
+                                                             std::uint64_t first, std::uint64_t limit) {
+    FastRandom values(setup.seed);
+    values.seek(kStartValues + first);
+    const float count = static_cast<float>(setup.count);
+    const float last = static_cast<float>(setup.xs.size() - 1);
+    float r[kMeetWithin];
+    values.fill(r, limit);
+    for (std::uint64_t i = 0; i < limit; ++i) {
+        const std::size_t k = chooseAnchor(r[i], count, last);
+        lo = {halfway(lo.x, setup.xs[k]), halfway(lo.y, setup.ys[k])};
+        hi = {halfway(hi.x, setup.xs[k]), halfway(hi.y, setup.ys[k])};
+        if (lo.x == hi.x && lo.y == hi.y)
+            return std::pair{first + i, lo};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::vector<Segment> planSegments(const DrawSetup& setup, std::uint64_t length, std::uint64_t cores) {
+    length = std::max<std::uint64_t>(length, 1);
+    WholePoint lo = setup.start, hi = setup.start;
+    for (std::size_t k = 0; k < setup.xs.size(); ++k) {
+        lo = {std::min<std::int32_t>(lo.x, setup.xs[k]), std::min<std::int32_t>(lo.y, setup.ys[k])};
+        hi = {std::max<std::int32_t>(hi.x, setup.xs[k]), std::max<std::int32_t>(hi.y, setup.ys[k])};
+    }
+    std::vector<Segment> plan{{0, setup.passes, setup.start}};
+    // Each meeting lies before the next nominal start, so the segments keep their order.
+    const auto lengthFrom = [&](std::uint64_t at) {
+        return cores == 0 ? length : std::clamp((setup.passes - at) / (2 * cores), std::max<std::uint64_t>(length / 8, 1), length);
+    };
+    for (std::uint64_t nominal = lengthFrom(0); nominal < setup.passes; nominal += lengthFrom(nominal)) {
+        const std::uint64_t limit = std::min({kMeetWithin, lengthFrom(nominal), setup.passes - nominal});
+        if (const auto met = meeting(setup, lo, hi, nominal, limit)) {
+            plan.back().end = met->first + 1;
+            plan.push_back({met->first + 1, setup.passes, met->second});
+        }
+    }
+    return plan;
+}
+
+void walkPasses(const DotKernel& kernel, WholePoint& at, std::uint64_t n, const DotMask& mask, FastRandom& values) {
+    alignas(64) float r[kChunk];
+    while (n > 0) {
+        const auto step = static_cast<std::size_t>(std::min<std::uint64_t>(n, kChunk));
+        values.fill(r, step);
+        kernel.walk(at, r, step, mask);
+        n -= step;
+    }
+}
+
+std::uint64_t segmentLength(std::uint64_t passes, std::uint64_t cores, std::size_t pixels) {
+    if (cores < 2 || passes < kSplitFrom)
+        return 0;
+    return std::clamp<std::uint64_t>(passes / (8 * cores), std::max<std::uint64_t>(kSplitFrom, pixels), 1 << 23);
+}
+
+void mergeMarks(std::uint8_t* into, std::uint8_t* from, std::size_t bytes) {
+    // Without a branch, which marks in random places would mispredict: the
+    // compiler makes it a vector loop.
+    for (std::size_t i = 0; i < bytes; ++i)
+        into[i] |= from[i];
+    std::memset(from, 0, bytes);
+}
+
+// What the calling thread shares with the workers' jobs. A job's mask is
+// touched by the one that runs it until it is done, then by the calling thread.
+struct SegmentedDraw::Shared {
+    enum class State { Waiting, Running, Done };
+    struct Job {
+        Segment segment;
+        State state = State::Waiting;
+        std::vector<std::uint8_t> mask;
+    };
+
+    Shared(DrawSetup drawSetup, std::uint64_t length, std::uint64_t cores, Workers* workers)
+        : setup(std::move(drawSetup)), kernel(setup.anchors()), workers(workers) {
+        for (const Segment& segment : planSegments(setup, length, cores))
+            jobs.push_back({segment, State::Waiting, {}});
+    }
+
+    // The next segment no one runs, with a clear mask; none once stopped.
+    std::optional<std::size_t> claim() {
+        std::vector<std::uint8_t> mask;
+        std::size_t job;
+        {
+            const std::scoped_lock held(lock);
+            if (stopped || next == jobs.size())
+                return std::nullopt;
+            job = next++;
+            jobs[job].state = State::Running;
+            if (!spare.empty()) {
+                mask = std::move(spare.back());
+                spare.pop_back();
+            }
+        }
+        if (mask.empty())
+            mask.assign(setup.mask.pixels() + 1, 0);
+        jobs[job].mask = std::move(mask);
+        return job;
+    }
+
+    DotMask maskOf(std::size_t job) {
+        DotMask mask = setup.mask;
+        mask.bytes = jobs[job].mask.data();
+        return mask;
+    }
+
+    void finish(std::size_t job) {
+        const std::scoped_lock held(lock);
+        jobs[job].state = State::Done;
+    }
+
+    // A worker's turn: claims the next segment, and runs it as work of its
+    // own (which a worker may start later, as the calling thread runs on).
+    static void work(const std::shared_ptr<Shared>& self) {
+        if (const auto job = self->claim())
+            self->workers->run([self, job = *job] { runJob(self, job); });
+    }
+
+    // One segment whole, then another turn.
+    static void runJob(const std::shared_ptr<Shared>& self, std::size_t job) {
+        const Segment& segment = self->jobs[job].segment;
+        FastRandom values(self->setup.seed);
+        values.useSimd(self->setup.mask.simd);
+        values.seek(kStartValues + segment.first);
+        WholePoint at = segment.from;
+        const DotMask mask = self->maskOf(job);
+        // A stop is seen within a fraction of a millisecond.
+        for (std::uint64_t pass = segment.first; pass < segment.end; pass += kStopEvery) {
+            if (self->stopped.load(std::memory_order_relaxed))
+                return;  // left running: never merged
+            walkPasses(self->kernel, at, std::min<std::uint64_t>(kStopEvery, segment.end - pass), mask, values);
+        }
+        self->finish(job);
+        work(self);
+    }
+
+    const DrawSetup setup;
+    const DotKernel kernel;
+    Workers* const workers;
+    std::vector<Job> jobs;  // sized once
+    std::mutex lock;
+    std::size_t next = 0;  // the first segment not claimed
+    std::vector<std::vector<std::uint8_t>> spare;  // merged masks, clear
+    std::atomic<bool> stopped = false;
+};
+
+SegmentedDraw::SegmentedDraw(DrawSetup setup, std::uint64_t length, std::uint64_t cores, Workers* workers)
+    : shared(std::make_shared<Shared>(std::move(setup), length, cores, workers)) {
+    const auto jobs = static_cast<int>(std::min<std::size_t>(shared->jobs.size(), static_cast<std::size_t>(workers->count())));
+    for (int i = 0; i < jobs; ++i)
+        workers->run([self = shared] { Shared::work(self); });
+}
+
+SegmentedDraw::~SegmentedDraw() {
+    shared->stopped = true;
+}
+
+std::uint64_t SegmentedDraw::merge(const DotMask& mask) {
+    Shared& s = *shared;
+    for (;;) {
+        {
+            const std::scoped_lock held(s.lock);
+            if (merged == s.jobs.size() || s.jobs[merged].state != Shared::State::Done)
+                return merged == s.jobs.size() ? s.setup.passes : s.jobs[merged].segment.first;
+        }
+        std::vector<std::uint8_t>& done = s.jobs[merged].mask;
+        mergeMarks(mask.bytes, done.data(), done.size());
+        const std::scoped_lock held(s.lock);
+        s.spare.push_back(std::move(done));
+        ++merged;
+    }
+}
+
+std::uint64_t SegmentedDraw::advance(std::uint64_t passes, const DotMask& mask) {
+    std::uint64_t kept = merge(mask);
+    if (!mine)
+        if (const auto job = shared->claim()) {
+            const Segment& segment = shared->jobs[*job].segment;
+            mine.emplace(Mine{*job, segment.from, 0, false, FastRandom(shared->setup.seed)});
+            mine->values.useSimd(shared->setup.mask.simd);
+            mine->values.seek(kStartValues + segment.first);
+        }
+    if (!mine)
+        return kept;
+    const Segment& segment = shared->jobs[mine->job].segment;
+    // The next segment to merge marks the picture's mask itself, so that its
+    // dots show at each refresh and count as done (a draw that is one
+    // segment shows its progress as on one core); its own marks so far first.
+    if (mine->job == merged && !mine->direct) {
+        std::vector<std::uint8_t>& part = shared->jobs[mine->job].mask;
+        mergeMarks(mask.bytes, part.data(), part.size());
+        mine->direct = true;
+    }
+    const std::uint64_t n = std::min(passes, segment.end - segment.first - mine->done);
+    walkPasses(shared->kernel, mine->at, n, mine->direct ? mask : shared->maskOf(mine->job), mine->values);
+    mine->done += n;
+    if (segment.first + mine->done < segment.end)
+        return mine->direct ? segment.first + mine->done : kept;
+    shared->finish(mine->job);
+    mine.reset();
+    return merge(mask);
+}
+
+std::uint64_t SegmentedDraw::stop(const DotMask& mask) {
+    shared->stopped = true;
+    std::uint64_t kept = merge(mask);
+    if (mine && mine->job == merged) {  // this thread's segment is next: its passes so far
+        std::vector<std::uint8_t>& part = shared->jobs[mine->job].mask;
+        mergeMarks(mask.bytes, part.data(), part.size());
+        kept += mine->done;
+    }
+    mine.reset();
+    return kept;
+}
+
+} // namespace chaos

@@ -1,0 +1,202 @@
+// The draw in segments, on 1 to 8 cores, against the plain one-core loop
+// (every dot through PSet), pixel for pixel. The workers' jobs run here in a
+// seeded order, between the calling thread's slices, without threads.
+#include "core/point_cloud.h"
+#include "core/segmented_draw.h"
+
+#include "fakes.h"
+#include "platform/fast_random.h"
+#include "platform/raster_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <random>
+#include <vector>
+
+namespace chaos {
+namespace {
+
+struct Point { float x, y; };
+
+// The same values, without saying they can be had from any pass.
+class Unseeded : public testing::SeededRandom {
+public:
+    using SeededRandom::SeededRandom;
+    std::optional<std::uint64_t> sequenceSeed() const override { return std::nullopt; }
+};
+
+// Workers whose jobs wait until the test runs them, in the order it picks.
+class HeldWorkers : public Workers {
+public:
+    explicit HeldWorkers(int workers) : workers(workers) {}
+    int count() const override { return workers; }
+    void run(std::function<void()> work) override { queue.push_back(std::move(work)); }
+    void runOne(std::mt19937_64& pick) {
+        if (queue.empty())
+            return;
+        const auto at = queue.begin() + static_cast<std::ptrdiff_t>(pick() % queue.size());
+        auto work = std::move(*at);
+        queue.erase(at);
+        work();
+    }
+    int workers;
+    std::deque<std::function<void()>> queue;
+};
+
+constexpr RasterSurface::Placement kWindow{120, 240, 8295, 7215};
+constexpr Color kColor = 0x00FF00;
+constexpr int kDensities[] = {96, 144, 192};
+
+// A draw of `passes` passes around `anchors` (none: right after a draw).
+template <class Run, class Random = testing::SeededRandom>
+void draw(RasterSurface& surface, const std::vector<Point>& anchors, std::uint64_t seed, std::uint64_t passes, Run&& run,
+          Random random = Random(0)) {
+    AnchorStore store;
+    random = Random(seed);
+    testing::FakeText count(std::to_string(passes));
+    PointCloud cloud(store, surface, random, count, kColor);
+    for (const Point& a : anchors)
+        cloud.box_MouseDown(kLeftButton, 0, a.x, a.y);
+    if (anchors.empty())
+        store.reset();
+    surface.Cls();
+    run(cloud);
+}
+
+void expectSamePixels(RasterSurface& a, RasterSurface& b) {
+    int differing = 0;
+    for (int y = 0; y < a.pixelHeight(); ++y)
+        for (int x = 0; x < a.pixelWidth(); ++x)
+            differing += a.pixel(x, y) != b.pixel(x, y);
+    EXPECT_EQ(differing, 0);
+}
+
+struct Case {
+    const char* what;
+    std::vector<Point> anchors;
+};
+
+std::vector<Case> cases(std::mt19937_64& pick) {
+    std::vector<Point> most, scattered;
+    for (int i = 0; i < 32767; ++i)
+        most.push_back({float(i % 181 * 50 - 200), float(i / 181 * 41 - 100)});
+    for (std::uint64_t i = 0, n = 1 + pick() % 8; i < n; ++i)  // anywhere, mostly on the area
+        scattered.push_back({float(int(pick() % 12000) - 2000), float(int(pick() % 12000) - 2000)});
+    return {
+        {"triangle", {{1500, 300}, {7000, 6500}, {300, 6000}}},
+        {"square", {{0, 0}, {8265, 0}, {8265, 7185}, {0, 7185}}},
+        {"anywhere", scattered},
+        {"a twip apart", {{4000, 3000}, {4001, 3001}, {4000, 3001}}},
+        {"one anchor", {{4000, 3500}}},
+        {"right after a draw", {}},
+        {"the most anchors", most},
+    };
+}
+
+TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix) {
+    std::mt19937_64 pick(2027);
+    std::uint64_t seed = 1;
+    for (int round = 0; round < 6; ++round)
+        for (const Case& c : cases(pick)) {
+            const int cores = 1 + static_cast<int>(pick() % 8);
+            const std::uint64_t passes = 1 + pick() % 40000, segment = 1 + pick() % (round % 2 ? 300 : 20000);
+            const int dpi = kDensities[pick() % 3];
+            const bool stops = pick() % 2 == 0;
+            std::uint64_t slices = stops ? pick() % (1 + passes / segment) : ~0ull;  // before the stop
+            SCOPED_TRACE(::testing::Message() << c.what << ", " << cores << " cores, " << passes << " passes, segments of "
+                                              << segment << ", " << dpi << " dpi, seed " << seed << (stops ? ", stopped" : ""));
+            RasterSurface split(kWindow, {pixelToTwips(551), pixelToTwips(479)}, dpi);
+            HeldWorkers workers(cores - 1);
+            std::uint64_t shown = 0, done = 0;
+            draw(split, c.anchors, seed, passes, [&](PointCloud& cloud) {
+                cloud.useWorkers(&workers, segment);
+                cloud.press(kRightButton, 0, 0, 0);
+                while (cloud.drawing()) {
+                    EXPECT_GE(cloud.done(), shown);
+                    shown = cloud.done();
+                    if (slices-- == 0) {
+                        cloud.cancel();
+                        break;
+                    }
+                    for (std::uint64_t jobs = pick() % 3; jobs > 0; --jobs)
+                        workers.runOne(pick);
+                    cloud.advance(1 + pick() % (2 * segment));
+                    // On one core, every slice shows: its dots go to the picture as they are made.
+                    if (cores == 1)
+                        EXPECT_GT(cloud.done(), shown);
+                }
+                done = cloud.done();
+                cloud.cancel();  // after its end or its stop: nothing changes
+                EXPECT_EQ(cloud.done(), done);
+            });
+            EXPECT_GE(done, shown);
+            if (!stops)
+                EXPECT_EQ(done, passes);
+            // The plain loop, as every draw whose surface marks no dots or whose
+            // values come only in order, workers or not.
+            testing::PSetOnly plain(kWindow, {pixelToTwips(551), pixelToTwips(479)}, dpi);
+            auto plainly = [&](PointCloud& cloud) {
+                cloud.useWorkers(&workers, segment);
+                cloud.box_MouseDown(kRightButton, 0, 0, 0);
+            };
+            round % 2 ? draw(plain, c.anchors, seed, done, plainly, Unseeded(0)) : draw(plain, c.anchors, seed, done, plainly);
+            expectSamePixels(split, plain);
+            while (!workers.queue.empty())  // jobs left after a stop end at once
+                workers.runOne(pick);
+            ++seed;
+        }
+}
+
+// A draw is split where there are workers and it is long enough, into
+// segments that give each core eight, of at least a million passes and
+// more than a mask's pixels, and at most 2^23.
+TEST(SegmentedDraw, SegmentLengthFollowsTheDrawAndTheCores) {
+    struct Case { std::uint64_t passes, cores; std::size_t pixels, length; };
+    const Case table[] = {
+        {10000, 2, 263929, 0}, {(1 << 20) - 1, 16, 263929, 0}, {100000000, 1, 263929, 0},
+        {1 << 20, 2, 263929, 1 << 20}, {10000000, 2, 263929, 1 << 20}, {100000000, 2, 263929, 6250000},
+        {100000000, 2, 2375716, 6250000}, {20000000, 2, 2375716, 2375716}, {2147483647, 2, 263929, 1 << 23},
+        {1000000000, 16, 263929, 7812500},
+    };
+    for (const Case& c : table)
+        EXPECT_EQ(segmentLength(c.passes, c.cores, c.pixels), c.length) << c.passes << " passes, " << c.cores << " cores";
+}
+
+// Which draws are cut into segments: those whose bounding walks meet. One
+// anchor (the one after a draw too) and anchors a twip apart never are.
+TEST(SegmentedDraw, SegmentsStartWhereTheBoundingWalksMeet) {
+    struct Case { std::vector<std::int16_t> xs, ys; std::int16_t count; bool cut; };
+    const Case table[] = {
+        {{1500, 7000, 300}, {300, 6500, 6000}, 3, true},
+        {{0, 8265, 8265, 0}, {0, 0, 7185, 7185}, 4, true},
+        {{4000}, {3500}, 1, false},
+        {{0}, {0}, 0, false},  // after a draw
+        {{4000, 4001}, {3000, 3001}, 2, false},
+    };
+    for (const Case& c : table) {
+        const DrawSetup setup{7, c.xs, c.ys, c.count, {2000, 2000}, 100000, {}};
+        const std::vector<Segment> plan = planSegments(setup, 5000);
+        EXPECT_EQ(plan.size() > 1, c.cut) << c.xs.size() << " anchors";
+        EXPECT_EQ(plan.front().first, 0u);
+        EXPECT_EQ(plan.back().end, setup.passes);
+        for (std::size_t j = 1; j < plan.size(); ++j) {
+            EXPECT_EQ(plan[j].first, plan[j - 1].end);
+            // Each starts after the bounding walks' meeting, within kMeetWithin passes of its nominal start.
+            EXPECT_GT(plan[j].first, 5000 * j);
+            EXPECT_LE(plan[j].first, 5000 * j + kMeetWithin);
+        }
+    }
+    // For two cores, shorter towards the end, down to an eighth: 5000 passes
+    // while 20000 are left, then 4999, ... and the last ones nominally 625.
+    const DrawSetup setup{7, table[0].xs, table[0].ys, 3, {2000, 2000}, 100000, {}};
+    const std::vector<Segment> plan = planSegments(setup, 5000, 2);
+    EXPECT_EQ(plan.back().end, setup.passes);
+    for (std::size_t j = 1; j < plan.size(); ++j)
+        EXPECT_EQ(plan[j].first, plan[j - 1].end);
+    EXPECT_LT(plan.back().first - plan[plan.size() - 2].first, 625 + kMeetWithin);
+    EXPECT_GT(plan.size(), 100000u / 5000);
+}
+
+} // namespace
+} // namespace chaos

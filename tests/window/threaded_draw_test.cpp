@@ -1,0 +1,132 @@
+// The draw in segments on real threads, in the core and through the window
+// (run under ThreadSanitizer by the test command), and the pool that runs them.
+#include "core/point_cloud.h"
+
+#include "fakes.h"
+#include "platform/fast_random.h"
+#include "platform/raster_surface.h"
+#include "platform/thread_pool.h"
+#include "window/form2.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <utility>
+#include <future>
+#include <thread>
+
+namespace chaos {
+namespace {
+
+constexpr RasterSurface::Placement kWindow{120, 240, 8295, 7215};
+
+// A triangle's draw of `passes`, run by `run` on `surface`.
+template <class Run>
+void triangle(RasterSurface& surface, std::uint64_t passes, Workers* workers, Run&& run) {
+    AnchorStore store;
+    testing::SeededRandom random(31);
+    testing::FakeText count(std::to_string(passes));
+    const Color color = 0;  // outlives the handler, which keeps a reference
+    PointCloud cloud(store, surface, random, count, color);
+    cloud.useWorkers(workers, 10000);
+    for (const auto& [x, y] : {std::pair{1500.0f, 300.0f}, {7000, 6500}, {300, 6000}, {4000, 4000}})
+        cloud.box_MouseDown(kLeftButton, 0, x, y);
+    surface.Cls();
+    run(cloud);
+}
+
+std::uint64_t differing(RasterSurface& a, RasterSurface& b) {
+    std::uint64_t n = 0;
+    for (int y = 0; y < a.pixelHeight(); ++y)
+        for (int x = 0; x < a.pixelWidth(); ++x)
+            n += a.pixel(x, y) != b.pixel(x, y);
+    return n;
+}
+
+TEST(ThreadedDraw, DrawsThePlainLoopsDotsWholeAndStopped) {
+    ThreadPool pool(3);
+    RasterSurface whole(kWindow, 551, 479), stopped(kWindow, 551, 479), left(kWindow, 551, 479);
+    triangle(whole, 400000, &pool, [](PointCloud& cloud) { cloud.box_MouseDown(kRightButton, 0, 0, 0); });
+    std::uint64_t kept = 0;
+    triangle(stopped, 400000, &pool, [&](PointCloud& cloud) {
+        cloud.press(kRightButton, 0, 0, 0);
+        cloud.advance(30000);
+        const std::uint64_t shown = cloud.done();
+        cloud.cancel();
+        kept = cloud.done();
+        EXPECT_GE(kept, shown);
+    });
+    // A draw whose handler goes while its segments run: they end, and the pool with them.
+    triangle(left, 400000, &pool, [&](PointCloud& cloud) { cloud.press(kRightButton, 0, 0, 0); });
+    for (auto [surface, passes] : {std::pair{&whole, std::uint64_t{400000}}, {&stopped, kept}}) {
+        testing::PSetOnly plain(kWindow, 551, 479);
+        triangle(plain, passes, nullptr, [](PointCloud& cloud) { cloud.box_MouseDown(kRightButton, 0, 0, 0); });
+        EXPECT_EQ(differing(*surface, plain), 0u) << passes << " passes";
+    }
+}
+
+// The window's long draw on two cores: its progress, its refreshes and its
+// stop as on one, with a stopped draw's picture the one-core draw of the
+// passes it kept; and a window closed during a draw.
+TEST(ThreadedDraw, TheWindowsLongDrawStopsWithThePassesItShowedAndClosesCleanly) {
+    ThreadPool pool(1);
+    const auto start = [](testing::FakeHost& fake, Workers* workers, const std::string& count) {
+        fake.count = count;
+        fake.msPerReading = 100;  // a slice of passes a reading: the draw goes on in ticks
+        Host host = fake.host();
+        host.workers = workers;
+        auto form = std::make_unique<Form2>(host);
+        form->fixSeed(7);
+        for (const auto& [x, y] : {std::pair{1500.0f, 300.0f}, {7000, 6500}, {300, 6000}})
+            form->box_MouseDown(kLeftButton, 0, x, y);
+        form->box_MouseDown(kRightButton, 0, 0, 0);
+        return form;
+    };
+    for (const bool closed : {false, true}) {
+        testing::FakeHost fake;
+        // The calling thread makes a thousand passes a tick, a segment of a
+        // million of them at least: fifty ticks stop it within its first.
+        auto form = start(fake, &pool, "5000000");
+        for (int ticks = 0; std::exchange(fake.soon, false) && ticks < 50; ++ticks)
+            form->tick();
+        ASSERT_TRUE(form->drawRunning());
+        const auto updates = fake.logged("update ");
+        ASSERT_FALSE(updates.empty());
+        closed ? (void)form->closeRequested() : form->progressCancelled();
+        EXPECT_FALSE(form->drawRunning());
+        const std::uint64_t kept = form->dotsDone();
+        EXPECT_GE(kept, std::stoull(updates.back().substr(7)));
+        if (closed)
+            continue;  // the window goes with its draw's segments still running
+        testing::FakeHost oneCore;
+        auto plain = start(oneCore, nullptr, std::to_string(kept));
+        while (std::exchange(oneCore.soon, false))
+            plain->tick();
+        EXPECT_EQ(differing(form->surface(), plain->surface()), 0u) << kept << " passes";
+    }
+    // The default draw, short, on the calling thread at once.
+    testing::FakeHost fake, oneCore;
+    const auto form = start(fake, &pool, "10000"), plain = start(oneCore, nullptr, "10000");
+    EXPECT_FALSE(form->drawRunning());
+    EXPECT_EQ(differing(form->surface(), plain->surface()), 0u);
+}
+
+TEST(ThreadPool, RunsWorkOnItsThreadsAndJoinsThemWhenItEnds) {
+    std::atomic<int> ran = 0;
+    std::promise<std::thread::id> where;
+    {
+        ThreadPool pool(2);
+        EXPECT_EQ(pool.count(), 2);
+        pool.run([&] { where.set_value(std::this_thread::get_id()); });
+        EXPECT_NE(where.get_future().get(), std::this_thread::get_id());
+        for (int i = 0; i < 100; ++i)
+            pool.run([&] { ++ran; });
+    }  // queued work not started by now is dropped; none runs after
+    const int after = ran;
+    EXPECT_LE(after, 100);
+    EXPECT_EQ(ran, after);
+}
+
+} // namespace
+} // namespace chaos
