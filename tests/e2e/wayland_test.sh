@@ -21,7 +21,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 work=$(mktemp -d)
 WESTON_PID=""
 stop_all() {
-    if [ -n "${APP_PID:-}" ]; then kill "$APP_PID" 2>/dev/null || true; fi
+    if [ -n "${APP_PID:-}" ]; then kill -9 "$APP_PID" 2>/dev/null || true; fi
     if [ -n "$WESTON_PID" ]; then kill "$WESTON_PID" 2>/dev/null || true; fi
     stop_x
     rm -rf "$work"
@@ -63,6 +63,7 @@ read -r AREA_W AREA_H FRAME_W RADIUS < <(awk -v r="$SCALE" 'BEGIN { dpi = int(96
 # compositor placed it): AREA_X, AREA_Y, the drawing area's top-left, and
 # WIN_X, WIN_Y, the window's.
 start_wayland_app() {
+    if [ -n "${APP_PID:-}" ]; then kill "$APP_PID" 2>/dev/null; fi  # one that did not end as it should
     env -u DISPLAY WAYLAND_DISPLAY=chaos-wayland QT_QPA_PLATFORM=wayland "$APP" >>"$work/app.log" 2>&1 &
     APP_PID=$!
     pointer_away  # (weston draws it, perhaps where the window comes)
@@ -87,7 +88,11 @@ click_window() { pointer_to "$((WIN_X + $1 * SCALE))" "$((WIN_Y + $2 * SCALE))";
 pointer_away() { pointer_to "$((OUT_X + OUTPUT_W * SCALE - 2))" "$((OUT_Y + OUTPUT_H * SCALE - 2))"; }
 # Waits for a window (a dialog, a message) to come over what the screen shows now.
 screen_now() { "$PROBE" save "$work/before.png" 0 0 "$((OUT_X + OUTPUT_W * SCALE))" "$((OUT_Y + OUTPUT_H * SCALE))"; }
-wait_new_window() { until_ok 30 "$PROBE" changed "$work/before.png" $((150 * 100 * SCALE * SCALE)); }
+# And until the screen has settled: the window painted and given the keyboard
+# (the one behind it shown inactive) before keys are typed into it.
+settled() { "$PROBE" save "$work/now.png" 0 0 "$((OUT_X + OUTPUT_W * SCALE))" "$((OUT_Y + OUTPUT_H * SCALE))" &&
+    ! "$PROBE" changed "$work/now.png" 1; }
+wait_new_window() { until_ok 30 "$PROBE" changed "$work/before.png" $((150 * 100 * SCALE * SCALE)) && until_ok 30 settled; }
 # Waits up to 10 s for the program to end; sets EXIT_STATUS.
 wait_end() { if until_ok 10 eval '! kill -0 "$APP_PID" 2>/dev/null'; then wait "$APP_PID"; EXIT_STATUS=$?; else EXIT_STATUS="still running"; fi; }
 
@@ -146,7 +151,6 @@ start_wayland_app || exit 1
 click_window $((704 - 14)) -16
 wait_end
 [ "$EXIT_STATUS" = "0" ] || fail "closing the window did not end the program with status 0 (status '${EXIT_STATUS}')"
-APP_PID=""
 
 [ "$failures" -eq 0 ] && echo "wayland at scale ${SCALE}: all checks passed"
 exit "$failures"

@@ -471,8 +471,12 @@ class WebKit(Engine):
         return allowed  # nothing to grant, nothing to deny
 
     def close_print_dialog(self):
+        """Closes MiniBrowser's Print dialog, and waits until it has gone: while it is open, keys
+        meant for the page go nowhere."""
         dialog = xdotool("search", "--sync", "--onlyvisible", "--name", "^Print$").split()[0]
         xdotool("windowfocus", "--sync", dialog, "key", "Escape")
+        self.until(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Print$"],
+                                          capture_output=True).returncode != 0)
         self.take_focus()
 
     def close_browser_menu(self):
