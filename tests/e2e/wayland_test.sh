@@ -94,7 +94,7 @@ settled() { "$PROBE" save "$work/now.png" 0 0 "$((OUT_X + OUTPUT_W * SCALE))" "$
     ! "$PROBE" changed "$work/now.png" 1; }
 wait_new_window() { until_ok 30 "$PROBE" changed "$work/before.png" $((150 * 100 * SCALE * SCALE)) && until_ok 30 settled; }
 # Waits up to 10 s for the program to end; sets EXIT_STATUS.
-wait_end() { if until_ok 10 eval '! kill -0 "$APP_PID" 2>/dev/null'; then wait "$APP_PID"; EXIT_STATUS=$?; else EXIT_STATUS="still running"; fi; }
+wait_end() { if until_gone 10 kill -0 "$APP_PID"; then wait "$APP_PID"; EXIT_STATUS=$?; else EXIT_STATUS="still running"; fi; }
 
 start_wayland_app || exit 1
 echo "wayland at scale ${SCALE}: the drawing area ${AREA_W} x ${AREA_H} at (${AREA_X}, ${AREA_Y})"

@@ -121,14 +121,8 @@ until_ok() {
         sleep 0.02
     done
 }
-until_gone() {
-    local deadline=$(($(date +%s%N) + $1 * 1000000000))
-    shift
-    while "$@" >/dev/null 2>&1; do
-        [ "$(date +%s%N)" -lt "$deadline" ] || return 1
-        sleep 0.02
-    done
-}
+fails() { ! "$@"; }
+until_gone() { local fuse=$1; shift; until_ok "$fuse" fails "$@"; }
 
 # Whether the X window $1 has the keyboard.
 has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
