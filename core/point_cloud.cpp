@@ -115,10 +115,10 @@ void PointCloud::cancel() {
 // any pass, the surface marks dots and the draw is worth it.
 std::unique_ptr<SegmentedDraw> PointCloud::split(WholePoint start) {
     const std::optional<std::uint64_t> seed = random.sequenceSeed();
-    if (!workers || !seed)
+    if (!(workers || messengers) || !seed)
         return nullptr;
     DotMask mask = box.markDots(dotColor);
-    const std::uint64_t cores = static_cast<std::uint64_t>(workers->count()) + 1;
+    const std::uint64_t cores = static_cast<std::uint64_t>(workers ? workers->count() : messengers->count()) + 1;
     const std::uint64_t length = segmentPasses ? segmentPasses : segmentLength(passesTotal, cores, mask.pixels());
     if (length == 0 || !mask.bytes)
         return nullptr;
@@ -126,7 +126,10 @@ std::unique_ptr<SegmentedDraw> PointCloud::split(WholePoint start) {
     DrawSetup setup{*seed, {}, {}, anchors.count(), start, passesTotal, mask};
     setup.xs.assign(anchors.xs(), anchors.xs() + anchors.stored());
     setup.ys.assign(anchors.ys(), anchors.ys() + anchors.stored());
-    return std::make_unique<SegmentedDraw>(std::move(setup), length, segmentPasses ? 0 : cores, workers);
+    const std::uint64_t endsTogether = segmentPasses ? 0 : cores;
+    if (workers)
+        return std::make_unique<SegmentedDraw>(std::move(setup), length, endsTogether, workers);
+    return std::make_unique<SegmentedDraw>(std::move(setup), length, endsTogether, messengers);
 }
 
 // Up to `passes` more passes; an error ends the draw where it was raised.

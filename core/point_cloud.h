@@ -50,6 +50,16 @@ public:
         this->workers = workers;
         segmentPasses = segment;
     }
+    // The same with cores that share no memory: their answers reach the draw
+    // from the event loop, between calls of advance().
+    void useWorkers(Messengers* messengers, std::uint64_t segment = 0) {
+        this->messengers = messengers;
+        segmentPasses = segment;
+    }
+    // Whether the running draw waits on answers from the event loop, and
+    // whether this thread has nothing to do until the next comes.
+    bool awaitsAnswers() const { return run && run->split && run->split->awaitsAnswers(); }
+    bool waitsForAnswers() const { return run && run->split && run->split->waitsForAnswers(); }
     // Whether a started draw has passes left and was not cancelled.
     bool drawing() const { return run.has_value(); }
     // Runs up to `passes` more passes of the running draw; after its last
@@ -87,6 +97,7 @@ private:
     std::optional<Run> run;  // the running draw
     std::uint64_t passesDone = 0, passesTotal = 0;
     Workers* workers = nullptr;
+    Messengers* messengers = nullptr;
     std::uint64_t segmentPasses = 0;
 };
 

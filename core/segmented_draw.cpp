@@ -82,6 +82,65 @@ void mergeMarks(std::uint8_t* into, std::uint8_t* from, std::size_t bytes) {
     std::memset(from, 0, bytes);
 }
 
+namespace {
+
+// A request: this header, then the stored anchors' x and their y. Both ends
+// are the same program, so the header goes as it lies in memory.
+struct Request {
+    std::uint64_t seed, first, end;
+    std::int32_t fromX, fromY;
+    std::int32_t stored, count;
+    std::int32_t width, height, dpi, simd;
+};
+
+constexpr int kMostAnchors = 32767;
+
+bool sensible(const Request& r, std::size_t bytes) {
+    const auto within = [](std::int64_t v, std::int64_t lo, std::int64_t hi) { return v >= lo && v <= hi; };
+    return within(r.stored, 1, kMostAnchors) && within(r.count, 0, r.stored) &&
+           bytes == sizeof(Request) + 2 * sizeof(std::int16_t) * static_cast<std::size_t>(r.stored) &&
+           r.first <= r.end && within(r.fromX, -kWalkReach, kWalkReach) && within(r.fromY, -kWalkReach, kWalkReach) &&
+           within(r.width, 1, 1 << 14) && within(r.height, 1, 1 << 14) && within(r.dpi, 1, 1440) &&
+           within(r.simd, static_cast<int>(Simd::Portable), static_cast<int>(Simd::Simd128));
+}
+
+} // namespace
+
+std::vector<std::uint8_t> segmentRequest(const DrawSetup& setup, const Segment& segment) {
+    const Request head{setup.seed, segment.first, segment.end, segment.from.x, segment.from.y,
+                       static_cast<std::int32_t>(setup.xs.size()), setup.count, setup.mask.width, setup.mask.height,
+                       setup.mask.dpi, static_cast<std::int32_t>(setup.mask.simd)};
+    const std::size_t anchorBytes = setup.xs.size() * sizeof(std::int16_t);
+    std::vector<std::uint8_t> bytes(sizeof head + 2 * anchorBytes);
+    std::memcpy(bytes.data(), &head, sizeof head);
+    std::memcpy(bytes.data() + sizeof head, setup.xs.data(), anchorBytes);
+    std::memcpy(bytes.data() + sizeof head + anchorBytes, setup.ys.data(), anchorBytes);
+    return bytes;
+}
+
+bool answerSegment(const std::uint8_t* request, std::size_t bytes, std::vector<std::uint8_t>& mask) {
+    Request r;
+    if (!request || bytes < sizeof r)
+        return false;
+    std::memcpy(&r, request, sizeof r);
+    if (!sensible(r, bytes))
+        return false;
+    const auto stored = static_cast<std::size_t>(r.stored);
+    std::vector<std::int16_t> xs(stored), ys(stored);
+    std::memcpy(xs.data(), request + sizeof r, stored * sizeof(std::int16_t));
+    std::memcpy(ys.data(), request + sizeof r + stored * sizeof(std::int16_t), stored * sizeof(std::int16_t));
+    DotMask marks{nullptr, r.width, r.height, static_cast<Simd>(r.simd), r.dpi};
+    mask.assign(marks.pixels() + 1, 0);
+    marks.bytes = mask.data();
+    const DotKernel kernel(AnchorView{xs.data(), ys.data(), r.stored, static_cast<std::int16_t>(r.count)});
+    FastRandom values(r.seed);
+    values.useSimd(marks.simd);
+    values.seek(kStartValues + r.first);
+    WholePoint at{r.fromX, r.fromY};
+    walkPasses(kernel, at, r.end - r.first, marks, values);
+    return true;
+}
+
 // What the calling thread shares with the workers' jobs. A job's mask is
 // touched by the one that runs it until it is done, then by the calling thread.
 struct SegmentedDraw::Shared {
@@ -91,23 +150,32 @@ struct SegmentedDraw::Shared {
         State state = State::Waiting;
         std::vector<std::uint8_t> mask;
     };
-
-    Shared(DrawSetup drawSetup, std::uint64_t length, std::uint64_t cores, Workers* workers)
-        : setup(std::move(drawSetup)), kernel(setup.anchors()), workers(workers) {
+    Shared(DrawSetup drawSetup, std::uint64_t length, std::uint64_t cores, Workers* workers, Messengers* messengers)
+        : setup(std::move(drawSetup)), kernel(setup.anchors()), workers(workers), messengers(messengers) {
         for (const Segment& segment : planSegments(setup, length, cores))
             jobs.push_back({segment, State::Waiting, {}});
     }
-
-    // The next segment no one runs, with a clear mask; none once stopped.
+    // The next segment no one runs (one a messenger gave back first); none once stopped.
     std::optional<std::size_t> claim() {
-        std::vector<std::uint8_t> mask;
+        const std::scoped_lock held(lock);
+        if (stopped)
+            return std::nullopt;
         std::size_t job;
+        if (!givenBack.empty()) {
+            job = givenBack.back();
+            givenBack.pop_back();
+        } else if (next < jobs.size())
+            job = next++;
+        else
+            return std::nullopt;
+        jobs[job].state = State::Running;
+        return job;
+    }
+    // A clear mask for a job, a merged one where there is one.
+    void giveMask(std::size_t job) {
+        std::vector<std::uint8_t> mask;
         {
             const std::scoped_lock held(lock);
-            if (stopped || next == jobs.size())
-                return std::nullopt;
-            job = next++;
-            jobs[job].state = State::Running;
             if (!spare.empty()) {
                 mask = std::move(spare.back());
                 spare.pop_back();
@@ -116,27 +184,24 @@ struct SegmentedDraw::Shared {
         if (mask.empty())
             mask.assign(setup.mask.pixels() + 1, 0);
         jobs[job].mask = std::move(mask);
-        return job;
     }
-
     DotMask maskOf(std::size_t job) {
         DotMask mask = setup.mask;
         mask.bytes = jobs[job].mask.data();
         return mask;
     }
-
     void finish(std::size_t job) {
         const std::scoped_lock held(lock);
         jobs[job].state = State::Done;
     }
-
     // A worker's turn: claims the next segment, and runs it as work of its
     // own (which a worker may start later, as the calling thread runs on).
     static void work(const std::shared_ptr<Shared>& self) {
-        if (const auto job = self->claim())
+        if (const auto job = self->claim()) {
+            self->giveMask(*job);
             self->workers->run([self, job = *job] { runJob(self, job); });
+        }
     }
-
     // One segment whole, then another turn.
     static void runJob(const std::shared_ptr<Shared>& self, std::size_t job) {
         const Segment& segment = self->jobs[job].segment;
@@ -154,23 +219,58 @@ struct SegmentedDraw::Shared {
         self->finish(job);
         work(self);
     }
+    // A messenger's turn: the next segment as a request. Its answer comes on
+    // the calling thread, so nothing here needs the lock but claim's.
+    static void send(const std::shared_ptr<Shared>& self) {
+        const auto job = self->failed ? std::nullopt : self->claim();
+        if (!job)
+            return;
+        ++self->sent;
+        self->messengers->send(segmentRequest(self->setup, self->jobs[*job].segment),
+                               [self, job = *job](const std::uint8_t* answer, std::size_t bytes) {
+                                   --self->sent;
+                                   if (!self->stopped)
+                                       answered(self, job, answer, bytes);
+                               });
+    }
+    static void answered(const std::shared_ptr<Shared>& self, std::size_t job, const std::uint8_t* answer,
+                         std::size_t bytes) {
+        if (!answer || bytes != self->setup.mask.pixels() + 1) {  // the calling thread runs it
+            self->failed = true;
+            const std::scoped_lock held(self->lock);
+            self->jobs[job].state = State::Waiting;
+            self->givenBack.push_back(job);
+            return;
+        }
+        self->giveMask(job);
+        std::memcpy(self->jobs[job].mask.data(), answer, bytes);
+        self->finish(job);
+        send(self);
+    }
 
     const DrawSetup setup;
     const DotKernel kernel;
     Workers* const workers;
+    Messengers* const messengers;
     std::vector<Job> jobs;  // sized once
     std::mutex lock;
     std::size_t next = 0;  // the first segment not claimed
+    std::vector<std::size_t> givenBack;  // segments a messenger failed to run
     std::vector<std::vector<std::uint8_t>> spare;  // merged masks, clear
     std::atomic<bool> stopped = false;
+    int sent = 0;         // requests not answered
+    bool failed = false;  // a messenger failed: send no more
 };
 
 SegmentedDraw::SegmentedDraw(DrawSetup setup, std::uint64_t length, std::uint64_t cores, Workers* workers)
-    : shared(std::make_shared<Shared>(std::move(setup), length, cores, workers)) {
+    : shared(std::make_shared<Shared>(std::move(setup), length, cores, workers, nullptr)) {
     const auto jobs = static_cast<int>(std::min<std::size_t>(shared->jobs.size(), static_cast<std::size_t>(workers->count())));
     for (int i = 0; i < jobs; ++i)
         workers->run([self = shared] { Shared::work(self); });
 }
+
+SegmentedDraw::SegmentedDraw(DrawSetup setup, std::uint64_t length, std::uint64_t cores, Messengers* messengers)
+    : shared(std::make_shared<Shared>(std::move(setup), length, cores, nullptr, messengers)) {}
 
 SegmentedDraw::~SegmentedDraw() {
     shared->stopped = true;
@@ -200,7 +300,13 @@ std::uint64_t SegmentedDraw::advance(std::uint64_t passes, const DotMask& mask) 
             mine.emplace(Mine{*job, segment.from, 0, false, FastRandom(shared->setup.seed)});
             mine->values.useSimd(shared->setup.mask.simd);
             mine->values.seek(kStartValues + segment.first);
+            shared->giveMask(*job);
         }
+    if (shared->messengers && !sending) {  // once this thread has the first segment
+        sending = true;
+        for (int i = 0; i < 2 * shared->messengers->count(); ++i)
+            Shared::send(shared);
+    }
     if (!mine)
         return kept;
     const Segment& segment = shared->jobs[mine->job].segment;
@@ -232,6 +338,20 @@ std::uint64_t SegmentedDraw::stop(const DotMask& mask) {
     }
     mine.reset();
     return kept;
+}
+
+} // namespace chaos
+
+namespace chaos {
+
+bool SegmentedDraw::awaitsAnswers() const {
+    return shared->sent > 0;
+}
+
+bool SegmentedDraw::waitsForAnswers() const {
+    const Shared& s = *shared;
+    return s.sent > 0 && !mine && s.next == s.jobs.size() && s.givenBack.empty() && merged < s.jobs.size() &&
+           s.jobs[merged].state != Shared::State::Done;
 }
 
 } // namespace chaos

@@ -82,13 +82,24 @@ std::uint64_t segmentLength(std::uint64_t passes, std::uint64_t cores, std::size
 // Marks in `into` every byte marked in `from`, and clears `from`.
 void mergeMarks(std::uint8_t* into, std::uint8_t* from, std::size_t bytes);
 
-// A draw's segments, run by the calling thread and by the workers it is
-// given. Only the calling thread calls it; the workers' jobs hold what they
-// share with it, and end soon once it is stopped or gone.
+// A segment as bytes, for a core that shares no memory with the caller.
+std::vector<std::uint8_t> segmentRequest(const DrawSetup& setup, const Segment& segment);
+// Such a core's part: marks `mask` (made the size of the setup's mask plus
+// its byte for dots off the area, and cleared first) with the segment's dots.
+// False, and the mask untouched, for bytes that are not a request.
+bool answerSegment(const std::uint8_t* request, std::size_t bytes, std::vector<std::uint8_t>& mask);
+
+// A draw's segments, run by the calling thread and by the workers or the
+// messengers it is given. Only the calling thread calls it; the workers' jobs
+// hold what they share with it, and end soon once it is stopped or gone.
+// Messengers are sent two requests each, and another at each answer, which
+// reaches this thread between its slices; a request whose messenger failed
+// is run here, and the draw sends no more.
 class SegmentedDraw {
 public:
     // `length` and `cores` as planSegments takes them; `workers` not null.
     SegmentedDraw(DrawSetup setup, std::uint64_t length, std::uint64_t cores, Workers* workers);
+    SegmentedDraw(DrawSetup setup, std::uint64_t length, std::uint64_t cores, Messengers* messengers);
     ~SegmentedDraw();
     SegmentedDraw(const SegmentedDraw&) = delete;
     SegmentedDraw& operator=(const SegmentedDraw&) = delete;
@@ -101,6 +112,10 @@ public:
     // Stops every segment and merges all it can in pass order, this thread's
     // part-done segment too. Returns the passes whose dots the mask holds.
     std::uint64_t stop(const DotMask& mask);
+    // Whether messengers hold requests, whose answers come from the event loop.
+    bool awaitsAnswers() const;
+    // Whether this thread has nothing to run until one of them answers.
+    bool waitsForAnswers() const;
 
     struct Shared;
 
@@ -117,6 +132,7 @@ private:
     };
     std::optional<Mine> mine;  // the segment this thread runs, a slice at a time
     std::size_t merged = 0;    // segments merged, in order
+    bool sending = false;      // requests have gone to the messengers
 };
 
 } // namespace chaos

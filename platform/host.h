@@ -171,6 +171,7 @@ struct Host {
     Pictures& pictures;
     ProgramEnd& programEnd;
     Workers* workers = nullptr;  // the other cores, where the runtime has them
+    Messengers* messengers = nullptr;  // the other cores, where they share no memory
 };
 
 } // namespace chaos

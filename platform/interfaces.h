@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace chaos {
 
@@ -82,6 +83,20 @@ public:
     virtual int count() const = 0;
     // Runs `work` on one of them, soon; it never blocks the caller.
     virtual void run(std::function<void()> work) = 0;
+};
+
+// Cores that share no memory with the calling thread: the page's workers,
+// each with its own copy of the program. A request's bytes go to one of them,
+// whose copy answers with bytes (core/segmented_draw.h: answerSegment);
+// `answered` gets them on the calling thread, from its event loop, or gets
+// none where that worker failed. Requests wait while every worker is busy.
+class Messengers {
+public:
+    virtual ~Messengers() = default;
+    // How many work side by side (besides the calling thread).
+    virtual int count() const = 0;
+    virtual void send(std::vector<std::uint8_t> request,
+                      std::function<void(const std::uint8_t* answer, std::size_t bytes)> answered) = 0;
 };
 
 // The text a control shows: the count box, the chosen colour item.

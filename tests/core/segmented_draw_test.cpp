@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 #include <random>
 #include <vector>
@@ -42,6 +43,31 @@ public:
     }
     int workers;
     std::deque<std::function<void()>> queue;
+};
+
+// Messengers whose requests wait until the test answers them, in the order
+// it picks, each with the answer of the program's own copy, or none (a
+// failed messenger) where it says.
+class HeldMessengers : public Messengers {
+public:
+    explicit HeldMessengers(int messengers) : messengers(messengers) {}
+    int count() const override { return messengers; }
+    void send(std::vector<std::uint8_t> request, std::function<void(const std::uint8_t*, std::size_t)> answered) override {
+        queue.push_back({std::move(request), std::move(answered)});
+    }
+    void runOne(std::mt19937_64& pick) {
+        if (queue.empty())
+            return;
+        const auto at = queue.begin() + static_cast<std::ptrdiff_t>(pick() % queue.size());
+        auto [request, answered] = std::move(*at);
+        queue.erase(at);
+        std::vector<std::uint8_t> mask;
+        if (pick() % 16 == 0 || !answerSegment(request.data(), request.size(), mask))
+            return answered(nullptr, 0);
+        answered(mask.data(), mask.size());
+    }
+    int messengers;
+    std::deque<std::pair<std::vector<std::uint8_t>, std::function<void(const std::uint8_t*, std::size_t)>>> queue;
 };
 
 constexpr RasterSurface::Placement kWindow{120, 240, 8295, 7215};
@@ -103,14 +129,18 @@ TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix
             const std::uint64_t passes = 1 + pick() % 40000, segment = 1 + pick() % (round % 2 ? 300 : 20000);
             const int dpi = kDensities[pick() % 3];
             const bool stops = pick() % 2 == 0;
+            const bool messaging = pick() % 2 == 0;
             std::uint64_t slices = stops ? pick() % (1 + passes / segment) : ~0ull;  // before the stop
             SCOPED_TRACE(::testing::Message() << c.what << ", " << cores << " cores, " << passes << " passes, segments of "
-                                              << segment << ", " << dpi << " dpi, seed " << seed << (stops ? ", stopped" : ""));
+                                              << segment << ", " << dpi << " dpi, seed " << seed << (stops ? ", stopped" : "")
+                                              << (messaging ? ", messengers" : ""));
             RasterSurface split(kWindow, {pixelToTwips(551), pixelToTwips(479)}, dpi);
-            HeldWorkers workers(cores - 1);
+            HeldWorkers threads(cores - 1);
+            HeldMessengers messengers(cores - 1);
+            const auto runOne = [&] { messaging ? messengers.runOne(pick) : threads.runOne(pick); };
             std::uint64_t shown = 0, done = 0;
             draw(split, c.anchors, seed, passes, [&](PointCloud& cloud) {
-                cloud.useWorkers(&workers, segment);
+                messaging ? cloud.useWorkers(&messengers, segment) : cloud.useWorkers(&threads, segment);
                 cloud.press(kRightButton, 0, 0, 0);
                 while (cloud.drawing()) {
                     EXPECT_GE(cloud.done(), shown);
@@ -120,7 +150,7 @@ TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix
                         break;
                     }
                     for (std::uint64_t jobs = pick() % 3; jobs > 0; --jobs)
-                        workers.runOne(pick);
+                        runOne();
                     cloud.advance(1 + pick() % (2 * segment));
                     // On one core, every slice shows: its dots go to the picture as they are made.
                     if (cores == 1)
@@ -137,15 +167,39 @@ TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix
             // values come only in order, workers or not.
             testing::PSetOnly plain(kWindow, {pixelToTwips(551), pixelToTwips(479)}, dpi);
             auto plainly = [&](PointCloud& cloud) {
-                cloud.useWorkers(&workers, segment);
+                cloud.useWorkers(&threads, segment);
                 cloud.box_MouseDown(kRightButton, 0, 0, 0);
             };
             round % 2 ? draw(plain, c.anchors, seed, done, plainly, Unseeded(0)) : draw(plain, c.anchors, seed, done, plainly);
             expectSamePixels(split, plain);
-            while (!workers.queue.empty())  // jobs left after a stop end at once
-                workers.runOne(pick);
+            while (!threads.queue.empty() || !messengers.queue.empty())  // jobs left after a stop end at once
+                runOne();
             ++seed;
         }
+}
+
+// A messenger's copy answers only what is a request, and leaves its mask alone otherwise.
+TEST(SegmentedDraw, AnswersOnlyRequests) {
+    const DrawSetup setup{7, {1500, 7000, 300}, {300, 6500, 6000}, 3, {2000, 2000}, 100000, {nullptr, 551, 479}};
+    const std::vector<std::uint8_t> good = segmentRequest(setup, {10, 20, {2000, 2000}});
+    std::vector<std::uint8_t> mask;
+    ASSERT_TRUE(answerSegment(good.data(), good.size(), mask));
+    EXPECT_EQ(mask.size(), 551u * 479u + 1);
+    const auto with = [&](std::size_t at, std::int32_t value) {
+        std::vector<std::uint8_t> bad = good;
+        std::memcpy(bad.data() + at, &value, sizeof value);
+        return bad;
+    };
+    // The header: seed, first, end (8 bytes each); from x, y; stored, count; width, height, dpi, simd.
+    const std::vector<std::vector<std::uint8_t>> bad = {
+        {}, {good.begin(), good.end() - 1}, with(32, 0), with(32, 4), with(36, 4), with(36, -1),
+        with(40, 0), with(44, 1 << 15), with(48, 0), with(52, 7), with(24, -(1 << 30) - 1),
+    };
+    for (std::size_t i = 0; i < bad.size(); ++i) {
+        mask.assign(3, 9);
+        EXPECT_FALSE(answerSegment(bad[i].data(), bad[i].size(), mask)) << i;
+        EXPECT_EQ(mask, std::vector<std::uint8_t>(3, 9)) << i;
+    }
 }
 
 // A draw is split where there are workers and it is long enough, into
