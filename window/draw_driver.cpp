@@ -9,29 +9,56 @@ namespace chaos {
 
 void DrawDriver::start() {
     passes = kFirstPasses;
-    runUntil(host.clock.nowMs() + kDelayMs);
+    startedMs = host.clock.nowMs();
+    runUntil(startedMs + kDelayMs, true);
     if (!cloud.drawing())
         return finish();
+    if (host.clock.nowMs() < startedMs + kDelayMs) {
+        early = true;
+        return next();
+    }
+    showProgress();
+    next();
+}
+
+void DrawDriver::showProgress() {
+    early = false;
     sliced = true;
     busy(true);
     host.progress.show(kTitle, kProgressText, kCancelText);
     host.progress.update(cloud.done(), cloud.total());
     show();
     refreshedMs = host.clock.nowMs();
-    host.scheduler.callSoon();
 }
 
 void DrawDriver::tick() {
-    if (!sliced)
+    asked = false;
+    if (!sliced && !early)
         return;  // cancelled, or ended, since the call was asked for
-    runUntil(host.clock.nowMs() + kSliceMs);
+    runUntil(host.clock.nowMs() + kSliceMs, false);
     if (!cloud.drawing())
         return finish();
-    if (const double now = host.clock.nowMs(); now - refreshedMs >= kIntervalMs) {
+    if (const double now = host.clock.nowMs(); early) {
+        if (now >= startedMs + kDelayMs)
+            showProgress();
+    } else if (now - refreshedMs >= kIntervalMs) {
         refreshedMs = now;
         host.progress.update(cloud.done(), cloud.total());
         show();
     }
+    next();
+}
+
+void DrawDriver::wake() {
+    if ((sliced || early) && !asked)
+        next();
+}
+
+// The next slice, unless only another core's answer can give it passes.
+void DrawDriver::next() {
+    if (asked || cloud.waitsForAnswers())
+        return;
+    asked = true;
     host.scheduler.callSoon();
 }
 
@@ -44,7 +71,7 @@ void DrawDriver::cancel() {
 
 // Runs of passes until the draw ends or the time is up, each run as many
 // passes as take about kSliceMs at the speed measured so far.
-void DrawDriver::runUntil(double endMs) {
+void DrawDriver::runUntil(double endMs, bool held) {
     dispatcher.run([&] {
         for (;;) {
             const double begin = host.clock.nowMs();
@@ -53,13 +80,14 @@ void DrawDriver::runUntil(double endMs) {
             const double next = took > 0.5 ? std::floor(static_cast<double>(passes) * kSliceMs / took)
                                            : static_cast<double>(passes) * 2;
             passes = static_cast<std::uint64_t>(std::clamp(next, double(kFewestPasses), double(kMostPasses)));
-            if (!more || now >= endMs)
+            if (!more || now >= endMs || (held ? cloud.awaitsAnswers() : cloud.waitsForAnswers()))
                 return;
         }
     });
 }
 
 void DrawDriver::finish() {
+    early = false;
     if (sliced) {
         sliced = false;
         host.progress.hide();

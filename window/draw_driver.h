@@ -16,6 +16,11 @@ namespace chaos {
 // kSliceMs, called back by the Scheduler, with the progress dialog showing
 // the dots done and the surface the dots so far, refreshed every
 // kIntervalMs; cancel() stops it at once, keeping its dots and the anchors.
+// Where other cores answer through the event loop (the page's workers), the
+// first slice ends once they hold passes, and the draw goes on in slices as
+// soon as it can, showing nothing new until kDelayMs have passed; a slice
+// with nothing to run waits for their answer (wake()), not for the
+// Scheduler.
 class DrawDriver {
 public:
     static constexpr double kDelayMs = 500;
@@ -35,11 +40,18 @@ public:
     void start();
     void tick();
     void cancel();
+    // Another core answered.
+    void wake();
     // Whether the progress dialog shows (the draw runs in slices).
     bool inSlices() const { return sliced; }
+    // Whether a draw runs in slices before its progress shows.
+    bool beforeProgress() const { return early; }
 
 private:
-    void runUntil(double endMs);
+    // `held`: the first slice, which ends early once other cores hold passes.
+    void runUntil(double endMs, bool held);
+    void showProgress();
+    void next();
     void finish();
 
     PointCloud& cloud;
@@ -48,8 +60,29 @@ private:
     std::function<void(bool)> busy;
     std::function<void()> show;
     std::uint64_t passes = kFirstPasses;
-    double refreshedMs = 0;
+    double refreshedMs = 0, startedMs = 0;
     bool sliced = false;
+    bool early = false;  // in slices, the progress not yet shown
+    bool asked = false;  // a Scheduler's call is due
+};
+
+// Messengers whose every answer also wakes a draw's driver.
+class WakingMessengers final : public Messengers {
+public:
+    WakingMessengers(Messengers& messengers, DrawDriver& driver) : messengers(messengers), driver(driver) {}
+    int count() const override { return messengers.count(); }
+    void send(std::vector<std::uint8_t> request,
+              std::function<void(const std::uint8_t*, std::size_t)> answered) override {
+        messengers.send(std::move(request), [&driver = driver, answered = std::move(answered)](const std::uint8_t* answer,
+                                                                                               std::size_t bytes) {
+            answered(answer, bytes);
+            driver.wake();
+        });
+    }
+
+private:
+    Messengers& messengers;
+    DrawDriver& driver;
 };
 
 } // namespace chaos

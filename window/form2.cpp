@@ -35,6 +35,10 @@ Form2::Form2(const Host& host)
       driver(cloud, host, dispatcher, [this](bool on) { setBusy(on); }, [this] { showPicture(); }),
       keyPoint{box.pixelWidth() / 2, box.pixelHeight() / 2} {
     cloud.useWorkers(host.workers);
+    if (host.messengers) {
+        messengers.emplace(*host.messengers, driver);
+        cloud.useWorkers(&*messengers);
+    }
 }
 
 void Form2::useSimd(Simd simd) {
@@ -150,7 +154,7 @@ std::optional<bool> Form2::keyRow(const KeyRow& row, int control, KeyPress key, 
     switch (row.does) {
     case Does::Nothing: return std::nullopt;
     case Does::Stop:  // wherever the keyboard is
-        if (!drawing)
+        if (!drawing && !driver.beforeProgress())
             return std::nullopt;
         driver.cancel();
         return true;

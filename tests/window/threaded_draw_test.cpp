@@ -1,6 +1,7 @@
 // The draw in segments on real threads, in the core and through the window
 // (run under ThreadSanitizer by the test command), and the pool that runs them.
 #include "core/point_cloud.h"
+#include "core/segmented_draw.h"
 
 #include "fakes.h"
 #include "platform/fast_random.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <utility>
 #include <future>
@@ -110,6 +112,64 @@ TEST(ThreadedDraw, TheWindowsLongDrawStopsWithThePassesItShowedAndClosesCleanly)
     const auto form = start(fake, &pool, "10000"), plain = start(oneCore, nullptr, "10000");
     EXPECT_FALSE(form->drawRunning());
     EXPECT_EQ(differing(form->surface(), plain->surface()), 0u);
+}
+
+// Messengers that answer, in order, when the test says, as the program's own copy would.
+class QueuedMessengers : public Messengers {
+public:
+    int count() const override { return 1; }
+    void send(std::vector<std::uint8_t> request, std::function<void(const std::uint8_t*, std::size_t)> answered) override {
+        queue.push_back({std::move(request), std::move(answered)});
+    }
+    void answerOne() {
+        auto [request, answered] = std::move(queue.front());
+        queue.pop_front();
+        std::vector<std::uint8_t> mask;
+        ASSERT_TRUE(answerSegment(request.data(), request.size(), mask));
+        answered(mask.data(), mask.size());
+    }
+    std::deque<std::pair<std::vector<std::uint8_t>, std::function<void(const std::uint8_t*, std::size_t)>>> queue;
+};
+
+// The window's draw with cores that answer through the event loop: the first
+// slice ends once they hold passes, the draw goes on in ticks and at their
+// answers, held as a long draw but showing its progress only after the delay,
+// and a tick is asked for only where this thread has passes to make.
+TEST(ThreadedDraw, TheWindowsDrawWithMessengersGoesOnBetweenTheirAnswers) {
+    for (const double msPerReading : {0.0, 20.0}) {
+        SCOPED_TRACE(msPerReading);
+        testing::FakeHost fake, oneCore;
+        QueuedMessengers messengers;
+        fake.count = oneCore.count = "5000000";
+        fake.msPerReading = msPerReading;
+        Host host = fake.host();
+        host.messengers = &messengers;
+        Form2 form(host), plain(oneCore.host());
+        for (Form2* f : {&form, &plain}) {
+            f->fixSeed(7);
+            for (const auto& [x, y] : {std::pair{1500.0f, 300.0f}, {7000, 6500}, {300, 6000}})
+                f->box_MouseDown(kLeftButton, 0, x, y);
+            f->box_MouseDown(kRightButton, 0, 0, 0);
+        }
+        EXPECT_FALSE(plain.drawRunning());
+        ASSERT_TRUE(form.drawRunning());
+        EXPECT_EQ(messengers.queue.size(), 2u);
+        EXPECT_TRUE(fake.logged("progress").empty());
+        form.box_MouseDown(kLeftButton, 0, 4000, 4000);  // held: does nothing
+        for (int turns = 0; form.drawRunning(); ++turns) {
+            ASSERT_LT(turns, 10000);
+            if (std::exchange(fake.soon, false))
+                form.tick();
+            else if (!messengers.queue.empty())
+                messengers.answerOne();
+            else
+                FAIL() << "the draw waits for nothing";
+        }
+        EXPECT_EQ(fake.logged("progress").empty(), msPerReading == 0);
+        EXPECT_EQ(fake.logged("busy").size(), msPerReading == 0 ? 0u : 1u);
+        EXPECT_EQ(form.dotsDone(), 5000000u);
+        EXPECT_EQ(differing(form.surface(), plain.surface()), 0u);
+    }
 }
 
 TEST(ThreadPool, RunsWorkOnItsThreadsAndJoinsThemWhenItEnds) {
