@@ -5,6 +5,7 @@
 // test build adds (tests/web/test_hooks.cpp).
 
 #include "platform/web/web_runtime.h"
+#include "core/segmented_draw.h"
 #include "window/form2.h"
 #include "window/texts.h"
 
@@ -26,6 +27,9 @@ struct RuntimeOf {
 class Program : RuntimeOf, public Form2 {
 public:
     explicit Program(val page) : RuntimeOf{WebRuntime(std::move(page))}, Form2(runtime.host()) {}
+
+    // A worker's answer (web/workers.js): its bytes, none where it failed.
+    void answered(int ticket, const std::string& bytes) { runtime.answered(ticket, bytes); }
 
     // The form as the page builds it, in one value: the layout, with the
     // drawing area's size in pixels; the texts the page shows of its own; the
@@ -62,6 +66,16 @@ private:
     }
 };
 
+// A worker's part: the mask of a draw's segment, for its request; null
+// for bytes that are not one. The view is over this copy's memory, valid
+// until its next call.
+val answerRequest(const std::string& request) {
+    static std::vector<std::uint8_t> mask;
+    if (!answerSegment(reinterpret_cast<const std::uint8_t*>(request.data()), request.size(), mask))
+        return val::null();
+    return val(emscripten::typed_memory_view(mask.size(), mask.data()));
+}
+
 } // namespace
 } // namespace chaos
 
@@ -70,5 +84,7 @@ EMSCRIPTEN_BINDINGS(chaosgame) {
     using chaos::Program;
     class_<Program, base<chaos::WindowEvents>>("Program")
         .constructor<val>()
-        .class_function("form", &Program::form);
+        .class_function("form", &Program::form)
+        .function("answered", &Program::answered);
+    function("answerRequest", &chaos::answerRequest);
 }

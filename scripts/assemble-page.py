@@ -19,7 +19,9 @@ def inlined(name):
     tag = "style" if name.endswith(".css") else "script"
     if f"</{tag}" in text.lower():
         sys.exit(f"{source} holds '</{tag}', which would end its element early")
-    return f"<{tag}>\n{text.rstrip()}\n</{tag}>\n"
+    # The module's script has an id: the page's workers are made from its text.
+    opening = f'<{tag} id="module">' if name == "module" else f"<{tag}>"
+    return f"{opening}\n{text.rstrip()}\n</{tag}>\n"
 
 
 if not template.is_file():

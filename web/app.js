@@ -4,7 +4,7 @@
 // from the form the Program hands it (form.js), tells the Program what the
 // user does (input.js), and does what it asks through `page`: the canvas
 // (canvas.js), the dialogs (dialogs.js), downloads, the clipboard and
-// printing (printing.js), and the event loop's calls.
+// printing (printing.js), the other cores (workers.js), and the event loop's calls.
 // (The module's texts are not there when the module is not: this one line is the page's own.)
 new Promise((resolve) => resolve(createChaosGame())).then(startPage).catch((error) => {
     document.getElementById("loading").textContent = "Chaos Game cannot start in this browser: " + error;
@@ -23,12 +23,13 @@ function startPage(M) {
     };
     const dialogs = makeDialogs(layout.texts, tell);
     const pictures = makePictures(layout, canvas, tell);
-    program = new M.Program(makePage(ui, canvas, dialogs, pictures, state, () => program));
+    const workers = makeWorkers((ticket, answer) => program.answered(ticket, answer));
+    program = new M.Program(makePage(ui, canvas, dialogs, pictures, workers, state, () => program));
     listenAll(M, layout, ui, canvas, program, state);
 }
 
 // What the Program asks of the page.
-function makePage(ui, canvas, dialogs, pictures, state, program) {
+function makePage(ui, canvas, dialogs, pictures, workers, state, program) {
     const channel = new MessageChannel();
     channel.port1.onmessage = () => program().tick();
     const showPicture = (pixels, width, height, dpi) => {
@@ -50,6 +51,8 @@ function makePage(ui, canvas, dialogs, pictures, state, program) {
         updateProgress: dialogs.updateProgress,
         hideProgress: dialogs.hideProgress,
         callSoon: () => channel.port2.postMessage(null),
+        workerCount: workers.count,
+        sendToWorker: workers.send,
         savePicture(command, fileName, pixels, width, height, dpi) {
             showPicture(pixels, width, height, dpi);
             pictures.save(command, fileName);

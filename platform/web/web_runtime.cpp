@@ -50,6 +50,21 @@ void WebRuntime::show(const std::string& text, MessageKind kind) {
     page.call<void>("showMessage", text, std::string(kind == MessageKind::Error ? "error" : "information"));
 }
 
+void WebRuntime::send(std::vector<std::uint8_t> request, std::function<void(const std::uint8_t*, std::size_t)> answered) {
+    const int ticket = tickets++;
+    asked.emplace(ticket, std::move(answered));
+    page.call<void>("sendToWorker", ticket, val(emscripten::typed_memory_view(request.size(), request.data())));
+}
+
+void WebRuntime::answered(int ticket, const std::string& bytes) {
+    const auto found = asked.find(ticket);
+    if (found == asked.end())
+        return;
+    const auto answer = std::move(found->second);
+    asked.erase(found);
+    answer(bytes.empty() ? nullptr : reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
 double WebRuntime::nowMs() const {
     return emscripten_get_now();
 }

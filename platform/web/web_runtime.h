@@ -5,7 +5,10 @@
 
 #include <emscripten/val.h>
 
+#include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace chaos {
 
@@ -17,11 +20,19 @@ namespace chaos {
 // pixels (red, green, blue and 255 each, a Uint8ClampedArray over the
 // module's memory, valid for that call only), its width, its height and its
 // dpi (96 times the device pixel ratio it is made for).
-class WebRuntime final : Screen, Controls, MessageBox, ProgressView, Scheduler, Clock, Pictures, ProgramEnd {
+// The page's workers are its Messengers: a request goes to `sendToWorker`
+// with a ticket, and the page hands the worker's answer back to answered().
+class WebRuntime final : Screen, Controls, MessageBox, ProgressView, Scheduler, Clock, Pictures, ProgramEnd, Messengers {
 public:
     explicit WebRuntime(emscripten::val page) : page(std::move(page)) {}
 
-    Host host() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
+    Host host() {
+        Host host{*this, *this, *this, *this, *this, *this, *this, *this};
+        host.messengers = this;
+        return host;
+    }
+    // A worker's answer to the request of `ticket`: its bytes, none where it failed.
+    void answered(int ticket, const std::string& bytes);
 
     // Screen
     void showPicture(const Picture& picture) override;
@@ -57,6 +68,10 @@ public:
     void print(int command, const std::string& suggestedName, const Picture& picture) override;
     // ProgramEnd
     void end() override { page.call<void>("end"); }
+    // Messengers
+    int count() const override { return page.call<int>("workerCount"); }
+    void send(std::vector<std::uint8_t> request,
+              std::function<void(const std::uint8_t*, std::size_t)> answered) override;
 
     // A picture's pixels as the page takes them (valid until the module's
     // memory grows).
@@ -70,6 +85,8 @@ public:
 
 private:
     emscripten::val page;
+    std::map<int, std::function<void(const std::uint8_t*, std::size_t)>> asked;  // by ticket
+    int tickets = 0;
 };
 
 } // namespace chaos

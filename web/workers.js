@@ -1,0 +1,83 @@
+"use strict";
+// The machine's other cores: Web Workers made from a blob: address holding
+// the module's own script, each with its own copy of the program, which
+// answers a long draw's requests with the dots of a segment. The module
+// decides what to ask and what the answers mean; this part only carries
+// bytes. There are as many as the machine has cores besides this one (the
+// page's address may say how many, as ?workers=N, 0 to 15); none where
+// workers cannot start. They start at the first request. A worker that
+// fails answers its requests with nothing, and no more are sent.
+
+function makeWorkers(answered) {
+    const wanted = workersWanted();
+    const workers = [];  // { worker, tickets: the requests it holds }
+    let failed = false;
+
+    function fail(entry) {
+        failed = true;
+        for (const ticket of entry.tickets.splice(0))
+            answered(ticket, new Uint8Array(0));
+    }
+    function start() {
+        const script = document.getElementById("module").textContent + `\n(${workerMain})();\n`;
+        const address = URL.createObjectURL(new Blob([script], { type: "text/javascript" }));
+        try {
+            for (let i = 0; i < wanted; ++i) {
+                const entry = { worker: new Worker(address), tickets: [] };
+                entry.worker.onmessage = ({ data }) => {
+                    if (data.failed !== undefined)
+                        return fail(entry);
+                    entry.tickets.splice(entry.tickets.indexOf(data.ticket), 1);
+                    answered(data.ticket, data.mask ? new Uint8Array(data.mask) : new Uint8Array(0));
+                };
+                entry.worker.onerror = () => fail(entry);
+                workers.push(entry);
+            }
+        } finally {
+            URL.revokeObjectURL(address);
+        }
+    }
+    return {
+        count: () => (failed ? 0 : wanted),
+        send(ticket, request) {
+            try {
+                if (failed)
+                    throw new Error("a worker failed");
+                if (workers.length === 0)
+                    start();
+                const entry = workers.reduce((a, b) => (b.tickets.length < a.tickets.length ? b : a));
+                const bytes = request.slice();
+                entry.tickets.push(ticket);
+                entry.worker.postMessage({ ticket, request: bytes.buffer }, [bytes.buffer]);
+            } catch (error) {
+                failed = true;
+                setTimeout(() => answered(ticket, new Uint8Array(0)));
+            }
+        },
+    };
+}
+
+// How many workers: the address's ?workers=N, else the other cores.
+function workersWanted() {
+    if (typeof Worker !== "function" || typeof Blob !== "function" || !URL.createObjectURL)
+        return 0;
+    const asked = Number.parseInt(new URLSearchParams(location.search).get("workers"), 10);
+    const others = Number.isInteger(asked) ? asked : (navigator.hardwareConcurrency || 1) - 1;
+    return Math.min(Math.max(others, 0), 15);
+}
+
+// A worker's own script, after the module's: answers each request, in turn,
+// once its copy of the program is there (requests that come before wait).
+function workerMain() {
+    const early = [];
+    let answer = (data) => early.push(data);
+    onmessage = ({ data }) => answer(data);
+    createChaosGame().then((M) => {
+        answer = ({ ticket, request }) => {
+            const view = M.answerRequest(new Uint8Array(request));
+            const mask = view ? view.slice() : null;
+            postMessage({ ticket, mask: mask && mask.buffer }, mask ? [mask.buffer] : []);
+        };
+        early.splice(0).forEach(answer);
+    }).catch((error) => postMessage({ failed: String(error) }));
+}
