@@ -712,13 +712,62 @@ def a_ratio_change_keeps_the_picture(c):
     shown_at_the_screens_density(c)
 
 
+# Draws of `dots` around the triangle by three Programs of the page's module, each with a stub page
+# and the same seed: one on the page's workers, one on its own, one whose workers cannot start.
+# To the last callback: the requests the workers answered, the pixels that differ from the draw
+# on one core, and the workers each Program had.
+DRAW_ON_CORES = """const done = arguments[arguments.length - 1], [dots, corners] = arguments;
+const none = { count: () => 0, send() {} };
+const cannot = () => { const real = Worker; Worker = function () { throw new Error("no workers here"); };
+                       return [makeWorkers((t, a) => programs[2].answered(t, a)), () => { Worker = real; }]; };
+const programs = [];
+createChaosGame().then(async (M) => {
+    const draw = (pool, fixed = () => {}) => new Promise((resolve, fail) => {
+        let answers = 0;
+        const channel = new MessageChannel(), at = programs.length;
+        channel.port1.onmessage = () => programs[at].tick();
+        const page = { text: () => String(dots), chosenRow: () => -1, focus() {}, setBusy() {}, showMarks() {},
+            showPicture() {}, showMessage: fail, showProgress() {}, updateProgress() {}, hideProgress() {},
+            callSoon: () => channel.port2.postMessage(0), savePicture() {}, copyPicture() {}, printPicture() {},
+            end() {}, workerCount: () => pool.count(), sendToWorker: (ticket, request) => pool.send(ticket, request) };
+        const program = new M.Program(page);
+        programs.push(program);
+        program.densityChanged(1);
+        M.reseed(program, 2027);
+        const workers = pool.count();
+        for (const [x, y] of corners) program.surfaceDown(1, 0, x, y);
+        program.surfaceDown(2, 0, 0, 0);
+        const ended = () => M.drawing(program) ? setTimeout(ended) : (fixed(), resolve([M.pixels(program).slice(), workers]));
+        ended();
+    });
+    let requests = 0;
+    const pool = makeWorkers((t, a) => { requests += a.length > 0; programs[0].answered(t, a); });
+    const [[onAll, workers], [onOne], [unstarted, failedWorkers]] = [await draw(pool), await draw(none), await draw(...cannot())];
+    const differ = (a) => { let n = 0; for (let i = 0; i < a.length; i += 4) n += a[i] !== onOne[i] || a[i + 1] !== onOne[i + 1]; return n; };
+    done([requests, differ(onAll), differ(unstarted), workers, failedWorkers]);
+}).catch((error) => done(String(error)));"""
+
+
+def draws_on_every_core(c):
+    # A long draw on the page's workers too has the dots of the draw on one core; where workers
+    # cannot start, the draw is on one core. (The long-draw cases above draw on the workers of
+    # the page itself.)
+    cores = c.js("return navigator.hardwareConcurrency")
+    requests, differ, unstarted, workers, failed_workers = c.e.js_async(DRAW_ON_CORES, 4000000, TRIANGLE)
+    c.equal([differ, unstarted], [0, 0], "pixels that differ from the draw on one core")
+    c.equal(workers, min(cores - 1, 15), "workers")
+    c.greater(requests, 0, "requests the workers answered")
+    c.equal(failed_workers, min(cores - 1, 15), "workers offered before they failed to start")
+    print(f"    {c.e.name}: {requests} requests answered by {workers} workers", flush=True)
+
+
 CASES = [form_places_names_and_tab_order, triangle_drawn_and_kept_when_hidden, buttons_and_modifiers,
          counts_and_messages, a_million_digits, too_many_anchors, colours, clear_screen_keeps_the_anchors,
          exit_ends_the_program, f1_shows_the_keys, long_draw_stopped, reload_during_a_draw,
          shipped_page_has_no_hook_and_draws, download_is_the_canvas_pixel_for_pixel,
          a_download_the_browser_cannot_make_says_so, copy_puts_the_picture_on_the_clipboard_or_says_it_cannot,
          print_has_its_picture_ready, keyboard_point, touch_tap_and_long_press, narrow_window_scales_the_form,
-         the_picture_at_the_screens_density, a_ratio_change_keeps_the_picture]
+         the_picture_at_the_screens_density, a_ratio_change_keeps_the_picture, draws_on_every_core]
 
 
 def run(page, test_page, name, only=None):
