@@ -12,7 +12,7 @@ const triangle = [[266.67, 20], [20, 453.33], [520, 453.33]];  // drawing-area p
 
 // A page that answers from `count` and `row` and records every other call.
 function fakePage() {
-    const page = { count: "10000", row: -1, calls: [] };
+    const page = { count: "10000", row: -1, calls: [], workerCount: () => 0 };
     return new Proxy(page, {
         get: (target, name) => name in target ? target[name] : (...args) => {
             target.calls.push([name, ...args]);
@@ -253,6 +253,35 @@ const cases = {
             assert.strictEqual(M.anchorCount(p), 3);
             p.delete();
         }
+    },
+    "a long draw on workers: sendToWorker's requests, answered by the module's answerRequest, give the one-core dots"(M) {
+        const draw = (workers) => {
+            const [p, page] = program(M, "3000000");
+            const sent = [];
+            Object.assign(page, { workerCount: () => workers, sendToWorker: (ticket, request) => sent.push([ticket, request.slice()]) });
+            M.reseed(p, 11);
+            for (const [x, y] of triangle) p.surfaceDown(1, 0, x, y);
+            p.surfaceDown(2, 0, 0, 0);  // the first slice ends once the workers hold passes
+            assert.deepStrictEqual([M.drawing(p), names(page).includes("showProgress")], [workers > 0, false]);
+            let answered = 0;
+            while (M.drawing(p)) {
+                const ticks = page.calls.filter(([name]) => name === "callSoon").length;
+                page.calls.length = 0;
+                if (ticks > 0)
+                    p.tick();
+                else {  // waiting for an answer: the first is refused, then each is the module's own
+                    const [ticket, request] = sent.shift();
+                    p.answered(ticket, answered++ === 0 ? new Uint8Array(0) : M.answerRequest(request).slice());
+                }
+            }
+            assert.strictEqual(M.answerRequest(new Uint8Array(3)), null);
+            const pixels = M.pixels(p).slice();
+            p.delete();
+            return [pixels, answered];
+        };
+        const [onOne] = draw(0), [onTwo, answered] = draw(1);
+        assert.ok(answered >= 2, `${answered} answers`);
+        assert.ok(onTwo.every((v, i) => v === onOne[i]), "the same pixels");
     },
     "a seed gives the same picture on both paths"(M) {
         const simd = drawTriangle(M, 7, true);
