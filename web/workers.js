@@ -8,8 +8,7 @@
 // workers cannot start. They start at the first request. A worker that
 // fails answers its requests with nothing, and no more are sent.
 
-function makeWorkers(answered) {
-    const wanted = workersWanted();
+function makeWorkers(answered, wanted = workersWanted()) {
     const workers = [];  // { worker, tickets: the requests it holds }
     let failed = false;
 
