@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include <new>
 
 namespace chaos {
 
@@ -196,11 +197,21 @@ struct SegmentedDraw::Shared {
     }
     // A worker's turn: claims the next segment, and runs it as work of its
     // own (which a worker may start later, as the calling thread runs on).
+    // A mask that cannot be had leaves the segment to the calling thread.
     static void work(const std::shared_ptr<Shared>& self) {
         if (const auto job = self->claim()) {
-            self->giveMask(*job);
+            try {
+                self->giveMask(*job);
+            } catch (const std::bad_alloc&) {
+                return self->giveBack(*job);
+            }
             self->workers->run([self, job = *job] { runJob(self, job); });
         }
+    }
+    void giveBack(std::size_t job) {
+        const std::scoped_lock held(lock);
+        jobs[job].state = State::Waiting;
+        givenBack.push_back(job);
     }
     // One segment whole, then another turn.
     static void runJob(const std::shared_ptr<Shared>& self, std::size_t job) {
@@ -237,10 +248,7 @@ struct SegmentedDraw::Shared {
                          std::size_t bytes) {
         if (!answer || bytes != self->setup.mask.pixels() + 1) {  // the calling thread runs it
             self->failed = true;
-            const std::scoped_lock held(self->lock);
-            self->jobs[job].state = State::Waiting;
-            self->givenBack.push_back(job);
-            return;
+            return self->giveBack(job);
         }
         self->giveMask(job);
         std::memcpy(self->jobs[job].mask.data(), answer, bytes);
