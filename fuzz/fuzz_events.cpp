@@ -80,23 +80,34 @@ private:
     std::uint64_t seeds = 0;
 };
 
-// Workers whose jobs wait until the input says which runs next: a draw in
-// segments on 1 to 8 cores, replayed without threads.
-class HeldWorkers : public Workers {
+// Workers, or messengers, whose jobs wait until the input says which runs
+// next: a draw in segments on 1 to 8 cores, replayed without threads. A
+// messenger answers as the program's copy does, or fails where the input says.
+class HeldWorkers : public Workers, public Messengers {
 public:
     explicit HeldWorkers(int workers) : workers(workers) {}
     int count() const override { return workers; }
-    void run(std::function<void()> work) override { queue.push_back(std::move(work)); }
+    void run(std::function<void()> work) override {
+        queue.push_back([work = std::move(work)](std::size_t) { work(); });
+    }
+    void send(std::vector<std::uint8_t> request, std::function<void(const std::uint8_t*, std::size_t)> answered) override {
+        queue.push_back([request = std::move(request), answered = std::move(answered)](std::size_t pick) {
+            std::vector<std::uint8_t> mask;
+            if (pick % 16 == 0 || !answerSegment(request.data(), request.size(), mask))
+                return answered(nullptr, 0);
+            answered(mask.data(), mask.size());
+        });
+    }
     void runOne(std::size_t pick) {
         if (queue.empty())
             return;
         const auto at = queue.begin() + static_cast<std::ptrdiff_t>(pick % queue.size());
         auto work = std::move(*at);
         queue.erase(at);
-        work();
+        work(pick >> 4);
     }
     int workers;
-    std::deque<std::function<void()>> queue;
+    std::deque<std::function<void(std::size_t)>> queue;
 };
 
 // Stops every draw after this many dots, so that any count runs quickly.
@@ -277,6 +288,7 @@ void drawBothWays(const AnchorStore& anchors, Reader& in) {
     const std::uint64_t segment = 1 + in.byte() % 64;
     const std::uint64_t longer = in.byte() % 4 ? 1 : 9;
     HeldWorkers workers(in.byte() % 8);
+    const bool messengers = in.byte() % 2;
     const std::uint8_t stopAt = in.byte();  // the advance that stops the draw; past the end, none
     std::uint64_t kept = 0;
     auto drawIn = [&](RasterSurface& surface, CountBox& text, std::function<void(PointCloud&)> run) {
@@ -301,7 +313,8 @@ void drawBothWays(const AnchorStore& anchors, Reader& in) {
                 }
                 return;
             }
-            cloud.useWorkers(&workers, segment * longer);
+            messengers ? cloud.useWorkers(static_cast<Messengers*>(&workers), segment * longer)
+                       : cloud.useWorkers(static_cast<Workers*>(&workers), segment * longer);
             cloud.press(kRightButton, 0, 0, 0);
             for (std::uint8_t step = 0; cloud.drawing(); ++step) {
                 const std::uint64_t shown = cloud.done();
