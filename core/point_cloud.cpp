@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 namespace chaos {
 
@@ -47,6 +48,12 @@ void requireFinite(float value) {
 void PointCloud::box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) {
     if (drawing())
         return;  // inert while a draw runs, as press is
+    // Held here, the draw would hear no messenger's answer: it leaves them out.
+    struct Restore {
+        Messengers*& to;
+        Messengers* value;
+        ~Restore() { to = value; }
+    } restore{messengers, std::exchange(messengers, nullptr)};
     press(Button, Shift, X, Y);
     while (advance(kChunk)) {
     }

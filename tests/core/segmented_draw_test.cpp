@@ -174,6 +174,15 @@ TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix
             expectSamePixels(split, plain);
             while (!threads.queue.empty() || !messengers.queue.empty())  // jobs left after a stop end at once
                 runOne();
+            if (messaging && !stops) {  // a held draw would hear no answer: it leaves the messengers out
+                RasterSurface held(kWindow, {pixelToTwips(551), pixelToTwips(479)}, dpi);
+                draw(held, c.anchors, seed, passes, [&](PointCloud& cloud) {
+                    cloud.useWorkers(&messengers, segment);
+                    cloud.box_MouseDown(kRightButton, 0, 0, 0);
+                });
+                EXPECT_TRUE(messengers.queue.empty());
+                expectSamePixels(held, plain);
+            }
             ++seed;
         }
 }
