@@ -125,7 +125,8 @@ std::unique_ptr<SegmentedDraw> PointCloud::split(WholePoint start) {
     if (!(workers || messengers) || !seed)
         return nullptr;
     DotMask mask = box.markDots(dotColor);
-    const std::uint64_t cores = static_cast<std::uint64_t>(workers ? workers->count() : messengers->count()) + 1;
+    // The calling thread walks beside workers; beside messengers it only merges.
+    const std::uint64_t cores = static_cast<std::uint64_t>(workers ? workers->count() + 1 : messengers->count());
     const std::uint64_t length = segmentPasses ? segmentPasses : segmentLength(passesTotal, cores, mask.pixels());
     if (length == 0 || !mask.bytes)
         return nullptr;

@@ -51,7 +51,8 @@ public:
         segmentPasses = segment;
     }
     // The same with cores that share no memory: their answers reach the draw
-    // from the event loop, between calls of advance().
+    // from the event loop, between calls of advance(), and this thread only
+    // merges them (it runs what they fail to).
     void useWorkers(Messengers* messengers, std::uint64_t segment = 0) {
         this->messengers = messengers;
         segmentPasses = segment;

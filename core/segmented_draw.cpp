@@ -156,8 +156,9 @@ struct SegmentedDraw::Shared {
         for (const Segment& segment : planSegments(setup, length, cores))
             jobs.push_back({segment, State::Waiting, {}});
     }
-    // The next segment no one runs (one a messenger gave back first); none once stopped.
-    std::optional<std::size_t> claim() {
+    // The next segment no one runs (one given back first), or with
+    // `givenBackOnly` only such a one; none once stopped.
+    std::optional<std::size_t> claim(bool givenBackOnly = false) {
         const std::scoped_lock held(lock);
         if (stopped)
             return std::nullopt;
@@ -165,7 +166,7 @@ struct SegmentedDraw::Shared {
         if (!givenBack.empty()) {
             job = givenBack.back();
             givenBack.pop_back();
-        } else if (next < jobs.size())
+        } else if (next < jobs.size() && !givenBackOnly)
             job = next++;
         else
             return std::nullopt;
@@ -233,7 +234,7 @@ struct SegmentedDraw::Shared {
     // A messenger's turn: the next segment as a request. Its answer comes on
     // the calling thread, so nothing here needs the lock but claim's.
     static void send(const std::shared_ptr<Shared>& self) {
-        const auto job = self->failed ? std::nullopt : self->claim();
+        const auto job = self->sending ? self->claim() : std::nullopt;
         if (!job)
             return;
         ++self->sent;
@@ -247,7 +248,7 @@ struct SegmentedDraw::Shared {
     static void answered(const std::shared_ptr<Shared>& self, std::size_t job, const std::uint8_t* answer,
                          std::size_t bytes) {
         if (!answer || bytes != self->setup.mask.pixels() + 1) {  // the calling thread runs it
-            self->failed = true;
+            self->sending = false;
             return self->giveBack(job);
         }
         self->giveMask(job);
@@ -267,7 +268,9 @@ struct SegmentedDraw::Shared {
     std::vector<std::vector<std::uint8_t>> spare;  // merged masks, clear
     std::atomic<bool> stopped = false;
     int sent = 0;         // requests not answered
-    bool failed = false;  // a messenger failed: send no more
+    // Whether segments go to the messengers: not once one failed, nor for a
+    // draw that is one segment (on this thread, its progress shows).
+    bool sending = false;
 };
 
 SegmentedDraw::SegmentedDraw(DrawSetup setup, std::uint64_t length, std::uint64_t cores, Workers* workers)
@@ -278,7 +281,9 @@ SegmentedDraw::SegmentedDraw(DrawSetup setup, std::uint64_t length, std::uint64_
 }
 
 SegmentedDraw::SegmentedDraw(DrawSetup setup, std::uint64_t length, std::uint64_t cores, Messengers* messengers)
-    : shared(std::make_shared<Shared>(std::move(setup), length, cores, nullptr, messengers)) {}
+    : shared(std::make_shared<Shared>(std::move(setup), length, cores, nullptr, messengers)) {
+    shared->sending = shared->jobs.size() > 1 && messengers->count() > 0;
+}
 
 SegmentedDraw::~SegmentedDraw() {
     shared->stopped = true;
@@ -302,19 +307,19 @@ std::uint64_t SegmentedDraw::merge(const DotMask& mask) {
 
 std::uint64_t SegmentedDraw::advance(std::uint64_t passes, const DotMask& mask) {
     std::uint64_t kept = merge(mask);
+    if (shared->messengers && !sending) {
+        sending = true;
+        for (int i = 0; i < 2 * shared->messengers->count(); ++i)
+            Shared::send(shared);
+    }
     if (!mine)
-        if (const auto job = shared->claim()) {
+        if (const auto job = shared->claim(shared->sending)) {
             const Segment& segment = shared->jobs[*job].segment;
             mine.emplace(Mine{*job, segment.from, 0, false, FastRandom(shared->setup.seed)});
             mine->values.useSimd(shared->setup.mask.simd);
             mine->values.seek(kStartValues + segment.first);
             shared->giveMask(*job);
         }
-    if (shared->messengers && !sending) {  // once this thread has the first segment
-        sending = true;
-        for (int i = 0; i < 2 * shared->messengers->count(); ++i)
-            Shared::send(shared);
-    }
     if (!mine)
         return kept;
     const Segment& segment = shared->jobs[mine->job].segment;
@@ -358,8 +363,8 @@ bool SegmentedDraw::awaitsAnswers() const {
 
 bool SegmentedDraw::waitsForAnswers() const {
     const Shared& s = *shared;
-    return s.sent > 0 && !mine && s.next == s.jobs.size() && s.givenBack.empty() && merged < s.jobs.size() &&
-           s.jobs[merged].state != Shared::State::Done;
+    return s.sent > 0 && !mine && s.givenBack.empty() && (s.sending || s.next == s.jobs.size()) &&
+           merged < s.jobs.size() && s.jobs[merged].state != Shared::State::Done;
 }
 
 } // namespace chaos

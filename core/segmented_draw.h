@@ -93,8 +93,9 @@ bool answerSegment(const std::uint8_t* request, std::size_t bytes, std::vector<s
 // messengers it is given. Only the calling thread calls it; the workers' jobs
 // hold what they share with it, and end soon once it is stopped or gone.
 // Messengers are sent two requests each, and another at each answer, which
-// reaches this thread between its slices; a request whose messenger failed
-// is run here, and the draw sends no more.
+// reaches this thread between its slices; this thread then only merges, so
+// that it answers the user at once. A request whose messenger failed is run
+// here, and the draw sends no more; a draw that is one segment runs here.
 class SegmentedDraw {
 public:
     // `length` and `cores` as planSegments takes them; `workers` not null.
@@ -132,7 +133,7 @@ private:
     };
     std::optional<Mine> mine;  // the segment this thread runs, a slice at a time
     std::size_t merged = 0;    // segments merged, in order
-    bool sending = false;      // requests have gone to the messengers
+    bool sending = false;      // the first requests have gone to the messengers
 };
 
 } // namespace chaos

@@ -3,9 +3,9 @@
 // the module's own script, each with its own copy of the program, which
 // answers a long draw's requests with the dots of a segment. The module
 // decides what to ask and what the answers mean; this part only carries
-// bytes. There are as many as the machine has cores besides this one (the
-// page's address may say how many, as ?workers=N, 0 to 15); none where
-// workers cannot start. They start at the first request. A worker that
+// bytes. There are as many as the machine has cores, where it has two or
+// more (the page's address may say how many, as ?workers=N, 0 to 16); none
+// where workers cannot start. They start at the first request. A worker that
 // fails answers its requests with nothing, and no more are sent.
 
 function makeWorkers(answered, wanted = workersWanted()) {
@@ -56,13 +56,16 @@ function makeWorkers(answered, wanted = workersWanted()) {
     };
 }
 
-// How many workers: the address's ?workers=N, else the other cores.
+// How many workers: the address's ?workers=N, else one a core where there
+// are two or more (this thread then only gathers their dots, so that it
+// answers the user at once).
 function workersWanted() {
     if (typeof Worker !== "function" || typeof Blob !== "function" || !URL.createObjectURL)
         return 0;
     const asked = Number.parseInt(new URLSearchParams(location.search).get("workers"), 10);
-    const others = Number.isInteger(asked) ? asked : (navigator.hardwareConcurrency || 1) - 1;
-    return Math.min(Math.max(others, 0), 15);
+    const cores = navigator.hardwareConcurrency || 1;
+    const wanted = Number.isInteger(asked) ? asked : cores > 1 ? cores : 0;
+    return Math.min(Math.max(wanted, 0), 16);
 }
 
 // A worker's own script, after the module's: answers each request, in turn,

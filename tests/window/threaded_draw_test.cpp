@@ -117,7 +117,7 @@ TEST(ThreadedDraw, TheWindowsLongDrawStopsWithThePassesItShowedAndClosesCleanly)
 // Messengers that answer, in order, when the test says, as the program's own copy would.
 class QueuedMessengers : public Messengers {
 public:
-    int count() const override { return 1; }
+    int count() const override { return 2; }
     void send(std::vector<std::uint8_t> request, std::function<void(const std::uint8_t*, std::size_t)> answered) override {
         queue.push_back({std::move(request), std::move(answered)});
     }
@@ -153,7 +153,7 @@ TEST(ThreadedDraw, TheWindowsDrawWithMessengersGoesOnBetweenTheirAnswers) {
         }
         EXPECT_FALSE(plain.drawRunning());
         ASSERT_TRUE(form.drawRunning());
-        EXPECT_EQ(messengers.queue.size(), 2u);
+        EXPECT_EQ(messengers.queue.size(), 4u);
         EXPECT_TRUE(fake.logged("progress").empty());
         form.box_MouseDown(kLeftButton, 0, 4000, 4000);  // held: does nothing
         for (int turns = 0; form.drawRunning(); ++turns) {

@@ -279,7 +279,7 @@ const cases = {
             p.delete();
             return [pixels, answered];
         };
-        const [onOne] = draw(0), [onTwo, answered] = draw(1);
+        const [onOne] = draw(0), [onTwo, answered] = draw(2);
         assert.ok(answered >= 2, `${answered} answers`);
         assert.ok(onTwo.every((v, i) => v === onOne[i]), "the same pixels");
     },
