@@ -92,6 +92,7 @@ struct QuietHost : Screen, Controls, MessageBox, ProgressView, Scheduler, Clock,
     void update(std::uint64_t, std::uint64_t) override {}
     void hide() override {}
     void callSoon() override { soon = true; }
+    void callAfter(double) override { soon = true; }
     double nowMs() const override {
         return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
     }

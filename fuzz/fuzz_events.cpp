@@ -425,6 +425,7 @@ public:
         progressShown = false;
     }
     void callSoon() override { soon = true; }
+    void callAfter(double) override { soon = true; }
     double nowMs() const override { return now += stepMs; }
     void save(int command, const std::string&, const Picture&) override {
         opened();

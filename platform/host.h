@@ -124,6 +124,8 @@ class Scheduler {
 public:
     virtual ~Scheduler() = default;
     virtual void callSoon() = 0;
+    // The same call, after `ms` milliseconds or so.
+    virtual void callAfter(double ms) = 0;
 };
 
 // A steady clock in milliseconds.

@@ -98,6 +98,7 @@ public:
     int row = -1;                 // the colour list's chosen row
     mutable double now = 1000, msPerReading = 0;
     bool soon = false;            // a tick was asked for
+    double laterMs = -1;          // a tick was asked for after this long
     std::vector<Mark> marks;
     std::map<std::string, std::string> keyNames;  // what keyName answers for a key; "" for others
     unsigned offered = kQuitKey;            // what offers answers: the Offer bits
@@ -133,6 +134,7 @@ public:
     }
     void hide() override { log.push_back("hide"); }
     void callSoon() override { soon = true; }
+    void callAfter(double ms) override { laterMs = ms; }
     double nowMs() const override { return now += msPerReading; }
     void save(int, const std::string& name, const Picture&) override { log.push_back("save " + name); }
     void copy(int, const Picture&) override { log.push_back("copy"); }

@@ -51,6 +51,7 @@ function makePage(ui, canvas, dialogs, pictures, workers, state, program) {
         updateProgress: dialogs.updateProgress,
         hideProgress: dialogs.hideProgress,
         callSoon: () => channel.port2.postMessage(null),
+        callAfter: (ms) => setTimeout(() => program().tick(), ms),
         workerCount: workers.count,
         sendToWorker: workers.send,
         savePicture(command, fileName, pixels, width, height, dpi) {

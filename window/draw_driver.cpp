@@ -32,7 +32,7 @@ void DrawDriver::showProgress() {
 }
 
 void DrawDriver::tick() {
-    asked = false;
+    asked = later = false;
     if (!sliced && !early)
         return;  // cancelled, or ended, since the call was asked for
     runUntil(host.clock.nowMs() + kSliceMs, false);
@@ -50,16 +50,24 @@ void DrawDriver::tick() {
 }
 
 void DrawDriver::wake() {
-    if ((sliced || early) && !asked)
-        next();
+    if ((sliced || early) && (!asked || later)) {
+        asked = true;
+        later = false;
+        host.scheduler.callSoon();
+    }
 }
 
-// The next slice, unless only another core's answer can give it passes.
+// The next slice; where only another core's answer can give it passes, at
+// that answer, or once the progress is due.
 void DrawDriver::next() {
-    if (asked || cloud.waitsForAnswers())
+    if (asked)
         return;
     asked = true;
-    host.scheduler.callSoon();
+    later = cloud.waitsForAnswers();
+    if (!later)
+        return host.scheduler.callSoon();
+    const double due = early ? startedMs + kDelayMs : refreshedMs + kIntervalMs;
+    host.scheduler.callAfter(std::max(0.0, due - host.clock.nowMs()));
 }
 
 void DrawDriver::cancel() {

@@ -19,8 +19,8 @@ namespace chaos {
 // Where other cores answer through the event loop (the page's workers), the
 // first slice ends once they hold passes, and the draw goes on in slices as
 // soon as it can, showing nothing new until kDelayMs have passed; a slice
-// with nothing to run waits for their answer (wake()), not for the
-// Scheduler.
+// with nothing to run waits for their answer (wake()), or until the
+// progress is due.
 class DrawDriver {
 public:
     static constexpr double kDelayMs = 500;
@@ -64,6 +64,7 @@ private:
     bool sliced = false;
     bool early = false;  // in slices, the progress not yet shown
     bool asked = false;  // a Scheduler's call is due
+    bool later = false;  // and it comes after a while
 };
 
 // Messengers whose every answer also wakes a draw's driver.

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <chrono>
+#include <cmath>
 #include <vector>
 
 class QKeyEvent;
@@ -96,7 +97,8 @@ private:
     class EventLoop final : public Scheduler, public Clock {
     public:
         explicit EventLoop(QtRuntime& runtime);
-        void callSoon() override { soon.start(); }
+        void callSoon() override { soon.start(0); }
+        void callAfter(double ms) override { soon.start(static_cast<int>(std::ceil(ms))); }
         double nowMs() const override;
 
     private:

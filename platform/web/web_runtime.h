@@ -61,6 +61,7 @@ public:
     void hide() override { page.call<void>("hideProgress"); }
     // Scheduler, Clock
     void callSoon() override { page.call<void>("callSoon"); }
+    void callAfter(double ms) override { page.call<void>("callAfter", ms); }
     double nowMs() const override;
     // Pictures (the browser's print dialog offers a name of its own)
     void save(int command, const std::string& suggestedName, const Picture& picture) override;
