@@ -26,6 +26,7 @@ function startPage(M) {
     const workers = makeWorkers((ticket, answer) => program.answered(ticket, answer));
     program = new M.Program(makePage(ui, canvas, dialogs, pictures, workers, state, () => program));
     listenAll(M, layout, ui, canvas, program, state);
+    setTimeout(workers.start);
 }
 
 // What the Program asks of the page.

@@ -728,7 +728,8 @@ createChaosGame().then(async (M) => {
         channel.port1.onmessage = () => programs[at].tick();
         const page = { text: () => String(dots), chosenRow: () => -1, focus() {}, setBusy() {}, showMarks() {},
             showPicture() {}, showMessage: fail, showProgress() {}, updateProgress() {}, hideProgress() {},
-            callSoon: () => channel.port2.postMessage(0), savePicture() {}, copyPicture() {}, printPicture() {},
+            callSoon: () => channel.port2.postMessage(0), callAfter: (ms) => setTimeout(() => programs[at].tick(), ms),
+            savePicture() {}, copyPicture() {}, printPicture() {},
             end() {}, workerCount: () => pool.count(), sendToWorker: (ticket, request) => pool.send(ticket, request) };
         const program = new M.Program(page);
         programs.push(program);
