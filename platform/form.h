@@ -59,6 +59,7 @@ struct ShownForm {
     std::vector<ShownControl> controls;  // by row of the FormSpec
     std::vector<int> creation;           // rows, in the order to make them
     std::vector<int> tabbing;            // rows that take the focus, in tab order
+    std::string progressWidest;          // the progress dialog's widest line: its size holds it whole
 };
 
 } // namespace chaos

@@ -128,8 +128,8 @@ public:
     void show(const std::string& title, const std::string& text, const std::string& cancel) override {
         log.push_back("progress " + title + ": " + text + " [" + cancel + "]");
     }
-    void update(std::uint64_t done, std::uint64_t total) override {
-        log.push_back("update " + std::to_string(done) + "/" + std::to_string(total));
+    void update(const std::string& text, std::uint64_t done, std::uint64_t total) override {
+        log.push_back("update " + std::to_string(done) + "/" + std::to_string(total) + ": " + text);
     }
     void hide() override { log.push_back("hide"); }
     void callSoon() override { soon = true; }

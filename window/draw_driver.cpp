@@ -14,8 +14,9 @@ void DrawDriver::start() {
         return finish();
     sliced = true;
     busy(true);
-    host.progress.show(kTitle, kProgressText, kCancelText);
-    host.progress.update(cloud.done(), cloud.total());
+    const std::string line = progressLine(cloud.done(), cloud.total());
+    host.progress.show(kTitle, line, kCancelText);
+    host.progress.update(line, cloud.done(), cloud.total());
     show();
     refreshedMs = host.clock.nowMs();
     host.scheduler.callSoon();
@@ -29,7 +30,7 @@ void DrawDriver::tick() {
         return finish();
     if (const double now = host.clock.nowMs(); now - refreshedMs >= kIntervalMs) {
         refreshedMs = now;
-        host.progress.update(cloud.done(), cloud.total());
+        host.progress.update(progressLine(cloud.done(), cloud.total()), cloud.done(), cloud.total());
         show();
     }
     host.scheduler.callSoon();

@@ -186,4 +186,10 @@ std::string failureText(const Failure& failure);
 // `text` with %1 and %2 replaced.
 std::string filledIn(std::string text, const std::string& first, const std::string& second = "");
 
+// A count as every text of the window writes it: its digits in groups of
+// three, parted by commas ("2,147,483,647").
+std::string groupedDigits(std::uint64_t n);
+// The progress dialog's line: `done` dots of `total`.
+std::string progressLine(std::uint64_t done, std::uint64_t total);
+
 } // namespace chaos

@@ -83,14 +83,14 @@ private:
     public:
         explicit Progress(QtRuntime& runtime) : runtime(runtime) {}
         void show(const std::string& title, const std::string& text, const std::string& cancel) override;
-        void update(std::uint64_t done, std::uint64_t total) override;
+        void update(const std::string& text, std::uint64_t done, std::uint64_t total) override;
         void hide() override;
         void close();  // at once, as the runtime goes
         QProgressDialog* dialog = nullptr;
+        QString widest;  // the line its size holds
 
     private:
         QtRuntime& runtime;
-        QString progressText;
     };
     // The event loop's callbacks and a steady clock.
     class EventLoop final : public Scheduler, public Clock {

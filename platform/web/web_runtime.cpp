@@ -106,6 +106,7 @@ val WebRuntime::describe(const ShownForm& shown) {
     form.set("controls", rows);
     form.set("creation", array(shown.creation));
     form.set("tabbing", array(shown.tabbing));
+    form.set("progressWidest", shown.progressWidest);
     return form;
 }
 

@@ -21,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
@@ -774,11 +773,12 @@ private slots:
         QVERIFY(form->drawRunning());
         QVERIFY(!Command1->isEnabled() && !box->isEnabled() && !col->isEnabled() && !sel->isEnabled());
         QVERIFY(QTest::qWaitFor([&] { return dialog->labelText().startsWith("Drawing dots: "); }));
-        // Its size is fixed, holding the widest numbers, centred on the window.
-        const QString widest = QLocale().toString(2147483647);
+        // Its size is fixed, holding the widest line, centred on the window.
+        const QString widest = QString::fromStdString(Form2::description().progressWidest);
         const auto* label = dialog->findChild<QLabel*>();
         QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
-        QVERIFY(label->fontMetrics().horizontalAdvance("Drawing dots: " + widest + " of " + widest) <= label->width());
+        QCOMPARE(widest, QString::fromStdString(progressLine(kMaxDots, kMaxDots)));
+        QVERIFY(label->fontMetrics().horizontalAdvance(widest) <= label->width());
         QVERIFY((dialog->geometry().center() - window->geometry().center()).manhattanLength() <= 1);
         QWidget* keyboard = toDialog ? static_cast<QWidget*>(dialog) : window;
         keyboard->activateWindow();

@@ -93,6 +93,17 @@ Browsers keep Ctrl+Q for themselves: close the tab to quit; reloading the page s
     EXPECT_EQ(helpText(kPage, pageName), page);
 }
 
+// Counts in groups of three digits, in every engine; the progress line with both.
+TEST(CountTexts, GroupedByThreesWithCommas) {
+    const std::pair<std::uint64_t, const char*> table[] = {
+        {0, "0"}, {999, "999"}, {1000, "1,000"}, {10000, "10,000"}, {100000, "100,000"}, {1000000, "1,000,000"},
+        {2147483647, "2,147,483,647"}, {18446744073709551615u, "18,446,744,073,709,551,615"},
+    };
+    for (const auto& [n, text] : table)
+        EXPECT_EQ(groupedDigits(n), text);
+    EXPECT_EQ(progressLine(1234, 2147483647), filledIn(kProgressText, "1,234", "2,147,483,647"));
+}
+
 // The list's rows, in order, and the colour each sets; no row keeps the current one.
 TEST(DotColors, ARowSetsItsColorAndNoRowKeepsTheCurrentOne) {
     struct Case { int row; const char* item; Color expected; };
