@@ -141,7 +141,7 @@ QWidget* QtRuntime::make(const ShownForm& shown, int row) {
     QWidget* widget = nullptr;
     switch (c.kind) {
     case ControlKind::Label: widget = makeLabel(c); break;
-    case ControlKind::Surface: widget = makeSurface(shown.surfaceFrame); break;
+    case ControlKind::Surface: widget = makeSurface(shown); break;
     case ControlKind::Button: widget = makeButton(c, row); break;
     case ControlKind::CountBox: widget = makeCountBox(c); break;
     case ControlKind::List: widget = makeList(c, row); break;
@@ -161,8 +161,8 @@ QWidget* QtRuntime::makeLabel(const ShownControl& c) {
     return label;
 }
 
-QWidget* QtRuntime::makeSurface(int frame) {
-    box = new SurfaceWidget(frame, form);
+QWidget* QtRuntime::makeSurface(const ShownForm& shown) {
+    box = new SurfaceWidget(shown.surfaceFrame, shown.frameColor, shown.focusColor, form);
     connect(box, &SurfaceWidget::mouseDown, this,
             [this](std::int16_t button, std::int16_t shift, double x, double y) { events->surfaceDown(button, shift, x, y); });
     connect(box, &SurfaceWidget::densityChanged, this, [this](double ratio) {

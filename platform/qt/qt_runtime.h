@@ -132,7 +132,7 @@ private:
     // The widget of a row, made and placed; by kind.
     QWidget* make(const ShownForm& shown, int row);
     QWidget* makeLabel(const ShownControl& c);
-    QWidget* makeSurface(int frame);
+    QWidget* makeSurface(const ShownForm& shown);
     QWidget* makeButton(const ShownControl& c, int row);
     QWidget* makeCountBox(const ShownControl& c);
     QWidget* makeList(const ShownControl& c, int row);

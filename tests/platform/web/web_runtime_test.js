@@ -58,6 +58,7 @@ const cases = {
         assert.deepStrictEqual(form.controls[BOX], {name: "box", kind: "surface", left: 8, top: 16, width: 553, height: 481,
                                                     text: "", accessibleName: "Drawing surface", names: -1, items: [], widest: ""});
         assert.strictEqual(form.controls[SEL].widest, "2147483647");
+        assert.deepStrictEqual([form.frameColor, form.focusColor], ["#b8b8b8", "#308cc6"]);
         assert.strictEqual(form.progressWidest, "Drawing dots: 2,147,483,647 of 2,147,483,647");
         // The density the window takes for a ratio, as the page asks it: kept to 1..4, whole dpi.
         assert.deepStrictEqual([0.5, 1, 1.1, 1.5, 2, 3, 5].map((r) => M.dpiOf(r)), [96, 96, 106, 144, 192, 288, 384]);
