@@ -1,5 +1,7 @@
 #include "platform/qt/surface_widget.h"
 
+#include "platform/qt/qt_keys.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
@@ -113,10 +115,7 @@ void SurfaceWidget::mousePressEvent(QMouseEvent* event) {
     default: return;
     }
     setFocus(Qt::MouseFocusReason);
-    const Qt::KeyboardModifiers keys = event->modifiers();
-    const auto shift = static_cast<std::int16_t>((keys & Qt::ShiftModifier ? kShift : 0) |
-                                                 (keys & Qt::ControlModifier ? kCtrl : 0) |
-                                                 (keys & Qt::AltModifier ? kAlt : 0));
+    const auto shift = static_cast<std::int16_t>(shiftOf(event->modifiers()) & ~kMeta);  // (a press's mask has no Meta)
     const double ratio = devicePixelRatioF();
     noteRatio(ratio);
     const DeviceLayout layout = deviceLayout(ratio);
