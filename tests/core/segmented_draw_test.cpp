@@ -44,7 +44,7 @@ public:
     std::deque<std::function<void()>> queue;
 };
 
-constexpr RasterSurface::Placement kWindow{120, 240, 8295, 7215};
+constexpr RasterSurface::Placement kWindow = testing::kSurfacePlace;
 constexpr Color kColor = 0x00FF00;
 constexpr int kDensities[] = {96, 144, 192};
 
@@ -106,7 +106,7 @@ TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix
             std::uint64_t slices = stops ? pick() % (1 + passes / segment) : ~0ull;  // before the stop
             SCOPED_TRACE(::testing::Message() << c.what << ", " << cores << " cores, " << passes << " passes, segments of "
                                               << segment << ", " << dpi << " dpi, seed " << seed << (stops ? ", stopped" : ""));
-            RasterSurface split(kWindow, {pixelToTwips(551), pixelToTwips(479)}, dpi);
+            RasterSurface split(kWindow, {pixelToTwips(testing::kAreaWidth), pixelToTwips(testing::kAreaHeight)}, dpi);
             HeldWorkers workers(cores - 1);
             std::uint64_t shown = 0, done = 0;
             draw(split, c.anchors, seed, passes, [&](PointCloud& cloud) {
@@ -135,7 +135,7 @@ TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix
                 EXPECT_EQ(done, passes);
             // The plain loop, as every draw whose surface marks no dots or whose
             // values come only in order, workers or not.
-            testing::PSetOnly plain(kWindow, {pixelToTwips(551), pixelToTwips(479)}, dpi);
+            testing::PSetOnly plain(kWindow, {pixelToTwips(testing::kAreaWidth), pixelToTwips(testing::kAreaHeight)}, dpi);
             auto plainly = [&](PointCloud& cloud) {
                 cloud.useWorkers(&workers, segment);
                 cloud.box_MouseDown(kRightButton, 0, 0, 0);

@@ -99,8 +99,8 @@ start_app() {
 # LEFT TOP FRAME AREA_W AREA_H RADIUS.
 screen_facts() {
     local tool
-    tool=$(dirname "$APP")/chaosgame_screen_facts
-    [ -x "$tool" ] || { echo "there is no $tool: build the target chaosgame_screen_facts" >&2; return 1; }
+    tool=$(dirname "$APP")/chaosgame_window_facts
+    [ -x "$tool" ] || { echo "there is no $tool: build the target chaosgame_window_facts" >&2; return 1; }
     "$tool" "$1"
 }
 

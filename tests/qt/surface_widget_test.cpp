@@ -2,6 +2,7 @@
 
 #include "platform/raster_surface.h"
 #include "facts.h"
+#include "window/form2.h"
 
 #include "qt/press.h"
 
@@ -51,7 +52,8 @@ private:
         raster.Cls();
         auto* surface = new SurfaceWidget(1, chaos::kFrameColor, chaos::kFocusColor, parent);
         surface->showPicture({raster.bits(), raster.pixelWidth(), raster.pixelHeight()});
-        surface->setGeometry(8, 16, 553, 481);
+        const chaos::ShownControl& box = chaos::Form2::description().controls[chaos::kBox];  // the window's place for it
+        surface->setGeometry(box.left, box.top, box.width, box.height);
         return surface;
     }
     // The device pixel on screen at the middle of a picture pixel.

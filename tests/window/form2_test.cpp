@@ -538,9 +538,9 @@ TEST(Form2Density, ThePictureDotsCirclesAndPressesAreInDevicePixels) {
         for (auto [x, y] : {std::pair{-0.5, 1.0 * row}, {1.0 * d.width(), 1.0 * row}, {10.0, -0.5}, {10.0, 1.0 * d.height()}})
             form.surfaceDown(kLeftButton, 0, x, y);
         EXPECT_EQ(form.anchors.stored(), placed);
-        // A circle one device pixel wide, of radius 75 twips rounded.
+        // A circle one device pixel wide, of the anchors' radius at the density, rounded.
         form.clicked(kCommand1);
-        const int cx = d.width() / 2, cy = 100, r = static_cast<int>(std::lround(5 * d.ratio));
+        const int cx = d.width() / 2, cy = 100, r = static_cast<int>(std::lround(testing::kCirclePixels * d.ratio));
         form.surfaceDown(kLeftButton, 0, cx, cy);
         const std::uint32_t red = toPixel(0x0000FF);
         const std::uint32_t across[] = {form.surface().pixel(cx + r - 1, cy), form.surface().pixel(cx + r, cy),
