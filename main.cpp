@@ -1,6 +1,7 @@
 #include "platform/qt/qt_runtime.h"
 #include "platform/thread_pool.h"
 #include "window/form2.h"
+#include "window/texts.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -30,7 +31,7 @@ QString parseError(const QCommandLineParser& parser) {
     for (const QString& argument : QCoreApplication::arguments().mid(1)) {
         const QString written = argument.section('=', 0, 0);
         if (written == "-" + name || written == "--" + name)
-            return QString("Unknown option '%1'.").arg(written);
+            return QString(chaos::kUnknownOptionText).arg(written);
     }
     return parser.errorText();
 }
@@ -42,10 +43,9 @@ void readCommandLine(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(kCommand);
     QCoreApplication::setApplicationVersion(CHAOS_VERSION);
     QCommandLineParser parser;
-    parser.setApplicationDescription("Draws the chaos game's point cloud around anchor points you place.\n"
-                                     "Qt's own options, such as -platform and -style, are accepted too.");
+    parser.setApplicationDescription(chaos::kCommandDescription);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help({"h", "help"}, "Displays this help.");
+    const QCommandLineOption help({"h", "help"}, chaos::kHelpOptionText);
     parser.addOption(help);
     parser.addVersionOption();
     const std::pair<const char*, bool> qtOptions[] = {  // name, takes a value
@@ -67,7 +67,7 @@ void readCommandLine(int argc, char* argv[]) {
     if (!parser.parse(QCoreApplication::arguments()))
         refuse(parseError(parser));
     if (!parser.positionalArguments().isEmpty())
-        refuse(QString("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+        refuse(QString(chaos::kUnexpectedArgumentText).arg(parser.positionalArguments().first()));
     if (parser.isSet(help))
         parser.showHelp(EXIT_SUCCESS);
     if (parser.isSet("version"))
@@ -89,18 +89,16 @@ QString startFailure(const QString& fatal) {
     for (const auto& [type, message] : heldBack) {
         if (const auto plugin = notFound.match(message); plugin.hasMatch()) {
             const auto list = available.match(fatal);
-            return QString("the Qt platform plugin \"%1\" was not found").arg(plugin.captured(1)) +
-                   (list.hasMatch() ? QString(" (available: %1)").arg(list.captured(1)) : QString());
+            return QString(chaos::kNoPluginText).arg(plugin.captured(1)) +
+                   (list.hasMatch() ? QString(chaos::kPluginsText).arg(list.captured(1)) : QString());
         }
         if (const auto display = noDisplay.match(message); display.hasMatch()) {
             if (const QString name = display.captured(1).trimmed(); !name.isEmpty())
-                return QString("cannot open the display \"%1\"").arg(name);
-            return qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-                       ? "cannot open the display: neither DISPLAY nor WAYLAND_DISPLAY is set"
-                       : "cannot open the X display: DISPLAY is not set";
+                return QString(chaos::kNoDisplayText).arg(name);
+            return qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? chaos::kNoDisplaySetText : chaos::kNoXDisplaySetText;
         }
         if (const auto plugin = notLoaded.match(message); plugin.hasMatch())
-            return QString("the Qt platform plugin \"%1\" could not be started").arg(plugin.captured(1));
+            return QString(chaos::kPluginNotStartedText).arg(plugin.captured(1));
     }
     return fatal.section('\n', 0, 0);
 }

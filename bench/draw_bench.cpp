@@ -89,7 +89,7 @@ struct QuietHost : Screen, Controls, MessageBox, ProgressView, Scheduler, Clock,
     unsigned offers() const override { return kQuitKey; }
     void show(const std::string&, MessageKind) override {}
     void show(const std::string&, const std::string&, const std::string&) override {}
-    void update(std::uint64_t, std::uint64_t) override {}
+    void update(const std::string&, std::uint64_t, std::uint64_t) override {}
     void hide() override {}
     void callSoon() override { soon = true; }
     void callAfter(double) override { soon = true; }

@@ -417,8 +417,8 @@ public:
         expect(!progressShown, "the progress shown twice");
         progressShown = true;
     }
-    void update(std::uint64_t done, std::uint64_t total) override {
-        expect(progressShown && done <= total, "progress");
+    void update(const std::string& text, std::uint64_t done, std::uint64_t total) override {
+        expect(progressShown && done <= total && !text.empty(), "progress");
     }
     void hide() override {
         expect(progressShown, "the progress hidden while not shown");

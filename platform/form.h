@@ -3,6 +3,8 @@
 // A window described as data, for a runtime to build with its toolkit: every
 // control's kind, place, text and place in the tab order.
 
+#include "platform/interfaces.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -54,11 +56,14 @@ struct ShownForm {
     std::string caption;
     int width, height;     // the client area
     int fontPixels;        // the controls' font size
+    Color frameColor;      // the frames of the surface and the fields
+    Color focusColor;      // a frame, where its control has the focus
     int surfaceFrame;      // pixels of frame around a surface's drawing area
     int describedBy;       // the row of the label that describes the surface
     std::vector<ShownControl> controls;  // by row of the FormSpec
     std::vector<int> creation;           // rows, in the order to make them
     std::vector<int> tabbing;            // rows that take the focus, in tab order
+    std::string progressWidest;          // the progress dialog's widest line: its size holds it whole
 };
 
 } // namespace chaos

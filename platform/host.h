@@ -111,10 +111,11 @@ public:
 class ProgressView {
 public:
     virtual ~ProgressView() = default;
-    // `text` holds %1 and %2, for the dots done and all of them, written as
-    // the user's locale writes numbers.
+    // `text` is the line to show, as the window words it; the dialog's size
+    // is that of the form's widest line (ShownForm::progressWidest) and stays.
     virtual void show(const std::string& title, const std::string& text, const std::string& cancel) = 0;
-    virtual void update(std::uint64_t done, std::uint64_t total) = 0;
+    // The line again, and the bar at `done` of `total`.
+    virtual void update(const std::string& text, std::uint64_t done, std::uint64_t total) = 0;
     virtual void hide() = 0;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "facts.h"
 #include "platform/errors.h"
 #include "platform/fast_random.h"
 #include "platform/host.h"
@@ -23,7 +24,7 @@ public:
     std::vector<Circle_> circles;
     std::vector<Dot> dots;
     std::vector<std::string> calls;  // "Circle", "PSet", "Cls", "Left", ... in order
-    float left = 120, top = 240, width = 8295, height = 7215;
+    float left = kSurfacePlace.left, top = kSurfacePlace.top, width = kSurfacePlace.width, height = kSurfacePlace.height;
     int failCircle = 0;  // throw a control-call error from the n-th Circle (1-based); 0 never
 
     void Circle(float x, float y, float radius, Color color) override {
@@ -129,8 +130,8 @@ public:
     void show(const std::string& title, const std::string& text, const std::string& cancel) override {
         log.push_back("progress " + title + ": " + text + " [" + cancel + "]");
     }
-    void update(std::uint64_t done, std::uint64_t total) override {
-        log.push_back("update " + std::to_string(done) + "/" + std::to_string(total));
+    void update(const std::string& text, std::uint64_t done, std::uint64_t total) override {
+        log.push_back("update " + std::to_string(done) + "/" + std::to_string(total) + ": " + text);
     }
     void hide() override { log.push_back("hide"); }
     void callSoon() override { soon = true; }

@@ -21,7 +21,7 @@ function startPage(M) {
         progressCancelled: () => program.progressCancelled(),
         pictureFailed: (command) => program.pictureFailed(command),
     };
-    const dialogs = makeDialogs(layout.texts, tell);
+    const dialogs = makeDialogs(layout, tell);
     const pictures = makePictures(layout, canvas, tell);
     const workers = makeWorkers((ticket, answer) => program.answered(ticket, answer));
     program = new M.Program(makePage(ui, canvas, dialogs, pictures, workers, state, () => program));

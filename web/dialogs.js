@@ -1,12 +1,11 @@
 "use strict";
 // The page's modal dialogs: a message with OK (the Program shows one at a
-// time), the progress of a long draw with Cancel, and the line shown once
-// Exit has ended the program. `tell` has the Program's dialogClosed and
-// progressCancelled.
-function makeDialogs(texts, tell) {
+// time), the progress of a long draw with Cancel, its size that of the
+// form's widest line, and the line shown once Exit has ended the program.
+// `tell` has the Program's dialogClosed and progressCancelled.
+function makeDialogs(layout, tell) {
     const $ = (id) => document.getElementById(id);
-    const messageDialog = $("message"), progressDialog = $("progress");
-    let progressText = "", progressSized = false;
+    const texts = layout.texts, messageDialog = $("message"), progressDialog = $("progress");
     $("messageTitle").textContent = texts.title;
     $("messageOk").textContent = texts.ok;
     $("messageOk").addEventListener("click", () => messageDialog.close());
@@ -27,21 +26,16 @@ function makeDialogs(texts, tell) {
         showProgress(title, text, cancel) {
             $("progressTitle").textContent = title;
             $("progressCancel").textContent = cancel;
-            progressText = text;
+            // One size, that of the widest line, so that the dialog stays put, centred.
+            $("progressText").textContent = layout.progressWidest;
             progressDialog.style.width = "";
-            progressSized = false;
             progressDialog.showModal();
+            progressDialog.style.width = progressDialog.getBoundingClientRect().width + "px";
+            $("progressText").textContent = text;
             $("progressCancel").focus();
         },
-        updateProgress(done, total) {
-            const line = (n) => progressText.replace("%1", n.toLocaleString()).replace("%2", total.toLocaleString());
-            // One size, that of the widest line, so that the dialog stays put, centred.
-            if (!progressSized) {
-                $("progressText").textContent = line(total);
-                progressDialog.style.width = progressDialog.getBoundingClientRect().width + "px";
-                progressSized = true;
-            }
-            $("progressText").textContent = line(done);
+        updateProgress(text, done, total) {
+            $("progressText").textContent = text;
             const bar = $("progressBar");
             bar.max = total;
             bar.value = done;

@@ -57,6 +57,8 @@ function buildForm(layout, form) {
     const controls = placed.map((frame) => frame.querySelector("textarea") || frame);
     Object.assign(form.style, { width: px(layout.width), height: px(layout.height) });
     document.body.style.fontSize = px(layout.fontPixels);
+    document.documentElement.style.setProperty("--frame", layout.frameColor);
+    document.documentElement.style.setProperty("--focus", layout.focusColor);
     layout.controls.forEach((row, r) => {
         Object.assign(placed[r].style, { left: px(row.left), top: px(row.top), width: px(row.width), height: px(row.height) });
         if (row.accessibleName)

@@ -25,8 +25,9 @@ void DrawDriver::showProgress() {
     early = false;
     sliced = true;
     busy(true);
-    host.progress.show(kTitle, kProgressText, kCancelText);
-    host.progress.update(cloud.done(), cloud.total());
+    const std::string line = progressLine(cloud.done(), cloud.total());
+    host.progress.show(kTitle, line, kCancelText);
+    host.progress.update(line, cloud.done(), cloud.total());
     show();
     refreshedMs = host.clock.nowMs();
 }
@@ -43,7 +44,7 @@ void DrawDriver::tick() {
             showProgress();
     } else if (now - refreshedMs >= kIntervalMs) {
         refreshedMs = now;
-        host.progress.update(cloud.done(), cloud.total());
+        host.progress.update(progressLine(cloud.done(), cloud.total()), cloud.done(), cloud.total());
         show();
     }
     next();

@@ -1,5 +1,7 @@
 #include "window/layout.h"
 
+#include "window/texts.h"
+
 #include <algorithm>
 
 namespace chaos {
@@ -16,8 +18,8 @@ ShownControl shown(const ControlSpec& c) {
 } // namespace
 
 ShownForm shownForm(const FormSpec& form) {
-    ShownForm shown{form.caption, twipsToPixel(form.width), twipsToPixel(form.height), kFontPixels,
-                    form.surfaceFrame, form.describedBy, {}, {}, {}};
+    ShownForm shown{form.caption, twipsToPixel(form.width), twipsToPixel(form.height), kFontPixels, kFrameColor,
+                    kFocusColor, form.surfaceFrame, form.describedBy, {}, {}, {}, progressLine(kMaxDots, kMaxDots)};
     for (std::size_t row = 0; row < form.count; ++row) {
         shown.controls.push_back(chaos::shown(form.controls[row]));
         if (form.controls[row].tabIndex >= 0)

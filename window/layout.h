@@ -70,6 +70,9 @@ inline constexpr FormSpec kForm2{"Form2", kClientWidth, kClientHeight, kForm2Lay
 
 // The controls' font size, in pixels.
 inline constexpr int kFontPixels = 10;
+// The colours of the controls' frames, and of the frame of the control that
+// has the focus.
+inline constexpr Color kFrameColor = 0xB8B8B8, kFocusColor = 0xC68C30;
 
 // The form as a runtime shows it: in pixels, made labels first (so that the
 // controls they reach over cover them), then in tab order.

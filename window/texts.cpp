@@ -130,4 +130,15 @@ std::string filledIn(std::string text, const std::string& first, const std::stri
     return text;
 }
 
+std::string groupedDigits(std::uint64_t n) {
+    std::string digits = std::to_string(n);
+    for (auto at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, 1, ',');
+    return digits;
+}
+
+std::string progressLine(std::uint64_t done, std::uint64_t total) {
+    return filledIn(kProgressText, groupedDigits(done), groupedDigits(total));
+}
+
 } // namespace chaos

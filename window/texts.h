@@ -50,6 +50,22 @@ inline constexpr RuntimeTexts kRuntimeTexts{
 inline constexpr const char* kOkText = "OK";
 inline constexpr const char* kEndedText = "Chaos Game has ended. Reloading the page starts it again.";
 
+// The desktop program's command line: what --help says of it and of its
+// option, and why it would not start, each on one line after its name; %1
+// what was written, or what Qt named.
+inline constexpr const char* kCommandDescription =
+    "Draws the chaos game's point cloud around anchor points you place.\n"
+    "Qt's own options, such as -platform and -style, are accepted too.";
+inline constexpr const char* kHelpOptionText = "Displays this help.";
+inline constexpr const char* kUnknownOptionText = "Unknown option '%1'.";
+inline constexpr const char* kUnexpectedArgumentText = "Unexpected argument '%1'.";
+inline constexpr const char* kNoPluginText = "the Qt platform plugin \"%1\" was not found";
+inline constexpr const char* kPluginsText = " (available: %1)";  // after kNoPluginText, where Qt lists them
+inline constexpr const char* kPluginNotStartedText = "the Qt platform plugin \"%1\" could not be started";
+inline constexpr const char* kNoDisplayText = "cannot open the display \"%1\"";
+inline constexpr const char* kNoDisplaySetText = "cannot open the display: neither DISPLAY nor WAYLAND_DISPLAY is set";
+inline constexpr const char* kNoXDisplaySetText = "cannot open the X display: DISPLAY is not set";
+
 // The window's commands, which a key runs.
 enum class Command { Save, Copy, Print, Help, Quit };
 
@@ -185,5 +201,11 @@ std::string failureText(const Failure& failure);
 
 // `text` with %1 and %2 replaced.
 std::string filledIn(std::string text, const std::string& first, const std::string& second = "");
+
+// A count as every text of the window writes it: its digits in groups of
+// three, parted by commas ("2,147,483,647").
+std::string groupedDigits(std::uint64_t n);
+// The progress dialog's line: `done` dots of `total`.
+std::string progressLine(std::uint64_t done, std::uint64_t total);
 
 } // namespace chaos

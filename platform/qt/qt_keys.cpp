@@ -21,6 +21,10 @@ constexpr std::pair<int, std::string_view> kNamedKeys[] = {
 };
 constexpr int kFunctionKeys = Qt::Key_F35 - Qt::Key_F1 + 1;
 
+// The window's modifier bits and Qt's.
+constexpr std::pair<std::int16_t, Qt::KeyboardModifier> kModifiers[] = {
+    {kShift, Qt::ShiftModifier}, {kCtrl, Qt::ControlModifier}, {kAlt, Qt::AltModifier}, {kMeta, Qt::MetaModifier}};
+
 } // namespace
 
 std::string keyNameOf(int qtKey) {
@@ -47,21 +51,27 @@ int qtKeyOf(const std::string& name) {
     return 0;
 }
 
+std::int16_t shiftOf(Qt::KeyboardModifiers held) {
+    std::int16_t shift = 0;
+    for (const auto& [bit, qt] : kModifiers)
+        if (held & qt)
+            shift = static_cast<std::int16_t>(shift | bit);
+    return shift;
+}
+
 KeyPress keyPressOf(const QKeyEvent& event) {
-    const Qt::KeyboardModifiers m = event.modifiers();
-    return {keyNameOf(event.key()),
-            static_cast<std::int16_t>((m & Qt::ShiftModifier ? kShift : 0) | (m & Qt::ControlModifier ? kCtrl : 0) |
-                                      (m & Qt::AltModifier ? kAlt : 0) | (m & Qt::MetaModifier ? kMeta : 0)),
-            event.isAutoRepeat()};
+    return {keyNameOf(event.key()), shiftOf(event.modifiers()), event.isAutoRepeat()};
 }
 
 std::string qtKeyText(const std::string& name, std::int16_t shift) {
     const int qt = qtKeyOf(name);
     if (qt == 0)
         return {};
-    const int m = (shift & kShift ? int{Qt::SHIFT} : 0) | (shift & kCtrl ? int{Qt::CTRL} : 0) |
-                  (shift & kAlt ? int{Qt::ALT} : 0) | (shift & kMeta ? int{Qt::META} : 0);
-    return QKeySequence(m | qt).toString(QKeySequence::NativeText).toStdString();
+    Qt::KeyboardModifiers held;
+    for (const auto& [bit, modifier] : kModifiers)
+        if (shift & bit)
+            held |= modifier;
+    return QKeySequence(QKeyCombination(held, static_cast<Qt::Key>(qt))).toString(QKeySequence::NativeText).toStdString();
 }
 
 } // namespace chaos

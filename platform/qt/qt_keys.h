@@ -14,6 +14,8 @@ namespace chaos {
 std::string keyNameOf(int qtKey);
 // The Qt key of a name; 0 for none.
 int qtKeyOf(const std::string& name);
+// The ShiftMask bits and kMeta of Qt's modifiers.
+std::int16_t shiftOf(Qt::KeyboardModifiers held);
 // A key event as the window takes it.
 KeyPress keyPressOf(const QKeyEvent& event);
 // How Qt writes the key of a name with the ShiftMask bits `shift` held

@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -120,6 +119,7 @@ void QtRuntime::build(const ShownForm& shown, const RuntimeTexts& runtimeTexts, 
     font.setPixelSize(shown.fontPixels);
     form->setFont(font);
     form->setFixedSize(shown.width, shown.height);
+    progress.widest = qt(shown.progressWidest);
     controls.assign(shown.controls.size(), nullptr);
     for (const int row : shown.creation)
         controls[static_cast<std::size_t>(row)] = make(shown, row);
@@ -141,7 +141,7 @@ QWidget* QtRuntime::make(const ShownForm& shown, int row) {
     QWidget* widget = nullptr;
     switch (c.kind) {
     case ControlKind::Label: widget = makeLabel(c); break;
-    case ControlKind::Surface: widget = makeSurface(shown.surfaceFrame); break;
+    case ControlKind::Surface: widget = makeSurface(shown); break;
     case ControlKind::Button: widget = makeButton(c, row); break;
     case ControlKind::CountBox: widget = makeCountBox(c); break;
     case ControlKind::List: widget = makeList(c, row); break;
@@ -161,8 +161,8 @@ QWidget* QtRuntime::makeLabel(const ShownControl& c) {
     return label;
 }
 
-QWidget* QtRuntime::makeSurface(int frame) {
-    box = new SurfaceWidget(frame, form);
+QWidget* QtRuntime::makeSurface(const ShownForm& shown) {
+    box = new SurfaceWidget(shown.surfaceFrame, shown.frameColor, shown.focusColor, form);
     connect(box, &SurfaceWidget::mouseDown, this,
             [this](std::int16_t button, std::int16_t shift, double x, double y) { events->surfaceDown(button, shift, x, y); });
     connect(box, &SurfaceWidget::densityChanged, this, [this](double ratio) {
@@ -328,19 +328,17 @@ void QtRuntime::Progress::close() {
 }
 
 void QtRuntime::Progress::show(const std::string& title, const std::string& text, const std::string& cancel) {
-    progressText = qt(text);
     dialog = new QProgressDialog(runtime.form);
     dialog->setWindowTitle(qt(title));
     dialog->setCancelButtonText(qt(cancel));
     dialog->setAutoClose(false);
     dialog->setAutoReset(false);
     dialog->setMinimumDuration(0);
-    // One size, holding the widest numbers its range counts, so that it stays
-    // where it opens, centred on the window, as the numbers grow.
-    const QString widest = QLocale().toString(INT_MAX);
-    dialog->setLabelText(progressText.arg(widest, widest));
+    // One size, holding the widest line, so that it stays where it opens,
+    // centred on the window, as the numbers grow.
+    dialog->setLabelText(widest);
     dialog->setFixedSize(dialog->sizeHint());
-    dialog->setLabelText(QString());
+    dialog->setLabelText(qt(text));
     // Cancel, Esc and closing the dialog all stop the draw.
     QObject::connect(dialog, &QProgressDialog::canceled, &runtime, [this] { runtime.events->progressCancelled(); });
     QObject::connect(dialog, &QDialog::rejected, &runtime, [this] { runtime.events->progressCancelled(); });
@@ -349,13 +347,11 @@ void QtRuntime::Progress::show(const std::string& title, const std::string& text
     dialog->activateWindow();  // so that Esc reaches it at once
 }
 
-void QtRuntime::Progress::update(std::uint64_t done, std::uint64_t total) {
+void QtRuntime::Progress::update(const std::string& text, std::uint64_t done, std::uint64_t total) {
     if (!dialog)
         return;
-    const QLocale locale;
     dialog->setRange(0, static_cast<int>(std::min<std::uint64_t>(total, INT_MAX)));
-    dialog->setLabelText(progressText.arg(locale.toString(static_cast<qulonglong>(done)),
-                                          locale.toString(static_cast<qulonglong>(total))));
+    dialog->setLabelText(qt(text));
     dialog->setValue(static_cast<int>(std::min<std::uint64_t>(done, INT_MAX)));
 }
 

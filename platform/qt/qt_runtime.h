@@ -84,14 +84,14 @@ private:
     public:
         explicit Progress(QtRuntime& runtime) : runtime(runtime) {}
         void show(const std::string& title, const std::string& text, const std::string& cancel) override;
-        void update(std::uint64_t done, std::uint64_t total) override;
+        void update(const std::string& text, std::uint64_t done, std::uint64_t total) override;
         void hide() override;
         void close();  // at once, as the runtime goes
         QProgressDialog* dialog = nullptr;
+        QString widest;  // the line its size holds
 
     private:
         QtRuntime& runtime;
-        QString progressText;
     };
     // The event loop's callbacks and a steady clock.
     class EventLoop final : public Scheduler, public Clock {
@@ -134,7 +134,7 @@ private:
     // The widget of a row, made and placed; by kind.
     QWidget* make(const ShownForm& shown, int row);
     QWidget* makeLabel(const ShownControl& c);
-    QWidget* makeSurface(int frame);
+    QWidget* makeSurface(const ShownForm& shown);
     QWidget* makeButton(const ShownControl& c, int row);
     QWidget* makeCountBox(const ShownControl& c);
     QWidget* makeList(const ShownControl& c, int row);

@@ -1,5 +1,7 @@
 #include "platform/qt/surface_widget.h"
 
+#include "platform/qt/qt_keys.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
@@ -15,9 +17,12 @@ namespace {
 // the round trip through logical pixels (67 / 1.5 * 1.5) lands on the pixel.
 constexpr double kPressGrid = 1024;
 
+QColor qtColor(Color color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+
 } // namespace
 
-SurfaceWidget::SurfaceWidget(int frame, QWidget* parent) : QWidget(parent), border(frame) {
+SurfaceWidget::SurfaceWidget(int frame, Color frameColor, Color focusColor, QWidget* parent)
+    : QWidget(parent), border(frame), frameColor(qtColor(frameColor)), focusColor(qtColor(focusColor)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_StaticContents);
     setFocusPolicy(Qt::StrongFocus);
@@ -79,7 +84,7 @@ void SurfaceWidget::paintEvent(QPaintEvent*) {
     } else {
         painter.fillRect(area, Qt::white);  // (the window shows its picture once it is built)
     }
-    const QColor frame = hasFocus() ? palette().color(QPalette::Highlight) : palette().color(QPalette::Mid);
+    const QColor frame = hasFocus() ? focusColor : frameColor;
     const QRect& whole = layout.whole;
     if (layout.touched != whole && parentWidget()) {
         const QColor background = parentWidget()->palette().color(parentWidget()->backgroundRole());
@@ -98,8 +103,7 @@ void SurfaceWidget::paintEvent(QPaintEvent*) {
     painter.translate(area.topLeft());
     painter.scale(double(area.width()) / shown.width, double(area.height()) / shown.height);
     for (const Screen::Mark& mark : marks)
-        painter.fillRect(QRectF(mark.x, mark.y, mark.width, mark.height),
-                         QColor(mark.color & 0xFF, (mark.color >> 8) & 0xFF, (mark.color >> 16) & 0xFF));
+        painter.fillRect(QRectF(mark.x, mark.y, mark.width, mark.height), qtColor(mark.color));
 }
 
 void SurfaceWidget::mousePressEvent(QMouseEvent* event) {
@@ -111,10 +115,7 @@ void SurfaceWidget::mousePressEvent(QMouseEvent* event) {
     default: return;
     }
     setFocus(Qt::MouseFocusReason);
-    const Qt::KeyboardModifiers keys = event->modifiers();
-    const auto shift = static_cast<std::int16_t>((keys & Qt::ShiftModifier ? kShift : 0) |
-                                                 (keys & Qt::ControlModifier ? kCtrl : 0) |
-                                                 (keys & Qt::AltModifier ? kAlt : 0));
+    const auto shift = static_cast<std::int16_t>(shiftOf(event->modifiers()) & ~kMeta);  // (a press's mask has no Meta)
     const double ratio = devicePixelRatioF();
     noteRatio(ratio);
     const DeviceLayout layout = deviceLayout(ratio);

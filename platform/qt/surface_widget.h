@@ -18,7 +18,9 @@ class SurfaceWidget : public QWidget {
     Q_OBJECT
 
 public:
-    explicit SurfaceWidget(int frame, QWidget* parent = nullptr);
+    // `frame` pixels of frame on each side, in `frameColor`, or in
+    // `focusColor` while the surface has the focus.
+    SurfaceWidget(int frame, Color frameColor, Color focusColor, QWidget* parent = nullptr);
 
     int frame() const { return border; }
     // Shows `picture` from now on, until the next one.
@@ -69,6 +71,7 @@ private:
 
     Picture shown{};
     int border;
+    QColor frameColor, focusColor;
     double seenRatio = 0;
     std::vector<Screen::Mark> marks;
 };

@@ -77,6 +77,15 @@ val WebRuntime::pixels(const Picture& picture) {
 
 namespace {
 
+// A colour as CSS writes it: "#rrggbb".
+std::string css(Color color) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string written = "#";
+    for (const int shift : {0, 8, 16})
+        written += {kHex[(color >> (shift + 4)) & 0xF], kHex[(color >> shift) & 0xF]};
+    return written;
+}
+
 val array(const std::vector<int>& values) {
     val array = val::array();
     for (const int value : values)
@@ -114,6 +123,8 @@ val WebRuntime::describe(const ShownForm& shown) {
     form.set("fontPixels", shown.fontPixels);
     form.set("logicalDpi", kLogicalDpi);
     form.set("surfaceFrame", shown.surfaceFrame);
+    form.set("frameColor", css(shown.frameColor));
+    form.set("focusColor", css(shown.focusColor));
     form.set("describedBy", shown.describedBy);
     val rows = val::array();
     for (const ShownControl& c : shown.controls)
@@ -121,6 +132,7 @@ val WebRuntime::describe(const ShownForm& shown) {
     form.set("controls", rows);
     form.set("creation", array(shown.creation));
     form.set("tabbing", array(shown.tabbing));
+    form.set("progressWidest", shown.progressWidest);
     return form;
 }
 

@@ -55,8 +55,8 @@ public:
     void show(const std::string& title, const std::string& text, const std::string& cancel) override {
         page.call<void>("showProgress", title, text, cancel);
     }
-    void update(std::uint64_t done, std::uint64_t total) override {
-        page.call<void>("updateProgress", static_cast<double>(done), static_cast<double>(total));
+    void update(const std::string& text, std::uint64_t done, std::uint64_t total) override {
+        page.call<void>("updateProgress", text, static_cast<double>(done), static_cast<double>(total));
     }
     void hide() override { page.call<void>("hideProgress"); }
     // Scheduler, Clock

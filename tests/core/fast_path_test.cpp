@@ -19,6 +19,12 @@
 namespace chaos {
 namespace {
 
+using testing::kAreaHeight;
+using testing::kAreaWidth;
+using testing::kSurfacePlace;
+// The first twip right of and below the window's drawing area, at 96 dpi.
+constexpr float kRight = float(kAreaWidth * kTwipsPerPixel), kBottom = float(kAreaHeight * kTwipsPerPixel);
+
 struct Point { float x, y; };
 
 // The rules' passes from (cx, cy), as plainly as they can be written: each
@@ -63,7 +69,7 @@ struct Case {
     std::vector<Point> anchors;  // empty: right after a draw
     std::uint32_t dots;
     RasterSurface::Placement placement;
-    int pixelWidth = 551, pixelHeight = 479;
+    int pixelWidth = kAreaWidth, pixelHeight = kAreaHeight;
     bool visible = true;  // whether any dot lands on the area
 };
 
@@ -76,7 +82,7 @@ RasterSurface surfaceAt(const Case& c, int dpi) {
 }
 
 std::vector<Case> cases(int dpi) {
-    const RasterSurface::Placement window{120, 240, 8295, 7215};
+    const RasterSurface::Placement window = kSurfacePlace;
     const std::vector<Point> triangle{{1500, 300}, {7000, 6500}, {300, 6000}};
     std::vector<Point> most;  // 32767 anchors over the area and beyond it
     for (int i = 0; i < 32767; ++i)
@@ -84,22 +90,22 @@ std::vector<Case> cases(int dpi) {
     std::vector<Case> table = {
         {"triangle", triangle, 100000, window},
         {"one anchor", {{4000, 3500}}, 5000, window},
-        {"corners and centre", {{0, 0}, {8265, 0}, {8265, 7185}, {0, 7185}, {4132.5f, 3592.5f}}, 200000, window},
+        {"corners and centre", {{0, 0}, {kRight, 0}, {kRight, kBottom}, {0, kBottom}, {kRight / 2, kBottom / 2}}, 200000, window},
         {"partly off the area", {{-900, 200}, {9000, 8000}, {20, 7000.5f}}, 50000, window},
-        {"fractional start", triangle, 30000, {0.5f, 240.25f, 8295, 7215}},
+        {"fractional start", triangle, 30000, {0.5f, 240.25f, window.width, window.height}},
         {"one pixel", {{10, 10}, {11, 11}}, 1000, {0, 0, 15, 15}},
-        {"starts off the area", triangle, 20000, {9000, 240, 8295, 7215}},
-        {"starts far off the area", triangle, 20000, {-600000, 900000, 8295, 7215}},
+        {"starts off the area", triangle, 20000, {9000, 240, window.width, window.height}},
+        {"starts far off the area", triangle, 20000, {-600000, 900000, window.width, window.height}},
         {"right after a draw", {}, 30000, window},
-        {"the last pixel's edge and one past it", {{8264, 7184}, {8265, 7185}, {8264, 0}, {0, 7185}}, 50000, window},
-        {"half twips", {{22.5f, 37.5f}, {4132.5f, 3592.5f}, {7000.5f, 100.5f}, {-0.5f, 7184.5f}}, 50000, window},
+        {"the last pixel's edge and one past it", {{kRight - 1, kBottom - 1}, {kRight, kBottom}, {kRight - 1, 0}, {0, kBottom}}, 50000, window},
+        {"half twips", {{22.5f, 37.5f}, {kRight / 2, kBottom / 2}, {7000.5f, 100.5f}, {-0.5f, kBottom - 0.5f}}, 50000, window},
         {"the most anchors", most, 200000, window},
         {"wider than the vector code takes", triangle, 20000, window, 5000, 30},
         // Starts on one spot (a 1 x 1 placement), moving along an edge.
-        {"the last column and row", {{8264, 7184}, {8264, 0}}, 100, {8264, 7184, 1, 1}},
-        {"one past the last column", {{8265, 7184}, {8265, 0}}, 1000, {8265, 3000, 1, 1}, 551, 479, false},
-        {"one past the last row", {{0, 7185}, {8264, 7185}}, 1000, {3000, 7185, 1, 1}, 551, 479, false},
-        {"one before the first column", {{-1, 0}, {-1, 7184}}, 1000, {-1, 3000, 1, 1}, 551, 479, false},
+        {"the last column and row", {{kRight - 1, kBottom - 1}, {kRight - 1, 0}}, 100, {kRight - 1, kBottom - 1, 1, 1}},
+        {"one past the last column", {{kRight, kBottom - 1}, {kRight, 0}}, 1000, {kRight, 3000, 1, 1}, kAreaWidth, kAreaHeight, false},
+        {"one past the last row", {{0, kBottom}, {kRight - 1, kBottom}}, 1000, {3000, kBottom, 1, 1}, kAreaWidth, kAreaHeight, false},
+        {"one before the first column", {{-1, 0}, {-1, kBottom - 1}}, 1000, {-1, 3000, 1, 1}, kAreaWidth, kAreaHeight, false},
         // Twips whose pixel a slightly wrong division by 15 would miss: the
         // last twip of pixel 1588, and 74909 on an area wider than the vector
         // code takes, passed on the way from far off the area.
@@ -113,13 +119,13 @@ std::vector<Case> cases(int dpi) {
         table.push_back({"a count", triangle, n, window});
     // The area's last twip at this density and the first one past it, along
     // the bottom and right edges.
-    const float endX = static_cast<float>(pixelToTwips(twipsToPixel(pixelToTwips(551), dpi), dpi));
-    const float endY = static_cast<float>(pixelToTwips(twipsToPixel(pixelToTwips(479), dpi), dpi));
+    const float endX = static_cast<float>(pixelToTwips(twipsToPixel(pixelToTwips(kAreaWidth), dpi), dpi));
+    const float endY = static_cast<float>(pixelToTwips(twipsToPixel(pixelToTwips(kAreaHeight), dpi), dpi));
     table.push_back({"the last twip at the density", {{endX - 1, endY - 1}, {endX - 1, 0}}, 100, {endX - 1, endY - 1, 1, 1}});
     table.push_back({"one past the last column at the density", {{endX, endY - 1}, {endX, 0}}, 1000, {endX, 3000, 1, 1},
-                     551, 479, false});
+                     kAreaWidth, kAreaHeight, false});
     table.push_back({"one past the last row at the density", {{0, endY}, {endX - 1, endY}}, 1000, {3000, endY, 1, 1},
-                     551, 479, false});
+                     kAreaWidth, kAreaHeight, false});
     return table;
 }
 
@@ -182,8 +188,8 @@ TEST(FastPath, ChoosesAnchorsAsThePlainLoopForAnyValue) {
     for (int i = 0; i < 300; ++i)
         script.push_back(std::array{std::nanf(""), -1.0f, -inf, inf, 1.0f, 2.0f, -0.0f, 0.3f, 0.7f, 0.99f}[i * 7 % 10]);
     for (Simd simd : simdHere()) {
-        RasterSurface fast({120, 240, 8295, 7215}, 551, 479);
-        PSetOnly plain({120, 240, 8295, 7215}, 551, 479);
+        RasterSurface fast(kSurfacePlace, kAreaWidth, kAreaHeight);
+        PSetOnly plain(kSurfacePlace, kAreaWidth, kAreaHeight);
         fast.useSimd(simd);
         for (Surface* surface : {static_cast<Surface*>(&fast), static_cast<Surface*>(&plain)}) {
             AnchorStore store;
@@ -198,8 +204,8 @@ TEST(FastPath, ChoosesAnchorsAsThePlainLoopForAnyValue) {
             handler.box_MouseDown(kRightButton, 0, 0, 0);
         }
         int differing = 0;
-        for (int y = 0; y < 479; ++y)
-            for (int x = 0; x < 551; ++x)
+        for (int y = 0; y < kAreaHeight; ++y)
+            for (int x = 0; x < kAreaWidth; ++x)
                 differing += fast.pixel(x, y) != plain.pixel(x, y);
         EXPECT_EQ(differing, 0) << simdName(simd);
     }
@@ -259,8 +265,8 @@ TEST(DotKernel, MarksThePlainRulesDotsWithinBuffersOfExactlyTheirSize) {
     struct Area { int width, height; WholePoint start; std::vector<Point> anchors; };
     const std::vector<Point> triangle{{1500, 300}, {7000, 6500}, {300, 6000}};
     const std::vector<Area> areas = {
-        {551, 479, {2000, 3000}, triangle},
-        {551, 479, {-900, 200}, {{-900, 200}, {9000, 8000}, {20, 7000}}},
+        {kAreaWidth, kAreaHeight, {2000, 3000}, triangle},
+        {kAreaWidth, kAreaHeight, {-900, 200}, {{-900, 200}, {9000, 8000}, {20, 7000}}},
         {1, 1, {7, 7}, {{10, 10}, {11, 11}}},
         {3, 2, {-1, 0}, {{-1, 0}}}, {3, 2, {0, -14}, {{0, -14}}}, {3, 2, {45, 0}, {{45, 0}}}, {3, 2, {0, 30}, {{0, 30}}},
     };

@@ -82,7 +82,7 @@ TEST_F(PointCloudTest, LeftPressMarksTheExactPointAndStoresItRounded) {
     ASSERT_EQ(box.circles.size(), 1u);
     EXPECT_FLOAT_EQ(box.circles[0].x, 100.7f);
     EXPECT_FLOAT_EQ(box.circles[0].y, 200.5f);
-    EXPECT_EQ(box.circles[0].radius, 75.0f);
+    EXPECT_EQ(box.circles[0].radius, testing::kCircleRadius);
     EXPECT_EQ(box.circles[0].color, 0x0000FFu);
     EXPECT_EQ(anchors.x(1), 101);
     EXPECT_EQ(anchors.y(1), 200);
@@ -106,10 +106,13 @@ TEST_F(PointCloudTest, DrawReadsGeometryAndRandomValuesInOrder) {
     EXPECT_EQ(random.reseeds, 1);
     EXPECT_EQ(random.taken, 3u);
     EXPECT_EQ(sel.reads, 1);
-    // start x = floor(0.25 * 8295) + 120 = 2193, start y = floor(0.5 * 7215) + 240 = 3847
+    // start x = floor(0.25 * Width) + Left, start y = floor(0.5 * Height) + Top (whole, on the window's
+    // surface); the dot halfway to the anchor, in whole units towards the start
+    const int startX = static_cast<int>(std::floor(0.25f * box.width) + box.left);
+    const int startY = static_cast<int>(std::floor(0.5f * box.height) + box.top);
     ASSERT_EQ(box.dots.size(), 1u);
-    EXPECT_EQ(box.dots[0].x, 2193.0f + (400 - 2193) / 2);
-    EXPECT_EQ(box.dots[0].y, 3847.0f + (300 - 3847) / 2);
+    EXPECT_EQ(box.dots[0].x, static_cast<float>(startX + (400 - startX) / 2));
+    EXPECT_EQ(box.dots[0].y, static_cast<float>(startY + (300 - startY) / 2));
 }
 
 TEST_F(PointCloudTest, FirstDotLandsHalfwayInWholeUnits) {

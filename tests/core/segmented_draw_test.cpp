@@ -70,7 +70,7 @@ public:
     std::deque<std::pair<std::vector<std::uint8_t>, std::function<void(const std::uint8_t*, std::size_t)>>> queue;
 };
 
-constexpr RasterSurface::Placement kWindow{120, 240, 8295, 7215};
+constexpr RasterSurface::Placement kWindow = testing::kSurfacePlace;
 constexpr Color kColor = 0x00FF00;
 constexpr int kDensities[] = {96, 144, 192};
 
@@ -134,7 +134,7 @@ TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix
             SCOPED_TRACE(::testing::Message() << c.what << ", " << cores << " cores, " << passes << " passes, segments of "
                                               << segment << ", " << dpi << " dpi, seed " << seed << (stops ? ", stopped" : "")
                                               << (messaging ? ", messengers" : ""));
-            RasterSurface split(kWindow, {pixelToTwips(551), pixelToTwips(479)}, dpi);
+            RasterSurface split(kWindow, {pixelToTwips(testing::kAreaWidth), pixelToTwips(testing::kAreaHeight)}, dpi);
             HeldWorkers threads(cores - 1);
             HeldMessengers messengers(cores - 1);
             const auto runOne = [&] { messaging ? messengers.runOne(pick) : threads.runOne(pick); };
@@ -165,7 +165,7 @@ TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix
                 EXPECT_EQ(done, passes);
             // The plain loop, as every draw whose surface marks no dots or whose
             // values come only in order, workers or not.
-            testing::PSetOnly plain(kWindow, {pixelToTwips(551), pixelToTwips(479)}, dpi);
+            testing::PSetOnly plain(kWindow, {pixelToTwips(testing::kAreaWidth), pixelToTwips(testing::kAreaHeight)}, dpi);
             auto plainly = [&](PointCloud& cloud) {
                 cloud.useWorkers(&threads, segment);
                 cloud.box_MouseDown(kRightButton, 0, 0, 0);
@@ -175,7 +175,7 @@ TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix
             while (!threads.queue.empty() || !messengers.queue.empty())  // jobs left after a stop end at once
                 runOne();
             if (messaging && !stops) {  // a held draw would hear no answer: it leaves the messengers out
-                RasterSurface held(kWindow, {pixelToTwips(551), pixelToTwips(479)}, dpi);
+                RasterSurface held(kWindow, {pixelToTwips(testing::kAreaWidth), pixelToTwips(testing::kAreaHeight)}, dpi);
                 draw(held, c.anchors, seed, passes, [&](PointCloud& cloud) {
                     cloud.useWorkers(&messengers, segment);
                     cloud.box_MouseDown(kRightButton, 0, 0, 0);
@@ -189,11 +189,11 @@ TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix
 
 // A messenger's copy answers only what is a request, and leaves its mask alone otherwise.
 TEST(SegmentedDraw, AnswersOnlyRequests) {
-    const DrawSetup setup{7, {1500, 7000, 300}, {300, 6500, 6000}, 3, {2000, 2000}, 100000, {nullptr, 551, 479}};
+    const DrawSetup setup{7, {1500, 7000, 300}, {300, 6500, 6000}, 3, {2000, 2000}, 100000, {nullptr, testing::kAreaWidth, testing::kAreaHeight}};
     const std::vector<std::uint8_t> good = segmentRequest(setup, {10, 20, {2000, 2000}});
     std::vector<std::uint8_t> mask;
     ASSERT_TRUE(answerSegment(good.data(), good.size(), mask));
-    EXPECT_EQ(mask.size(), 551u * 479u + 1);
+    EXPECT_EQ(mask.size(), std::size_t{testing::kAreaWidth} * testing::kAreaHeight + 1);
     const auto with = [&](std::size_t at, std::int32_t value) {
         std::vector<std::uint8_t> bad = good;
         std::memcpy(bad.data() + at, &value, sizeof value);

@@ -15,8 +15,8 @@ RANDOM=20261208  # the same actions every run
 samples=()
 for ((i = 1; i <= ACTIONS; i++)); do
     roll=$((RANDOM % 100))
-    x=$((9 + RANDOM % 551))
-    y=$((17 + RANDOM % 479))
+    x=$((AREA_X - WIN_X + RANDOM % AREA_W))
+    y=$((AREA_Y - WIN_Y + RANDOM % AREA_H))
     if ((roll < 50)); then click_at "$x" "$y" 1
     elif ((roll < 58)); then click_at "$x" "$y" 3
     elif ((roll < 62)); then click_at "$x" "$y" 1 shift

@@ -54,10 +54,10 @@ eval "$(xdotool getwindowgeometry --shell "$WESTON_WID")"  # X, Y: weston's outp
 OUT_X=$X
 OUT_Y=$Y
 
-# The drawing area in device pixels (the area's twips at 96 x scale dpi,
-# rounded down), the frame and the circles' radius (75 twips).
-read -r AREA_W AREA_H FRAME_W RADIUS < <(awk -v r="$SCALE" 'BEGIN { dpi = int(96 * r + 0.5)
-    print int(551 * 15 * dpi / 1440), int(479 * 15 * dpi / 1440), int(r), int(75 * dpi / 1440 + 0.5) }')
+# The drawing area in device pixels, the frame (floor(frame x scale)) and the
+# circles' radius, from the program's code; the surface's place in the window.
+read -r LEFT TOP FRAME AREA_W AREA_H RADIUS < <(screen_facts "$SCALE")
+FRAME_W=$((FRAME * SCALE))
 
 # Starts the program on weston and finds its window on the screen (where the
 # compositor placed it): AREA_X, AREA_Y, the drawing area's top-left, and
@@ -73,8 +73,8 @@ start_wayland_app() {
         return 1
     fi
     read -r AREA_X AREA_Y < <("$PROBE" find "$AREA_W" "$AREA_H")
-    WIN_X=$((AREA_X - 8 * SCALE - FRAME_W))
-    WIN_Y=$((AREA_Y - 16 * SCALE - FRAME_W))
+    WIN_X=$((AREA_X - LEFT * SCALE - FRAME_W))
+    WIN_Y=$((AREA_Y - TOP * SCALE - FRAME_W))
 }
 
 # weston follows the X pointer by its moves, which it learns only inside its

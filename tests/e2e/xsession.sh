@@ -84,13 +84,24 @@ start_app() {
     WIN_X=$X
     WIN_Y=$Y
     # The drawing area in device pixels of the screen, at the device pixel
-    # ratio QT_SCALE_FACTOR sets (1 unless set): the surface at (8, 16) in the
-    # window, inside a frame of floor(ratio) device pixels; the area's size,
-    # 551 x 479 logical pixels of 15 twips, at 96 x ratio pixels to the inch,
-    # rounded down; the anchors' circles' radius, 75 twips.
-    read -r AREA_X AREA_Y AREA_W AREA_H FRAME_W RADIUS < <(awk -v r="${QT_SCALE_FACTOR:-1}" -v x="$WIN_X" -v y="$WIN_Y" 'BEGIN {
-        dpi = int(96 * r + 0.5); f = int(r)
-        print x + int(8 * r) + f, y + int(16 * r) + f, int(551 * 15 * dpi / 1440), int(479 * 15 * dpi / 1440), f, int(75 * dpi / 1440 + 0.5) }')
+    # ratio QT_SCALE_FACTOR sets (1 unless set): the surface at its place in
+    # the window, inside a frame of floor(frame x ratio) device pixels; the
+    # area's size and the anchors' circles' radius at that ratio.
+    local ratio=${QT_SCALE_FACTOR:-1} left top frame
+    read -r left top frame AREA_W AREA_H RADIUS < <(screen_facts "$ratio")
+    read -r AREA_X AREA_Y FRAME_W < <(awk -v r="$ratio" -v x="$WIN_X" -v y="$WIN_Y" -v l="$left" -v t="$top" -v f="$frame" \
+        'BEGIN { f = int(f * r); print x + int(l * r) + f, y + int(t * r) + f, f }')
+}
+
+# The window's facts at a device pixel ratio, from the program's code (built
+# beside it): the surface's place and frame in logical pixels, and the
+# drawing area's size and the circles' radius in device pixels:
+# LEFT TOP FRAME AREA_W AREA_H RADIUS.
+screen_facts() {
+    local tool
+    tool=$(dirname "$APP")/chaosgame_window_facts
+    [ -x "$tool" ] || { echo "there is no $tool: build the target chaosgame_window_facts" >&2; return 1; }
+    "$tool" "$1"
 }
 
 # A click at a window pixel, holding a key if one is named: click_at WX WY BUTTON [KEY].

@@ -1,5 +1,7 @@
 #include "platform/raster_surface.h"
 
+#include "facts.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -13,7 +15,14 @@
 namespace chaos {
 namespace {
 
-RasterSurface makeSurface() { return RasterSurface({120, 240, 8295, 7215}, 551, 479); }
+using testing::kAreaHeight;
+using testing::kAreaWidth;
+using testing::kSurfacePlace;
+
+// The window's surface, at 96 dpi.
+RasterSurface makeSurface() { return RasterSurface(kSurfacePlace, kAreaWidth, kAreaHeight); }
+// A circle of the tests' own: 5 pixels at 96 dpi.
+constexpr float kFivePixels = 5 * kTwipsPerPixel;
 
 int drawnPixels(RasterSurface& s) {
     int n = 0;
@@ -70,23 +79,23 @@ TEST(TwipsToPixel, DevicePixelsFollowTheDensity) {
 }
 
 // The picture covers the area in pixels of its density, the area's right
-// and bottom edges rounded down; circles of 75 twips are drawn at its
-// resolution; a new density clears it.
+// and bottom edges rounded down; circles are drawn at its resolution, their
+// radius the nearest whole pixel; a new density clears it.
 TEST(RasterSurface, DrawsInPixelsOfItsDensity) {
-    struct Case { int dpi, width, height, radius; };
-    const Case table[] = {{96, 551, 479, 5}, {120, 688, 598, 6}, {144, 826, 718, 8}, {168, 964, 838, 9},
-                          {192, 1102, 958, 10}, {288, 1653, 1437, 15}};
+    struct Case { int dpi, radius; };
+    const Case table[] = {{96, 5}, {120, 6}, {144, 8}, {168, 9}, {192, 10}, {288, 15}};
     RasterSurface s = makeSurface();
     const RasterSurface::Area area{pixelToTwips(s.pixelWidth()), pixelToTwips(s.pixelHeight())};
     s.setDensity(kMaxDpi);
     for (const auto& c : table) {
         SCOPED_TRACE(c.dpi);
-        RasterSurface at({120, 240, 8295, 7215}, area, c.dpi);
-        EXPECT_EQ(at.pixelWidth(), c.width);
-        EXPECT_EQ(at.pixelHeight(), c.height);
+        RasterSurface at(kSurfacePlace, area, c.dpi);
+        const int width = area.width * c.dpi / kTwipsPerInch, height = area.height * c.dpi / kTwipsPerInch;  // rounded down
+        EXPECT_EQ(at.pixelWidth(), width);
+        EXPECT_EQ(at.pixelHeight(), height);
         EXPECT_TRUE(at.blank());
         const float centre = static_cast<float>(pixelToTwips(200, c.dpi));
-        at.Circle(centre, centre, 75.0f, 0x0000FF);
+        at.Circle(centre, centre, kFivePixels, 0x0000FF);
         EXPECT_FALSE(at.blank());
         for (auto [x, y] : {std::pair{c.radius, 0}, {0, c.radius}, {-c.radius, 0}, {0, -c.radius}})
             EXPECT_EQ(at.pixel(200 + x, 200 + y), 0xFF0000FFu);
@@ -94,11 +103,11 @@ TEST(RasterSurface, DrawsInPixelsOfItsDensity) {
         EXPECT_EQ(at.pixel(200 + c.radius + 1, 200), RasterSurface::kBackground);
         // The area's last twip, in the last pixel where the edge is whole.
         at.PSet(static_cast<float>(area.width - 1), static_cast<float>(area.height - 1), 0);
-        EXPECT_EQ(at.pixel(c.width - 1, c.height - 1), c.dpi % 96 == 0 ? 0xFF000000u : RasterSurface::kBackground);
+        EXPECT_EQ(at.pixel(width - 1, height - 1), c.dpi % 96 == 0 ? 0xFF000000u : RasterSurface::kBackground);
         s.PSet(1, 1, 0);
         walkDot(s, 600, 600, 0);  // a mark not yet painted goes too
         s.setDensity(c.dpi);
-        EXPECT_EQ(s.pixelWidth(), c.width);
+        EXPECT_EQ(s.pixelWidth(), width);
         EXPECT_EQ(s.dpi(), c.dpi);
         EXPECT_TRUE(s.blank());
         EXPECT_EQ(drawnPixels(s), 0);
@@ -122,10 +131,10 @@ TEST(ToPixel, KeepsRedGreenBlueInOrderAndIsOpaque) {
 
 TEST(RasterSurface, ReportsItsPlacementAndStartsWhite) {
     RasterSurface s = makeSurface();
-    EXPECT_EQ(s.Left(), 120);
-    EXPECT_EQ(s.Top(), 240);
-    EXPECT_EQ(s.Width(), 8295);
-    EXPECT_EQ(s.Height(), 7215);
+    EXPECT_EQ(s.Left(), kSurfacePlace.left);
+    EXPECT_EQ(s.Top(), kSurfacePlace.top);
+    EXPECT_EQ(s.Width(), kSurfacePlace.width);
+    EXPECT_EQ(s.Height(), kSurfacePlace.height);
     EXPECT_EQ(drawnPixels(s), 0);
 }
 
@@ -144,20 +153,20 @@ TEST(RasterSurface, ClipsEverythingOutsideTheDrawingArea) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const std::pair<float, float> outside[] = {
-        {-1, 0}, {0, -1}, {551 * 15, 0}, {0, 479 * 15}, {-14, -14}, {1e9f, 5}, {nan, 5}, {5, inf}, {-inf, 5},
+        {-1, 0}, {0, -1}, {kAreaWidth * kTwipsPerPixel, 0}, {0, kAreaHeight * kTwipsPerPixel}, {-14, -14}, {1e9f, 5}, {nan, 5}, {5, inf}, {-inf, 5},
     };
     for (const auto& [x, y] : outside)
         s.PSet(x, y, 0);
-    for (const auto& [x, y] : {std::pair{-1, 0}, {-14, 0}, {0, -14}, {551 * 15, 0}, {0, 479 * 15}})
+    for (const auto& [x, y] : {std::pair{-1, 0}, {-14, 0}, {0, -14}, {kAreaWidth * kTwipsPerPixel, 0}, {0, kAreaHeight * kTwipsPerPixel}})
         walkDot(s, x, y, 0);
     EXPECT_EQ(drawnPixels(s), 0);
-    s.PSet(551 * 15 - 1, 479 * 15 - 1, 0);
-    EXPECT_EQ(s.pixel(550, 478), 0xFF000000u);
+    s.PSet(kAreaWidth * kTwipsPerPixel - 1, kAreaHeight * kTwipsPerPixel - 1, 0);
+    EXPECT_EQ(s.pixel(kAreaWidth - 1, kAreaHeight - 1), 0xFF000000u);
 }
 
 TEST(RasterSurface, CircleIsAOnePixelOutlineOfRadiusFive) {
     RasterSurface s = makeSurface();
-    s.Circle(1500.0f, 1500.0f, 75.0f, 0x0000FF);  // centre pixel (100, 100)
+    s.Circle(1500.0f, 1500.0f, kFivePixels, 0x0000FF);  // centre pixel (100, 100)
     std::set<std::pair<int, int>> ring;
     for (int y = 90; y <= 110; ++y)
         for (int x = 90; x <= 110; ++x)
@@ -197,22 +206,22 @@ TEST(RasterSurface, CirclesOfEveryRadiusFollowTheTrueCircle) {
 
 TEST(RasterSurface, CircleAtTheEdgeIsClippedAndOddCentresDrawNothing) {
     RasterSurface s = makeSurface();
-    s.Circle(0, 0, 75, 0x0000FF);
+    s.Circle(0, 0, kFivePixels, 0x0000FF);
     EXPECT_EQ(s.pixel(5, 0), 0xFF0000FFu);
     EXPECT_EQ(s.pixel(0, 5), 0xFF0000FFu);
     const int corner = drawnPixels(s);
     EXPECT_GT(corner, 0);
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    s.Circle(nan, 100, 75, 0);
-    s.Circle(100, 1e30f, 75, 0);
+    s.Circle(nan, 100, kFivePixels, 0);
+    s.Circle(100, 1e30f, kFivePixels, 0);
     s.Circle(100, 100, nan, 0);
-    s.Circle(100, 100, -75, 0);
+    s.Circle(100, 100, -kFivePixels, 0);
     EXPECT_EQ(drawnPixels(s), corner);
 }
 
 TEST(RasterSurface, ClsWipesEverything) {
     RasterSurface s = makeSurface();
-    s.Circle(3000, 3000, 75, 0x0000FF);
+    s.Circle(3000, 3000, kFivePixels, 0x0000FF);
     s.PSet(10, 10, 0);
     walkDot(s, 600, 600, 0);
     s.Cls();
@@ -229,16 +238,16 @@ TEST(RasterSurface, WalkedDotsLandInTheOrderDrawn) {
         s.PSet(30, 30, 0x00FF00);          // then green over it
         walkDot(s, 45, 45, 0x00FF00);      // pixel (3, 3), green
         walkDot(s, 45, 45, 0x0000FF);      // then red over it
-        walkDot(s, 8264, 7184, 0xFFFFFF);  // the last pixel, white
+        walkDot(s, kAreaWidth * kTwipsPerPixel - 1, kAreaHeight * kTwipsPerPixel - 1, 0xFFFFFF);  // the last pixel, white
         s.Circle(600, 600, 0, 0xFF0000);   // pixel (40, 40), blue
         walkDot(s, 600, 600, 0);           // then black over it
         EXPECT_EQ(s.pixel(2, 2), 0xFF00FF00u);
         EXPECT_EQ(s.pixel(3, 3), 0xFF0000FFu);
         EXPECT_EQ(s.pixel(40, 40), 0xFF000000u);
-        EXPECT_EQ(s.pixel(550, 478), 0xFFFFFFFFu);
+        EXPECT_EQ(s.pixel(kAreaWidth - 1, kAreaHeight - 1), 0xFFFFFFFFu);
         EXPECT_EQ(drawnPixels(s), 3);
-        walkDot(s, 8264, 7184, 0);  // a mark left after reading still paints
-        EXPECT_EQ(s.pixel(550, 478), 0xFF000000u);
+        walkDot(s, kAreaWidth * kTwipsPerPixel - 1, kAreaHeight * kTwipsPerPixel - 1, 0);  // a mark left after reading still paints
+        EXPECT_EQ(s.pixel(kAreaWidth - 1, kAreaHeight - 1), 0xFF000000u);
     }
 }
 

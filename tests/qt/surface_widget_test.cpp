@@ -2,6 +2,7 @@
 
 #include "platform/raster_surface.h"
 #include "facts.h"
+#include "window/form2.h"
 
 #include "qt/press.h"
 
@@ -49,9 +50,10 @@ private:
 
     SurfaceWidget* makeSurface(QWidget* parent) {
         raster.Cls();
-        auto* surface = new SurfaceWidget(1, parent);
+        auto* surface = new SurfaceWidget(1, chaos::kFrameColor, chaos::kFocusColor, parent);
         surface->showPicture({raster.bits(), raster.pixelWidth(), raster.pixelHeight()});
-        surface->setGeometry(8, 16, 553, 481);
+        const chaos::ShownControl& box = chaos::Form2::description().controls[chaos::kBox];  // the window's place for it
+        surface->setGeometry(box.left, box.top, box.width, box.height);
         return surface;
     }
     // The device pixel on screen at the middle of a picture pixel.
@@ -181,7 +183,8 @@ private slots:
             }
         QCOMPARE(frameFaults, 0);
         QCOMPARE(pictureFaults, 0);
-        QVERIFY(frame != qRgb(0, 0, 0) && frame != qRgb(255, 255, 255));
+        const chaos::Color form = surface->hasFocus() ? chaos::kFocusColor : chaos::kFrameColor;  // the form's colour
+        QCOMPARE(frame, qRgb(form & 0xFF, (form >> 8) & 0xFF, (form >> 16) & 0xFF));
         if (picture.width <= area.width())  // enlarged or exact: the corner dots in the area's corners
             for (QPoint corner : {area.topLeft(), area.topRight(), area.bottomLeft(), area.bottomRight()})
                 QCOMPARE(screen.pixel(corner), image.pixel(corner.x() == area.x() ? 0 : picture.width - 1,

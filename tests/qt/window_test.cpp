@@ -21,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
@@ -659,7 +658,8 @@ private slots:
         const QStringList images = QString::fromLocal8Bit(list.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts).mid(2);
         QCOMPARE(images.size(), 1);
         const QStringList columns = images[0].simplified().split(' ');  // page num type width height color comp bpc enc interp
-        QCOMPARE(columns.mid(3, 7), (QStringList{"551", "479", "rgb", "3", "8", "image", "no"}));
+        QCOMPARE(columns.mid(3, 7), (QStringList{QString::number(chaos::testing::kAreaWidth),
+                                                 QString::number(chaos::testing::kAreaHeight), "rgb", "3", "8", "image", "no"}));
         QCOMPARE(QProcess::execute("pdfimages", {"-png", pdf, dir.filePath("page")}), 0);
         QCOMPARE(QImage(dir.filePath("page-000.png")).convertToFormat(QImage::Format_RGB32), surfaceImage());
     }
@@ -774,11 +774,12 @@ private slots:
         QVERIFY(form->drawRunning());
         QVERIFY(!Command1->isEnabled() && !box->isEnabled() && !col->isEnabled() && !sel->isEnabled());
         QVERIFY(QTest::qWaitFor([&] { return dialog->labelText().startsWith("Drawing dots: "); }));
-        // Its size is fixed, holding the widest numbers, centred on the window.
-        const QString widest = QLocale().toString(2147483647);
+        // Its size is fixed, holding the widest line, centred on the window.
+        const QString widest = QString::fromStdString(Form2::description().progressWidest);
         const auto* label = dialog->findChild<QLabel*>();
         QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
-        QVERIFY(label->fontMetrics().horizontalAdvance("Drawing dots: " + widest + " of " + widest) <= label->width());
+        QCOMPARE(widest, QString::fromStdString(progressLine(kMaxDots, kMaxDots)));
+        QVERIFY(label->fontMetrics().horizontalAdvance(widest) <= label->width());
         QVERIFY((dialog->geometry().center() - window->geometry().center()).manhattanLength() <= 1);
         QWidget* keyboard = toDialog ? static_cast<QWidget*>(dialog) : window;
         keyboard->activateWindow();

@@ -58,19 +58,24 @@ def too_many(text):
     return MESSAGES["countTooLarge"].replace("%1", text)
 
 
+def with_area(script):
+    """A script with the drawing area's size (in CSS pixels, from the facts) for WIDTH and HEIGHT."""
+    return script.replace("WIDTH", str(WIDTH)).replace("HEIGHT", str(HEIGHT))
+
+
 # The colour of every pixel of the picture, counted: {"rrggbb": count}.
-COUNT_COLOURS = """
-const d = document.getElementById("picture").getContext("2d").getImageData(0, 0, 551, 479).data;
-const [x0, y0, x1, y1] = arguments[0] || [0, 0, 551, 479];
+COUNT_COLOURS = with_area("""
+const d = document.getElementById("picture").getContext("2d").getImageData(0, 0, WIDTH, HEIGHT).data;
+const [x0, y0, x1, y1] = arguments[0] || [0, 0, WIDTH, HEIGHT];
 const counts = {};
 for (let y = y0; y < y1; y++)
     for (let x = x0; x < x1; x++) {
-        const i = (y * 551 + x) * 4;
+        const i = (y * WIDTH + x) * 4;
         const key = ((d[i] << 16) | (d[i + 1] << 8) | d[i + 2]).toString(16).padStart(6, "0");
         counts[key] = (counts[key] || 0) + 1;
     }
 return counts;
-"""
+""")
 
 # How many bytes of a PNG (`bytes`) differ from the canvas's, to arguments' last callback.
 DIFFERING_FROM_CANVAS = """
@@ -128,8 +133,8 @@ new MutationObserver(() => { if (document.getElementById('message').open) window
 MENU_PREVENTED = "const prevented = window.menuPrevented; window.menuPrevented = undefined; return prevented;"
 MESSAGE = ("const d = document.getElementById('message');"
            "return d.open ? document.getElementById('messageText').textContent : null;")
-KEY_POINT_SHOWN = """return new Uint32Array(document.getElementById("keypoint").getContext("2d")
-    .getImageData(0, 0, 551, 479).data.buffer).some(v => v);"""
+KEY_POINT_SHOWN = with_area("""return new Uint32Array(document.getElementById("keypoint").getContext("2d")
+    .getImageData(0, 0, WIDTH, HEIGHT).data.buffer).some(v => v);""")
 # The module's Program, and which of the tests' functions the module has, to arguments' last callback.
 HOOKS = ["pixels", "anchorCount", "drawing", "help", "reseed", "useSimd"]
 HOOKS_FOUND = """const done = arguments[arguments.length - 1], hooks = arguments[0];
@@ -629,9 +634,9 @@ def narrow_window_scales_the_form(c):
     box = c.colours([80, 180, 121, 221])
     c.equal(c.js("return [document.getElementById('picture').width, document.getElementById('picture').height]"),
             [WIDTH, HEIGHT], "the picture's pixels")
-    reds = c.js("""const d = document.getElementById('picture').getContext('2d').getImageData(0, 0, 551, 479).data;
-        const xs = []; for (let i = 0; i < d.length; i += 4) if (d[i] === 255 && !d[i + 1]) xs.push((i / 4) % 551);
-        return [Math.min(...xs), Math.max(...xs)];""")
+    reds = c.js(with_area("""const d = document.getElementById('picture').getContext('2d').getImageData(0, 0, WIDTH, HEIGHT).data;
+        const xs = []; for (let i = 0; i < d.length; i += 4) if (d[i] === 255 && !d[i + 1]) xs.push((i / 4) % WIDTH);
+        return [Math.min(...xs), Math.max(...xs)];"""))
     c.true(abs(sum(reds) / 2 - 100) <= 1, ("the anchor where pressed", reds))
     c.greater(box.get(RED, 0), 0, "red near the press")
 

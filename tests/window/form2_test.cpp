@@ -411,8 +411,11 @@ TEST_F(Form2Test, ALongDrawShowsItsProgressAndEscStopsIt) {
     EXPECT_LT(host.now - pressed, 600);
     ASSERT_GE(host.log.size(), 4u);
     EXPECT_EQ(host.log[0], "busy");
-    EXPECT_EQ(host.log[1], "progress Chaos Game: Drawing dots: %1 of %2 [Cancel]");
-    EXPECT_EQ(host.log[2].rfind("update ", 0), 0u);
+    ASSERT_EQ(host.log[2].rfind("update ", 0), 0u);
+    const std::uint64_t done = std::stoull(host.log[2].substr(7));
+    EXPECT_EQ(host.log[1], "progress Chaos Game: " + progressLine(done, kMaxDots) + " [Cancel]");
+    EXPECT_EQ(host.log[2], "update " + std::to_string(done) + "/" + std::to_string(kMaxDots) + ": " +
+                               progressLine(done, kMaxDots));
     EXPECT_EQ(host.log[3], "picture");
     EXPECT_TRUE(host.soon);
     EXPECT_TRUE(form.busy());
@@ -535,9 +538,9 @@ TEST(Form2Density, ThePictureDotsCirclesAndPressesAreInDevicePixels) {
         for (auto [x, y] : {std::pair{-0.5, 1.0 * row}, {1.0 * d.width(), 1.0 * row}, {10.0, -0.5}, {10.0, 1.0 * d.height()}})
             form.surfaceDown(kLeftButton, 0, x, y);
         EXPECT_EQ(form.anchors.stored(), placed);
-        // A circle one device pixel wide, of radius 75 twips rounded.
+        // A circle one device pixel wide, of the anchors' radius at the density, rounded.
         form.clicked(kCommand1);
-        const int cx = d.width() / 2, cy = 100, r = static_cast<int>(std::lround(5 * d.ratio));
+        const int cx = d.width() / 2, cy = 100, r = static_cast<int>(std::lround(testing::kCirclePixels * d.ratio));
         form.surfaceDown(kLeftButton, 0, cx, cy);
         const std::uint32_t red = toPixel(0x0000FF);
         const std::uint32_t across[] = {form.surface().pixel(cx + r - 1, cy), form.surface().pixel(cx + r, cy),

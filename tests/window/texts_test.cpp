@@ -54,22 +54,11 @@ TEST(KeysHelp, ToolkitNamesReplaceOnlyTheCommandsKeys) {
     EXPECT_EQ(helpText(kDesktop, [](const std::string&, std::int16_t) { return std::string(); }), helpText(kDesktop));
 }
 
-// The whole help of the desktop and of the page, with the window's own key
-// names (the page's runtime names Return "Enter").
+// The whole help of the page, and the desktop's as the page's with the
+// differences of what each runtime offers (no touch, a save, Return, a
+// quit key), with the window's own key names (the page's runtime names
+// Return "Enter").
 TEST(KeysHelp, EachFrontEndsWholeHelp) {
-    const std::string desktop = R"(Mouse, on the drawing surface:
-Left-click: place an anchor point (not with Shift alone).
-Right-click: draw the dots around the anchor points, then forget them.
-
-Keys, on the drawing surface:
-Arrow keys: move the keyboard point one pixel (with Shift, ten).
-Space or Return: place an anchor point at the keyboard point.
-Menu or Shift+F10: draw, as a right-click does.
-
-Keys, anywhere:
-Ctrl+S: save the picture.  Ctrl+C: copy it.  Ctrl+P: print it.
-Tab: go to the next control.  Return: press the focused button.
-Esc: stop a long draw.  F1: this help.  Ctrl+Q: quit.)";
     const std::string page = R"(Mouse, on the drawing surface:
 Left-click: place an anchor point (not with Shift alone).
 Right-click: draw the dots around the anchor points, then forget them.
@@ -89,8 +78,33 @@ Tab: go to the next control.  Enter: press the focused button.
 Esc: stop a long draw.  F1: this help.
 
 Browsers keep Ctrl+Q for themselves: close the tab to quit; reloading the page starts again.)";
-    EXPECT_EQ(helpText(kDesktop), desktop);
+    const std::pair<std::string, std::string> desktopFromPage[] = {
+        {"\n\nTouch, on the drawing surface:\nTap: place an anchor point.\nLong press: draw, as a right-click does.", ""},
+        {"Space or Enter:", "Space or Return:"},
+        {"download the picture (chaos-game.png)", "save the picture"},
+        {"Enter: press", "Return: press"},
+        {"F1: this help.\n\nBrowsers keep Ctrl+Q for themselves: close the tab to quit; reloading the page starts again.",
+         "F1: this help.  Ctrl+Q: quit."},
+    };
+    std::string desktop = page;
+    for (const auto& [from, to] : desktopFromPage) {
+        const auto at = desktop.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        desktop.replace(at, from.size(), to);
+    }
     EXPECT_EQ(helpText(kPage, pageName), page);
+    EXPECT_EQ(helpText(kDesktop), desktop);
+}
+
+// Counts in groups of three digits, in every engine; the progress line with both.
+TEST(CountTexts, GroupedByThreesWithCommas) {
+    const std::pair<std::uint64_t, const char*> table[] = {
+        {0, "0"}, {999, "999"}, {1000, "1,000"}, {10000, "10,000"}, {100000, "100,000"}, {1000000, "1,000,000"},
+        {2147483647, "2,147,483,647"}, {18446744073709551615u, "18,446,744,073,709,551,615"},
+    };
+    for (const auto& [n, text] : table)
+        EXPECT_EQ(groupedDigits(n), text);
+    EXPECT_EQ(progressLine(1234, 2147483647), filledIn(kProgressText, "1,234", "2,147,483,647"));
 }
 
 // The list's rows, in order, and the colour each sets; no row keeps the current one.

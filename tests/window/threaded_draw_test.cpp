@@ -21,7 +21,9 @@
 namespace chaos {
 namespace {
 
-constexpr RasterSurface::Placement kWindow{120, 240, 8295, 7215};
+using testing::kAreaHeight;
+using testing::kAreaWidth;
+constexpr RasterSurface::Placement kWindow = testing::kSurfacePlace;
 
 // A triangle's draw of `passes`, run by `run` on `surface`.
 template <class Run>
@@ -48,7 +50,8 @@ std::uint64_t differing(RasterSurface& a, RasterSurface& b) {
 
 TEST(ThreadedDraw, DrawsThePlainLoopsDotsWholeAndStopped) {
     ThreadPool pool(3);
-    RasterSurface whole(kWindow, 551, 479), stopped(kWindow, 551, 479), left(kWindow, 551, 479);
+    RasterSurface whole(kWindow, kAreaWidth, kAreaHeight), stopped(kWindow, kAreaWidth, kAreaHeight),
+        left(kWindow, kAreaWidth, kAreaHeight);
     triangle(whole, 400000, &pool, [](PointCloud& cloud) { cloud.box_MouseDown(kRightButton, 0, 0, 0); });
     std::uint64_t kept = 0;
     triangle(stopped, 400000, &pool, [&](PointCloud& cloud) {
@@ -62,7 +65,7 @@ TEST(ThreadedDraw, DrawsThePlainLoopsDotsWholeAndStopped) {
     // A draw whose handler goes while its segments run: they end, and the pool with them.
     triangle(left, 400000, &pool, [&](PointCloud& cloud) { cloud.press(kRightButton, 0, 0, 0); });
     for (auto [surface, passes] : {std::pair{&whole, std::uint64_t{400000}}, {&stopped, kept}}) {
-        testing::PSetOnly plain(kWindow, 551, 479);
+        testing::PSetOnly plain(kWindow, kAreaWidth, kAreaHeight);
         triangle(plain, passes, nullptr, [](PointCloud& cloud) { cloud.box_MouseDown(kRightButton, 0, 0, 0); });
         EXPECT_EQ(differing(*surface, plain), 0u) << passes << " passes";
     }
