@@ -3,7 +3,8 @@
 Workers), in each engine, against the native window's draw on one core.
 For each count (1e7, 1e8 and 2147483647 dots around a triangle), each round
 draws on the benchmark page (bench/web/draw_bench.html, the Program's own
-driver, a task per slice) with no worker and with WORKERS, in turn, and runs
+driver, a task per slice) with no worker (on the page's own thread) and
+with WORKERS (2 unless given; that thread then only gathers), in turn, and runs
 the native draw through the window's driver (draw_bench's Driven, one core)
 just before; medians over ROUNDS, and of each round's ratios.
 Usage: web_cores_bench.py PAGE DRAW_BENCH [ROUNDS [WORKERS [ENGINE...]]]
@@ -25,7 +26,7 @@ import engines  # noqa: E402
 page = pathlib.Path(sys.argv[1]).resolve()
 draw_bench = sys.argv[2]
 rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 5
-workers = int(sys.argv[4]) if len(sys.argv) > 4 else 1
+workers = int(sys.argv[4]) if len(sys.argv) > 4 else 2
 engine_names = sys.argv[5:] or list(engines.ENGINES)
 COUNTS = [10_000_000, 100_000_000, 2_147_483_647]
 
@@ -88,10 +89,10 @@ def measure(engine):
         found[f"{dots}_speedup"] = statistics.median(a / b for a, b in zip(one, more))
         found[f"{dots}_vs_native"] = statistics.median(n / b for n, b in zip(natives, more))
         print(f"{engine.name}: {dots} dots, ms: one core {' '.join(f'{v:.0f}' for v in one)}; "
-              f"{workers + 1} cores {' '.join(f'{v:.0f}' for v in more)}; "
+              f"{workers} workers {' '.join(f'{v:.0f}' for v in more)}; "
               f"native window, one core {' '.join(f'{v:.0f}' for v in natives)}", flush=True)
         print(f"  medians: {found[f'{dots}_one_ms']:.0f} / {found[f'{dots}_more_ms']:.0f} / "
-              f"{found[f'{dots}_native_ms']:.0f} ms; {workers + 1} cores against one: "
+              f"{found[f'{dots}_native_ms']:.0f} ms; {workers} workers against one core: "
               f"{found[f'{dots}_speedup']:.2f}x; against the native window on one core: "
               f"{found[f'{dots}_vs_native']:.2f}x", flush=True)
     return found

@@ -111,8 +111,12 @@ def measure_real_page(engine):
             engine.press(x, y)
         engine.js("window.blits = [];")
         engine.press(275, 240, "right")
+        # The draw has ended once the form answers and the canvas has had no new picture for a
+        # while (a draw on workers may end before the form is ever held).
         engine.until(lambda: not engine.js("return document.getElementById('form').inert;"), 120)
-        time.sleep(0.1)
+        last = -1
+        while last != (last := engine.js("return blits.length;")):
+            time.sleep(0.3)
         pressed, blits = engine.js("return [rightPresses[rightPresses.length - 1], blits];")
         if not blits:
             sys.exit(f"{engine.name} at ratio {ratio:g}: the program's page drew nothing: its anchors were not "

@@ -127,7 +127,7 @@ std::unique_ptr<SegmentedDraw> PointCloud::split(WholePoint start) {
     DotMask mask = box.markDots(dotColor);
     // The calling thread walks beside workers; beside messengers it only merges.
     const std::uint64_t cores = static_cast<std::uint64_t>(workers ? workers->count() + 1 : messengers->count());
-    const std::uint64_t length = segmentPasses ? segmentPasses : segmentLength(passesTotal, cores, mask.pixels());
+    const std::uint64_t length = segmentPasses ? segmentPasses : segmentLength(passesTotal, cores, mask.pixels(), !workers);
     if (length == 0 || !mask.bytes)
         return nullptr;
     mask.bytes = nullptr;

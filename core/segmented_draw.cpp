@@ -69,10 +69,12 @@ void walkPasses(const DotKernel& kernel, WholePoint& at, std::uint64_t n, const 
     }
 }
 
-std::uint64_t segmentLength(std::uint64_t passes, std::uint64_t cores, std::size_t pixels) {
-    if (cores < 2 || passes < kSplitFrom)
+std::uint64_t segmentLength(std::uint64_t passes, std::uint64_t cores, std::size_t pixels, bool messengers) {
+    const std::uint64_t from = messengers ? kSendFrom : kSplitFrom;
+    if (cores < 2 || passes < from)
         return 0;
-    return std::clamp<std::uint64_t>(passes / (8 * cores), std::max<std::uint64_t>(kSplitFrom, pixels), 1 << 23);
+    const std::uint64_t shortest = messengers ? kSendFrom / 4 : kSplitFrom;
+    return std::clamp<std::uint64_t>(passes / (8 * cores), std::max<std::uint64_t>(shortest, pixels), 1 << 23);
 }
 
 void mergeMarks(std::uint8_t* into, std::uint8_t* from, std::size_t bytes) {

@@ -39,8 +39,10 @@ namespace chaos {
 inline constexpr std::uint64_t kStartValues = 2;
 // The passes within which two bounding walks must meet for a segment to start.
 inline constexpr std::uint64_t kMeetWithin = 1024;
-// The fewest passes a draw is split for.
+// The fewest passes a draw is split for: on threads, and on messengers (the
+// page's workers, which run short segments far below their speed alone).
 inline constexpr std::uint64_t kSplitFrom = 1 << 20;
+inline constexpr std::uint64_t kSendFrom = 1 << 24;
 
 // What every segment of one draw shares.
 struct DrawSetup {
@@ -77,7 +79,10 @@ void walkPasses(const DotKernel& kernel, WholePoint& at, std::uint64_t n, const 
 // and any with no worker. Segments as long as give each core eight, at most
 // a few milliseconds' passes, and longer than the mask a segment's merge
 // goes through; planSegments shortens those near the end.
-std::uint64_t segmentLength(std::uint64_t passes, std::uint64_t cores, std::size_t pixels);
+// With `messengers`, from kSendFrom passes, in segments of at least a quarter
+// of that: a request and its answer cost far more than a segment's start on
+// a thread.
+std::uint64_t segmentLength(std::uint64_t passes, std::uint64_t cores, std::size_t pixels, bool messengers = false);
 
 // Marks in `into` every byte marked in `from`, and clears `from`.
 void mergeMarks(std::uint8_t* into, std::uint8_t* from, std::size_t bytes);

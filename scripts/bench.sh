@@ -56,6 +56,11 @@ browser_edition() {
                    "10000 dots within 16 ms of the press (%.1f ms): %s\n", r, (r >= 0.5 ? "met" : "NOT met"),
                    p, (p <= 16 ? "met" : "NOT met") }'
     done
+    local cores
+    cores=$(nproc)
+    echo "== Browser edition on every core: the page's own thread alone against $cores workers, medians of five"
+    env -u DISPLAY /usr/bin/python3 "$root/bench/web_cores_bench.py" "$page" "$root/build/release/bench/draw_bench" \
+        5 "$cores" chromium firefox webkit | grep -v =
 }
 if $web_only; then
     browser_edition
@@ -67,12 +72,8 @@ taskset -c 1 "$root/build/release/bench/draw_bench" --benchmark_repetitions=3 \
     --benchmark_report_aggregates_only=true --benchmark_color=false "$@"
 
 cores=$(nproc)
-echo "== Draw speed on every core: 1 core against $cores, medians of five, same run"
-for n in 1 "$cores"; do
-    "$root/build/release/bench/draw_bench" --cores="$n" --benchmark_repetitions=5 \
-        --benchmark_filter='^(Production|Driven)/(10000|10000000|100000000)/' \
-        --benchmark_report_aggregates_only=true --benchmark_color=false "$@"
-done
+echo "== Draw speed on every core: 1 core against $cores in turn, five rounds"
+/usr/bin/python3 "$root/bench/cores_bench.py" "$root/build/release/bench/draw_bench" 5 "$cores"
 
 echo "== Start-up: program start to window on screen, 10 starts"
 APP="$root/build/release/chaosgame"

@@ -215,15 +215,18 @@ TEST(SegmentedDraw, AnswersOnlyRequests) {
 // segments that give each core eight, of at least a million passes and
 // more than a mask's pixels, and at most 2^23.
 TEST(SegmentedDraw, SegmentLengthFollowsTheDrawAndTheCores) {
-    struct Case { std::uint64_t passes, cores; std::size_t pixels, length; };
+    struct Case { std::uint64_t passes, cores; std::size_t pixels, length; bool messengers = false; };
     const Case table[] = {
         {10000, 2, 263929, 0}, {(1 << 20) - 1, 16, 263929, 0}, {100000000, 1, 263929, 0},
         {1 << 20, 2, 263929, 1 << 20}, {10000000, 2, 263929, 1 << 20}, {100000000, 2, 263929, 6250000},
         {100000000, 2, 2375716, 6250000}, {20000000, 2, 2375716, 2375716}, {2147483647, 2, 263929, 1 << 23},
         {1000000000, 16, 263929, 7812500},
+        // On messengers, from 2^24 passes, in segments of 2^22 at least.
+        {(1 << 24) - 1, 2, 263929, 0, true}, {1 << 24, 2, 263929, 1 << 22, true}, {100000000, 2, 263929, 6250000, true},
+        {2147483647, 16, 263929, 1 << 23, true},
     };
     for (const Case& c : table)
-        EXPECT_EQ(segmentLength(c.passes, c.cores, c.pixels), c.length) << c.passes << " passes, " << c.cores << " cores";
+        EXPECT_EQ(segmentLength(c.passes, c.cores, c.pixels, c.messengers), c.length) << c.passes << " passes, " << c.cores << " cores";
 }
 
 // Which draws are cut into segments: those whose bounding walks meet. One

@@ -759,7 +759,7 @@ def draws_on_every_core(c):
     # cannot start, the draw is on one core. (The long-draw cases above draw on the workers of
     # the page itself.)
     cores = c.js("return navigator.hardwareConcurrency")
-    requests, differ, unstarted, workers, failed_workers = c.e.js_async(DRAW_ON_CORES, 4000000, TRIANGLE)
+    requests, differ, unstarted, workers, failed_workers = c.e.js_async(DRAW_ON_CORES, 20000000, TRIANGLE)
     c.equal([differ, unstarted], [0, 0], "pixels that differ from the draw on one core")
     wanted = min(cores, 16) if cores > 1 else 0
     c.equal(workers, wanted, "workers")

@@ -143,7 +143,7 @@ TEST(ThreadedDraw, TheWindowsDrawWithMessengersGoesOnBetweenTheirAnswers) {
         SCOPED_TRACE(msPerReading);
         testing::FakeHost fake, oneCore;
         QueuedMessengers messengers;
-        fake.count = oneCore.count = "5000000";
+        fake.count = oneCore.count = "20000000";
         fake.msPerReading = msPerReading;
         Host host = fake.host();
         host.messengers = &messengers;
@@ -176,7 +176,7 @@ TEST(ThreadedDraw, TheWindowsDrawWithMessengersGoesOnBetweenTheirAnswers) {
         // The progress shows once due, answers or not; not for a draw that ends before.
         EXPECT_EQ(fake.logged("progress").size(), msPerReading == 0 ? 0u : 1u);
         EXPECT_EQ(fake.logged("busy").size(), msPerReading == 0 ? 0u : 1u);
-        EXPECT_EQ(form.dotsDone(), 5000000u);
+        EXPECT_EQ(form.dotsDone(), 20000000u);
         EXPECT_EQ(differing(form.surface(), plain.surface()), 0u);
     }
 }

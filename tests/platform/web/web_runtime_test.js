@@ -260,7 +260,7 @@ const cases = {
     },
     "a long draw on workers: sendToWorker's requests, answered by the module's answerRequest, give the one-core dots"(M) {
         const draw = (workers) => {
-            const [p, page] = program(M, "3000000");
+            const [p, page] = program(M, "20000000");
             const sent = [];
             Object.assign(page, { workerCount: () => workers, sendToWorker: (ticket, request) => sent.push([ticket, request.slice()]) });
             M.reseed(p, 11);
