@@ -31,22 +31,6 @@ engine_names = sys.argv[5:] or list(engines.ENGINES)
 COUNTS = [10_000_000, 100_000_000, 2_147_483_647]
 
 
-def own_display():
-    """An X display for the engines that need a window (Firefox, WebKit), where none is set."""
-    if os.environ.get("DISPLAY"):
-        return None
-    number = next(n for n in range(90, 140) if not os.path.exists(f"/tmp/.X11-unix/X{n}")
-                  and not os.path.exists(f"/tmp/.X{n}-lock"))
-    xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    for _ in range(200):
-        if os.path.exists(f"/tmp/.X11-unix/X{number}"):
-            break
-        time.sleep(0.05)
-    os.environ["DISPLAY"] = f":{number}"
-    return xvfb
-
-
 def native_ms(dots):
     """Milliseconds of the native draw of `dots` through the window's driver, on one core."""
     name = "largest" if dots == 2_147_483_647 else str(dots)
@@ -98,7 +82,7 @@ def measure(engine):
     return found
 
 
-xvfb = own_display() if set(engine_names) - {"chromium"} else None
+xvfb = engines.own_display() if set(engine_names) - {"chromium"} else None
 results = {}
 try:
     for name in engine_names:

@@ -41,22 +41,6 @@ for layer in (HERE.parent / "tests" / "web", pathlib.Path("/work/explore/engines
         break
 import engines  # noqa: E402
 
-
-def own_display():
-    """An X display for the engines that need a window (Firefox, WebKit), where none is set."""
-    if os.environ.get("DISPLAY"):
-        return None
-    number = next(n for n in range(90, 140) if not os.path.exists(f"/tmp/.X11-unix/X{n}")
-                  and not os.path.exists(f"/tmp/.X{n}-lock"))
-    xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    for _ in range(200):
-        if os.path.exists(f"/tmp/.X11-unix/X{number}"):
-            break
-        time.sleep(0.05)
-    os.environ["DISPLAY"] = f":{number}"
-    return xvfb
-
 ratio = 1.0
 if len(sys.argv) > 1 and sys.argv[1].startswith("--ratio="):
     ratio = float(sys.argv.pop(1).split("=", 1)[1])
@@ -197,7 +181,7 @@ def measure(engine):
     return results
 
 
-xvfb = own_display() if set(engine_names) - {"chromium"} else None
+xvfb = engines.own_display() if set(engine_names) - {"chromium"} else None
 found = {}
 for name in engine_names:
     if ratio not in engines.ENGINES[name].ratios:

@@ -503,3 +503,19 @@ class WebKit(Engine):
 
 
 ENGINES = {"chromium": Chromium, "firefox": Firefox, "webkit": WebKit}
+
+
+def own_display():
+    """An X display for the engines that need a window (Firefox, WebKit), where none is set."""
+    if os.environ.get("DISPLAY"):
+        return None
+    number = next(n for n in range(90, 140) if not os.path.exists(f"/tmp/.X11-unix/X{n}")
+                  and not os.path.exists(f"/tmp/.X{n}-lock"))
+    xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    for _ in range(200):
+        if os.path.exists(f"/tmp/.X11-unix/X{number}"):
+            break
+        time.sleep(0.05)
+    os.environ["DISPLAY"] = f":{number}"
+    return xvfb
