@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace chaos {
 
@@ -13,8 +14,9 @@ void DrawDriver::start() {
     runUntil(startedMs + kDelayMs, true);
     if (!cloud.drawing())
         return finish();
-    if (host.clock.nowMs() < startedMs + kDelayMs) {
+    if (host.clock.nowMs() < startedMs + kDelayMs) {  // held as a long draw, its progress not yet due
         early = true;
+        busy(true);
         return next();
     }
     showProgress();
@@ -22,9 +24,9 @@ void DrawDriver::start() {
 }
 
 void DrawDriver::showProgress() {
-    early = false;
+    if (!std::exchange(early, false))
+        busy(true);
     sliced = true;
-    busy(true);
     const std::string line = progressLine(cloud.done(), cloud.total());
     host.progress.show(kTitle, line, kCancelText);
     host.progress.update(line, cloud.done(), cloud.total());
@@ -96,7 +98,8 @@ void DrawDriver::runUntil(double endMs, bool held) {
 }
 
 void DrawDriver::finish() {
-    early = false;
+    if (std::exchange(early, false))
+        busy(false);
     if (sliced) {
         sliced = false;
         host.progress.hide();

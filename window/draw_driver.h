@@ -18,7 +18,8 @@ namespace chaos {
 // kIntervalMs; cancel() stops it at once, keeping its dots and the anchors.
 // Where other cores answer through the event loop (the page's workers), the
 // first slice ends once they hold passes, and the draw goes on in slices as
-// soon as it can, showing nothing new until kDelayMs have passed; a slice
+// soon as it can, holding the window's controls but showing nothing new
+// until kDelayMs have passed; a slice
 // with nothing to run waits for their answer (wake()), or until the
 // progress is due.
 class DrawDriver {
@@ -44,8 +45,6 @@ public:
     void wake();
     // Whether the progress dialog shows (the draw runs in slices).
     bool inSlices() const { return sliced; }
-    // Whether a draw runs in slices before its progress shows.
-    bool beforeProgress() const { return early; }
 
 private:
     // `held`: the first slice, which ends early once other cores hold passes.

@@ -47,6 +47,8 @@ void Form2::useSimd(Simd simd) {
 }
 
 void Form2::box_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) {
+    if (cloud.drawing())
+        return;  // a press during a draw does nothing
     dispatcher.run([&] { cloud.press(Button, Shift, X, Y); });
     if (cloud.drawing()) {
         ++draws;
@@ -154,7 +156,7 @@ std::optional<bool> Form2::keyRow(const KeyRow& row, int control, KeyPress key, 
     switch (row.does) {
     case Does::Nothing: return std::nullopt;
     case Does::Stop:  // wherever the keyboard is
-        if (!drawing && !driver.beforeProgress())
+        if (!drawing)
             return std::nullopt;
         driver.cancel();
         return true;

@@ -60,7 +60,7 @@ public:
 
     // While busy (a long draw, a dialog, the program's end), the controls,
     // the surface and the commands do nothing.
-    bool busy() const { return drawing || driver.beforeProgress() || dialog != Dialog::None || ended; }
+    bool busy() const { return drawing || dialog != Dialog::None || ended; }
     bool drawRunning() const { return cloud.drawing(); }
     std::uint64_t dotsDone() const { return cloud.done(); }  // of the running or last draw
     // The drawing-area pixel the keyboard acts on, and whether it shows.
