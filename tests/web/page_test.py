@@ -240,7 +240,7 @@ def form_places_names_and_tab_order(c):
         return tops.slice(1).map((top, i) => top - tops[i]); });""")
     c.equal(steps, [[], [], [11]], "the labels' line steps")
     c.equal(c.js("return [...document.getElementById('col').options].map(o => o.getBoundingClientRect().top)"),
-            [89 + 12 * i for i in range(6)], "the list's item tops")
+            [89 + 12 * i for i in range(len(COLOURS))], "the list's item tops")
     c.equal(c.js("const col = document.getElementById('col');"
                  "return [document.getElementById('picture').width, document.getElementById('picture').height,"
                  "document.getElementById('sel').value, [...col.options].map(o => o.text), col.selectedIndex]"),

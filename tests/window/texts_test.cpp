@@ -112,14 +112,18 @@ TEST(DotColors, ARowSetsItsColorAndNoRowKeepsTheCurrentOne) {
     struct Case { int row; const char* item; Color expected; };
     const Case table[] = {
         {0, "Red", 0x0000FF}, {1, "Blue", 0xFF0000}, {2, "Black", 0x000000}, {3, "White", 0xFFFFFF},
-        {4, "Cyan", 0xFFFF00}, {5, "Yellow", 0x00FFFF}, {-1, nullptr, 0x123456}, {6, nullptr, 0x123456},
+        {4, "Cyan", 0xFFFF00}, {5, "Yellow", 0x00FFFF}, {-1, nullptr, 0x123456},
+        {static_cast<int>(std::size(kColorValues)), nullptr, 0x123456},
     };
+    std::size_t named = 0;
     for (const auto& row : table) {
         EXPECT_EQ(dotColorOf(row.row, 0x123456), row.expected) << row.row;
         if (row.item) {
             EXPECT_STREQ(kColorItems[row.row], row.item);
+            ++named;
         }
     }
+    EXPECT_EQ(named, std::size(kColorItems)) << "a row of the table for each colour";
     EXPECT_EQ(kForm2Layout[kCol].itemCount, std::size(kColorItems));
 }
 
