@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
-#include <new>
+#include <stdexcept>
 
 namespace chaos {
 
@@ -205,7 +205,7 @@ struct SegmentedDraw::Shared {
         if (const auto job = self->claim()) {
             try {
                 self->giveMask(*job);
-            } catch (const std::bad_alloc&) {
+            } catch (...) {  // bad_alloc, or a length past what a vector holds
                 return self->giveBack(*job);
             }
             self->workers->run([self, job = *job] { runJob(self, job); });
@@ -365,8 +365,9 @@ bool SegmentedDraw::awaitsAnswers() const {
 
 bool SegmentedDraw::waitsForAnswers() const {
     const Shared& s = *shared;
+    // (A request out is a segment not yet merged, so `merged` is within the jobs.)
     return s.sent > 0 && !mine && s.givenBack.empty() && (s.sending || s.next == s.jobs.size()) &&
-           merged < s.jobs.size() && s.jobs[merged].state != Shared::State::Done;
+           s.jobs[merged].state != Shared::State::Done;
 }
 
 } // namespace chaos

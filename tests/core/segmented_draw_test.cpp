@@ -62,9 +62,10 @@ public:
         auto [request, answered] = std::move(*at);
         queue.erase(at);
         std::vector<std::uint8_t> mask;
-        if (pick() % 16 == 0 || !answerSegment(request.data(), request.size(), mask))
+        const std::uint64_t fails = pick() % 32;  // 1 in 16: none, or a mask of the wrong size
+        if (fails == 0 || !answerSegment(request.data(), request.size(), mask))
             return answered(nullptr, 0);
-        answered(mask.data(), mask.size());
+        answered(mask.data(), mask.size() - (fails == 1));
     }
     int messengers;
     std::deque<std::pair<std::vector<std::uint8_t>, std::function<void(const std::uint8_t*, std::size_t)>>> queue;
@@ -151,12 +152,18 @@ TEST(SegmentedDraw, DrawsThePlainLoopsDotsOnAnyNumberOfCoresAndStopsAfterAPrefix
                     }
                     for (std::uint64_t jobs = pick() % 3; jobs > 0; --jobs)
                         runOne();
+                    // Where this thread is to wait for an answer, it has nothing to run.
+                    const bool waits = cloud.waitsForAnswers();
+                    const std::uint64_t before = cloud.done();
                     cloud.advance(1 + pick() % (2 * segment));
+                    if (waits)
+                        EXPECT_EQ(cloud.done(), before);
                     // On one core, every slice shows: its dots go to the picture as they are made.
                     if (cores == 1)
                         EXPECT_GT(cloud.done(), shown);
                 }
                 done = cloud.done();
+                EXPECT_FALSE(cloud.awaitsAnswers() || cloud.waitsForAnswers());
                 cloud.cancel();  // after its end or its stop: nothing changes
                 EXPECT_EQ(cloud.done(), done);
             });
@@ -203,12 +210,57 @@ TEST(SegmentedDraw, AnswersOnlyRequests) {
     const std::vector<std::vector<std::uint8_t>> bad = {
         {}, {good.begin(), good.end() - 1}, with(32, 0), with(32, 4), with(36, 4), with(36, -1),
         with(40, 0), with(44, 1 << 15), with(48, 0), with(52, 7), with(24, -(1 << 30) - 1),
+        with(28, (1 << 30) + 1), with(8, 21), {1, 2, 3},
     };
     for (std::size_t i = 0; i < bad.size(); ++i) {
         mask.assign(3, 9);
         EXPECT_FALSE(answerSegment(bad[i].data(), bad[i].size(), mask)) << i;
         EXPECT_EQ(mask, std::vector<std::uint8_t>(3, 9)) << i;
     }
+}
+
+// A worker that cannot have a segment's mask leaves the segment to the
+// calling thread, where the failure is the draw's.
+TEST(SegmentedDraw, AMaskThatCannotBeHadIsTheCallingThreadsToFail) {
+    if constexpr (sizeof(std::size_t) < 8)
+        GTEST_SKIP() << "a 2^60-byte mask needs 64-bit sizes";
+    DrawSetup setup{7, {1500, 7000, 300}, {300, 6500, 6000}, 3, {2000, 2000}, 100000, {nullptr, 1 << 30, 1 << 30}};
+    HeldWorkers workers(1);
+    SegmentedDraw draw(std::move(setup), 5000, 0, &workers);
+    std::mt19937_64 pick(1);
+    workers.runOne(pick);  // its claim fails, and gives the segment back
+    DotMask mask{nullptr, 1 << 30, 1 << 30};
+    EXPECT_ANY_THROW(draw.advance(100, mask));
+}
+
+// With no messenger, this thread runs every segment and sends nothing; after
+// a failed answer, it runs that segment and the rest, then waits for those
+// still out.
+TEST(SegmentedDraw, MessengersThatFailOrAreNoneLeaveTheRestToTheCallingThread) {
+    const DrawSetup setup{7, {1500, 7000, 300}, {300, 6500, 6000}, 3, {2000, 2000}, 100000,
+                          {nullptr, testing::kAreaWidth, testing::kAreaHeight}};
+    std::vector<std::uint8_t> bytes(setup.mask.pixels() + 1);
+    DotMask mask = setup.mask;
+    mask.bytes = bytes.data();
+    HeldMessengers none(0), two(2);
+    SegmentedDraw alone(setup, 5000, 0, &none);
+    while (alone.advance(100000, mask) < setup.passes) {
+    }
+    EXPECT_TRUE(none.queue.empty());
+    SegmentedDraw draw(setup, 5000, 0, &two);
+    draw.advance(1, mask);
+    ASSERT_EQ(two.queue.size(), 4u);
+    std::get<1>(two.queue.front())(nullptr, 0);
+    two.queue.pop_front();
+    while (!draw.waitsForAnswers())
+        draw.advance(100000, mask);
+    ASSERT_EQ(two.queue.size(), 3u);
+    for (auto& [request, answered] : two.queue) {
+        std::vector<std::uint8_t> answer;
+        ASSERT_TRUE(answerSegment(request.data(), request.size(), answer));
+        answered(answer.data(), answer.size());
+    }
+    EXPECT_EQ(draw.advance(1, mask), setup.passes);
 }
 
 // A draw is split where there are workers and it is long enough, into
