@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <random>
@@ -241,6 +242,22 @@ TEST(SegmentedDraw, AMaskThatCannotBeHadIsTheCallingThreadsToFail) {
     workers.runOne(pick);  // its claim fails, and gives the segment back
     DotMask mask{nullptr, 1 << 30, 1 << 30};
     EXPECT_ANY_THROW(draw.advance(100, mask));
+}
+
+// A stop keeps no pass of this thread's segment while one before it is not done.
+TEST(SegmentedDraw, AStopKeepsNothingPastASegmentNotDone) {
+    const DrawSetup setup{7, {1500, 7000, 300}, {300, 6500, 6000}, 3, {2000, 2000}, 100000,
+                          {nullptr, testing::kAreaWidth, testing::kAreaHeight}};
+    std::vector<std::uint8_t> bytes(setup.mask.pixels() + 1);
+    DotMask mask = setup.mask;
+    mask.bytes = bytes.data();
+    HeldWorkers workers(1);
+    SegmentedDraw draw(setup, 5000, 0, &workers);
+    std::mt19937_64 pick(1);
+    workers.runOne(pick);  // the worker claims the first segment and has not run it yet
+    EXPECT_EQ(draw.advance(100, mask), 0u);  // this thread runs the second
+    EXPECT_EQ(draw.stop(mask), 0u);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), 0), static_cast<std::ptrdiff_t>(bytes.size()));
 }
 
 // With no messenger, this thread runs every segment and sends nothing; after
