@@ -309,8 +309,8 @@ std::uint64_t SegmentedDraw::merge(const DotMask& mask) {
 
 std::uint64_t SegmentedDraw::advance(std::uint64_t passes, const DotMask& mask) {
     std::uint64_t kept = merge(mask);
-    if (shared->messengers && !sending) {
-        sending = true;
+    if (shared->messengers && !firstSent) {
+        firstSent = true;
         for (int i = 0; i < 2 * shared->messengers->count(); ++i)
             Shared::send(shared);
     }

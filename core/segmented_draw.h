@@ -138,7 +138,7 @@ private:
     };
     std::optional<Mine> mine;  // the segment this thread runs, a slice at a time
     std::size_t merged = 0;    // segments merged, in order
-    bool sending = false;      // the first requests have gone to the messengers
+    bool firstSent = false;    // the first requests have gone to the messengers
 };
 
 } // namespace chaos

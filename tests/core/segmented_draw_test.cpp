@@ -244,13 +244,21 @@ TEST(SegmentedDraw, AMaskThatCannotBeHadIsTheCallingThreadsToFail) {
     EXPECT_ANY_THROW(draw.advance(100, mask));
 }
 
-// A stop keeps no pass of this thread's segment while one before it is not done.
-TEST(SegmentedDraw, AStopKeepsNothingPastASegmentNotDone) {
-    const DrawSetup setup{7, {1500, 7000, 300}, {300, 6500, 6000}, 3, {2000, 2000}, 100000,
-                          {nullptr, testing::kAreaWidth, testing::kAreaHeight}};
-    std::vector<std::uint8_t> bytes(setup.mask.pixels() + 1);
+// A triangle's draw of 100000 passes over the drawing area, and a mask of its size over `bytes`.
+DrawSetup triangleSetup() {
+    return {7, {1500, 7000, 300}, {300, 6500, 6000}, 3, {2000, 2000}, 100000, {nullptr, testing::kAreaWidth, testing::kAreaHeight}};
+}
+DotMask maskOver(const DrawSetup& setup, std::vector<std::uint8_t>& bytes) {
     DotMask mask = setup.mask;
     mask.bytes = bytes.data();
+    return mask;
+}
+
+// A stop keeps no pass of this thread's segment while one before it is not done.
+TEST(SegmentedDraw, AStopKeepsNothingPastASegmentNotDone) {
+    const DrawSetup setup = triangleSetup();
+    std::vector<std::uint8_t> bytes(setup.mask.pixels() + 1);
+    const DotMask mask = maskOver(setup, bytes);
     HeldWorkers workers(1);
     SegmentedDraw draw(setup, 5000, 0, &workers);
     std::mt19937_64 pick(1);
@@ -264,11 +272,9 @@ TEST(SegmentedDraw, AStopKeepsNothingPastASegmentNotDone) {
 // a failed answer, it runs that segment and the rest, then waits for those
 // still out.
 TEST(SegmentedDraw, MessengersThatFailOrAreNoneLeaveTheRestToTheCallingThread) {
-    const DrawSetup setup{7, {1500, 7000, 300}, {300, 6500, 6000}, 3, {2000, 2000}, 100000,
-                          {nullptr, testing::kAreaWidth, testing::kAreaHeight}};
+    const DrawSetup setup = triangleSetup();
     std::vector<std::uint8_t> bytes(setup.mask.pixels() + 1);
-    DotMask mask = setup.mask;
-    mask.bytes = bytes.data();
+    const DotMask mask = maskOver(setup, bytes);
     HeldMessengers none(0), two(2);
     SegmentedDraw alone(setup, 5000, 0, &none);
     while (alone.advance(100000, mask) < setup.passes) {
