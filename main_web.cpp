@@ -29,7 +29,7 @@ public:
     explicit Program(val page) : RuntimeOf{WebRuntime(std::move(page))}, Form2(runtime.host()) {}
 
     // A worker's answer (web/workers.js): its bytes, none where it failed.
-    void answered(int ticket, const std::string& bytes) { runtime.answered(ticket, bytes); }
+    void answered(int ticket, const val& bytes) { runtime.answered(ticket, bytes); }
 
     // The form as the page builds it, in one value: the layout, with the
     // drawing area's size in pixels; the texts the page shows of its own; the
@@ -69,9 +69,10 @@ private:
 // A worker's part: the mask of a draw's segment, for its request; null
 // for bytes that are not one. The view is over this copy's memory, valid
 // until its next call.
-val answerRequest(const std::string& request) {
+val answerRequest(const val& array) {
     static std::vector<std::uint8_t> mask;
-    if (!answerSegment(reinterpret_cast<const std::uint8_t*>(request.data()), request.size(), mask))
+    const std::vector<std::uint8_t> request = WebRuntime::bytesOf(array);
+    if (!answerSegment(request.data(), request.size(), mask))
         return val::null();
     return val(emscripten::typed_memory_view(mask.size(), mask.data()));
 }

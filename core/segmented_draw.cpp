@@ -37,7 +37,8 @@ std::optional<std::pair<std::uint64_t, WholePoint>> meeting(const DrawSetup& set
 
 } // namespace
 
-std::vector<Segment> planSegments(const DrawSetup& setup, std::uint64_t length, std::uint64_t cores) {
+std::vector<Segment> planSegments(const DrawSetup& setup, std::uint64_t length, std::uint64_t cores,
+                                  std::uint64_t part) {
     length = std::max<std::uint64_t>(length, 1);
     WholePoint lo = setup.start, hi = setup.start;
     for (std::size_t k = 0; k < setup.xs.size(); ++k) {
@@ -47,7 +48,7 @@ std::vector<Segment> planSegments(const DrawSetup& setup, std::uint64_t length, 
     std::vector<Segment> plan{{0, setup.passes, setup.start}};
     // Each meeting lies before the next nominal start, so the segments keep their order.
     const auto lengthFrom = [&](std::uint64_t at) {
-        return cores == 0 ? length : std::clamp((setup.passes - at) / (2 * cores), std::max<std::uint64_t>(length / 8, 1), length);
+        return cores == 0 ? length : std::clamp((setup.passes - at) / (2 * cores), std::max<std::uint64_t>(length / part, 1), length);
     };
     for (std::uint64_t nominal = lengthFrom(0); nominal < setup.passes; nominal += lengthFrom(nominal)) {
         const std::uint64_t limit = std::min({kMeetWithin, lengthFrom(nominal), setup.passes - nominal});
@@ -155,7 +156,8 @@ struct SegmentedDraw::Shared {
     };
     Shared(DrawSetup drawSetup, std::uint64_t length, std::uint64_t cores, Workers* workers, Messengers* messengers)
         : setup(std::move(drawSetup)), kernel(setup.anchors()), workers(workers), messengers(messengers) {
-        for (const Segment& segment : planSegments(setup, length, cores))
+        // A messenger's round trip takes about as long as a short segment.
+        for (const Segment& segment : planSegments(setup, length, cores, messengers ? 2 : 8))
             jobs.push_back({segment, State::Waiting, {}});
     }
     // The next segment no one runs (one given back first), or with

@@ -40,9 +40,10 @@ inline constexpr std::uint64_t kStartValues = 2;
 // The passes within which two bounding walks must meet for a segment to start.
 inline constexpr std::uint64_t kMeetWithin = 1024;
 // The fewest passes a draw is split for: on threads, and on messengers (the
-// page's workers, which run short segments far below their speed alone).
+// page's workers, each of whose requests costs a round trip through the
+// page's event loop).
 inline constexpr std::uint64_t kSplitFrom = 1 << 20;
-inline constexpr std::uint64_t kSendFrom = 1 << 24;
+inline constexpr std::uint64_t kSendFrom = 1 << 22;
 
 // What every segment of one draw shares.
 struct DrawSetup {
@@ -64,10 +65,11 @@ struct Segment {
 };
 
 // The segments of a draw, nominally `length` passes each (at least 1), in
-// order. With `cores`, those near the end are shorter, down to an eighth of
+// order. With `cores`, those near the end are shorter, down to a `part` of
 // that, so that the cores end together: a segment nominally runs for the
 // passes left over twice the cores, within those bounds.
-std::vector<Segment> planSegments(const DrawSetup& setup, std::uint64_t length, std::uint64_t cores = 0);
+std::vector<Segment> planSegments(const DrawSetup& setup, std::uint64_t length, std::uint64_t cores = 0,
+                                  std::uint64_t part = 8);
 
 // Makes `n` passes from `at`, marking `mask`, with the next values of
 // `values` (the draw's sequence at the first of them).
@@ -80,8 +82,8 @@ void walkPasses(const DotKernel& kernel, WholePoint& at, std::uint64_t n, const 
 // a few milliseconds' passes, and longer than the mask a segment's merge
 // goes through; planSegments shortens those near the end.
 // With `messengers`, from kSendFrom passes, in segments of at least a quarter
-// of that: a request and its answer cost far more than a segment's start on
-// a thread.
+// of that (and near the end, of at least half the length): a request and its
+// answer cost far more than a segment's start on a thread.
 std::uint64_t segmentLength(std::uint64_t passes, std::uint64_t cores, std::size_t pixels, bool messengers = false);
 
 // Marks in `into` every byte marked in `from`, and clears `from`.

@@ -56,13 +56,20 @@ void WebRuntime::send(std::vector<std::uint8_t> request, std::function<void(cons
     page.call<void>("sendToWorker", ticket, val(emscripten::typed_memory_view(request.size(), request.data())));
 }
 
-void WebRuntime::answered(int ticket, const std::string& bytes) {
+void WebRuntime::answered(int ticket, const val& array) {
     const auto found = asked.find(ticket);
     if (found == asked.end())
         return;
     const auto answer = std::move(found->second);
     asked.erase(found);
-    answer(bytes.empty() ? nullptr : reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    const std::vector<std::uint8_t> bytes = bytesOf(array);
+    answer(bytes.empty() ? nullptr : bytes.data(), bytes.size());
+}
+
+std::vector<std::uint8_t> WebRuntime::bytesOf(const val& array) {
+    std::vector<std::uint8_t> bytes(array["length"].as<std::size_t>());
+    val(emscripten::typed_memory_view(bytes.size(), bytes.data())).call<void>("set", array);
+    return bytes;
 }
 
 double WebRuntime::nowMs() const {

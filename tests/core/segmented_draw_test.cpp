@@ -306,8 +306,9 @@ TEST(SegmentedDraw, SegmentLengthFollowsTheDrawAndTheCores) {
         {1 << 20, 2, 263929, 1 << 20}, {10000000, 2, 263929, 1 << 20}, {100000000, 2, 263929, 6250000},
         {100000000, 2, 2375716, 6250000}, {20000000, 2, 2375716, 2375716}, {2147483647, 2, 263929, 1 << 23},
         {1000000000, 16, 263929, 7812500},
-        // On messengers, from 2^24 passes, in segments of 2^22 at least.
-        {(1 << 24) - 1, 2, 263929, 0, true}, {1 << 24, 2, 263929, 1 << 22, true}, {100000000, 2, 263929, 6250000, true},
+        // On messengers, from 2^22 passes, in segments of 2^20 at least.
+        {(1 << 22) - 1, 2, 263929, 0, true}, {1 << 22, 2, 263929, 1 << 20, true}, {10000000, 2, 263929, 1 << 20, true},
+        {100000000, 2, 263929, 6250000, true},
         {2147483647, 16, 263929, 1 << 23, true},
     };
     for (const Case& c : table)
@@ -338,15 +339,20 @@ TEST(SegmentedDraw, SegmentsStartWhereTheBoundingWalksMeet) {
             EXPECT_LE(plan[j].first, 5000 * j + kMeetWithin);
         }
     }
-    // For two cores, shorter towards the end, down to an eighth: 5000 passes
-    // while 20000 are left, then 4999, ... and the last ones nominally 625.
+    // For two cores, shorter towards the end, down to a part: 5000 passes
+    // while 20000 are left, then 4999, ... and the last ones nominally 625
+    // (an eighth, on threads) or 2500 (a half, on messengers).
     const DrawSetup setup{7, table[0].xs, table[0].ys, 3, {2000, 2000}, 100000, {}};
-    const std::vector<Segment> plan = planSegments(setup, 5000, 2);
-    EXPECT_EQ(plan.back().end, setup.passes);
-    for (std::size_t j = 1; j < plan.size(); ++j)
-        EXPECT_EQ(plan[j].first, plan[j - 1].end);
-    EXPECT_LT(plan.back().first - plan[plan.size() - 2].first, 625 + kMeetWithin);
-    EXPECT_GT(plan.size(), 100000u / 5000);
+    for (const std::uint64_t part : {8, 2}) {
+        const std::vector<Segment> plan = planSegments(setup, 5000, 2, part);
+        EXPECT_EQ(plan.back().end, setup.passes);
+        for (std::size_t j = 1; j < plan.size(); ++j)
+            EXPECT_EQ(plan[j].first, plan[j - 1].end);
+        const std::uint64_t last = plan.back().first - plan[plan.size() - 2].first;
+        EXPECT_LT(last, 5000 / part + kMeetWithin) << part;
+        EXPECT_GT(last + kMeetWithin, 5000 / part) << part;
+        EXPECT_GT(plan.size(), 100000u / 5000);
+    }
 }
 
 } // namespace
