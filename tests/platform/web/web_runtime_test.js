@@ -266,7 +266,8 @@ const cases = {
             M.reseed(p, 11);
             for (const [x, y] of triangle) p.surfaceDown(1, 0, x, y);
             p.surfaceDown(2, 0, 0, 0);  // the first slice ends once the workers hold passes
-            assert.deepStrictEqual([M.drawing(p), names(page).includes("showProgress")], [workers > 0, false]);
+            if (workers > 0)  // (on one core, it ends with the draw or at half a second: a slow build's is not done)
+                assert.deepStrictEqual([M.drawing(p), names(page).includes("showProgress")], [true, false]);
             let answered = 0;
             while (M.drawing(p)) {
                 const ticks = page.calls.filter(([name]) => name === "callSoon").length;
