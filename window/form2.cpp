@@ -161,6 +161,11 @@ std::optional<bool> Form2::keyRow(const KeyRow& row, int control, KeyPress key, 
         driver.cancel();
         return true;
     case Does::NextControl:  // the toolkit's: the crosshair shows where the focus lands
+        // A long draw holds the form, whose controls take no focus: the key
+        // is the window's, so that the focus stays (a browser would move it
+        // out of the page, where Esc no longer reaches the draw).
+        if (drawing)
+            return true;
         keyboardDriven = true;
         showMarks();
         return false;

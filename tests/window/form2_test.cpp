@@ -426,6 +426,8 @@ TEST_F(Form2Test, ALongDrawShowsItsProgressAndEscStopsIt) {
     host.row = 1;
     form.chosen(kCol);
     EXPECT_TRUE(key("s", kCtrl));  // taken, not run
+    EXPECT_TRUE(key("Tab"));  // taken: the focus stays where Esc reaches the draw
+    EXPECT_TRUE(key("Tab", kShift, kNoControl));
     EXPECT_FALSE(key(" "));
     EXPECT_EQ(form.anchors.count(), 3);
     EXPECT_EQ(form.dotColor, 0u);
