@@ -218,6 +218,10 @@ TEST(SegmentedDraw, AnswersOnlyRequests) {
         EXPECT_FALSE(answerSegment(bad[i].data(), bad[i].size(), mask)) << i;
         EXPECT_EQ(mask, std::vector<std::uint8_t>(3, 9)) << i;
     }
+    // The ends of the ranges are requests: no anchor chosen from (after a
+    // draw), every one, the widest mask, the densest.
+    for (const auto& edge : {with(36, 0), with(36, 3), with(40, 1 << 14), with(48, 1440)})
+        EXPECT_TRUE(answerSegment(edge.data(), edge.size(), mask));
 }
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
