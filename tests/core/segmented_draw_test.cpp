@@ -279,11 +279,14 @@ TEST(SegmentedDraw, MessengersThatFailOrAreNoneLeaveTheRestToTheCallingThread) {
     const DrawSetup setup = triangleSetup();
     std::vector<std::uint8_t> bytes(setup.mask.pixels() + 1);
     const DotMask mask = maskOver(setup, bytes);
-    HeldMessengers none(0), two(2);
+    HeldMessengers none(0), two(2), unused(2);
     SegmentedDraw alone(setup, 5000, 0, &none);
     while (alone.advance(100000, mask) < setup.passes) {
     }
     EXPECT_TRUE(none.queue.empty());
+    SegmentedDraw whole(setup, setup.passes, 0, &unused);  // one segment: here, where its progress shows
+    whole.advance(1, mask);
+    EXPECT_TRUE(unused.queue.empty());
     SegmentedDraw draw(setup, 5000, 0, &two);
     draw.advance(1, mask);
     ASSERT_EQ(two.queue.size(), 4u);
